@@ -1,0 +1,41 @@
+#include "engine/wrapper.h"
+
+#include "engine/core/Window.h"
+#include "engine/core/kernel.h"
+#include "engine/core/logging.h"
+
+namespace engine {
+
+namespace {
+
+// Registration keys of the engine's standing modules.
+constexpr int kInputKey = 2;
+constexpr int kScreenKey = 1;
+constexpr int kRendererKey = 10;
+
+}  // namespace
+
+void Logging(bool on) { core::SetLoggingSwitch(on); }
+
+void AddModule(core::Module* module, int key) { core::Kernel::Get()->AddModule(module, key); }
+
+void QuitApplication() { core::Kernel::Get()->Quit(); }
+
+void StartApplication() {
+  core::Kernel* kernel = core::Kernel::Get();
+  kernel->Run();
+
+  core::Module* input = kernel->FindModule(kInputKey);
+  core::Module* screen = kernel->FindModule(kScreenKey);
+  core::Module* renderer = kernel->FindModule(kRendererKey);
+
+  // The order matters: modules may still reach the window while they go, and the
+  // Kernel goes last because the lookups above came from it.
+  delete input;
+  delete screen;
+  delete renderer;
+  delete core::CWin32Window::Get();
+  delete kernel;
+}
+
+}  // namespace engine

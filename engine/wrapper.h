@@ -1,0 +1,20 @@
+#pragma once
+
+// The flat interface through which the program drives the engine. Each function is a
+// thin forwarder that hides the singletons and the Kernel's registration keys.
+
+#include "engine/api.h"
+#include "engine/core/module.h"
+
+namespace engine {
+
+// Turns the HTML log on or off; the program turns it off unless asked for it.
+ENGINE_API void Logging(bool on);
+// Registers and starts a module under a registration key.
+ENGINE_API void AddModule(core::Module* module, int key);
+// Runs the main loop until a quit request, then tears the engine down.
+ENGINE_API void StartApplication();
+// Asks the main loop to end after the current pass.
+ENGINE_API void QuitApplication();
+
+}  // namespace engine
