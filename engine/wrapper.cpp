@@ -3,6 +3,8 @@
 #include "engine/core/Window.h"
 #include "engine/core/kernel.h"
 #include "engine/core/logging.h"
+#include "engine/core/timer.h"
+#include "engine/gfx/sceneInfo.h"
 
 namespace engine {
 
@@ -12,6 +14,7 @@ namespace {
 constexpr int kInputKey = 2;
 constexpr int kScreenKey = 1;
 constexpr int kRendererKey = 10;
+constexpr int kTimerKey = 7;
 
 }  // namespace
 
@@ -23,6 +26,8 @@ void QuitApplication() { core::Kernel::Get()->Quit(); }
 
 void StartApplication() {
   core::Kernel* kernel = core::Kernel::Get();
+  // The clock is added last so the music starts right before the first pass.
+  kernel->AddModule(core::Timer::Get(), kTimerKey);
   kernel->Run();
 
   core::Module* input = kernel->FindModule(kInputKey);
@@ -31,8 +36,10 @@ void StartApplication() {
 
   // The order matters: modules may still reach the window while they go, and the
   // Kernel goes last because the lookups above came from it.
+  delete gfx::SceneInfo::Get();
   delete input;
   delete screen;
+  delete core::Timer::Get();
   delete renderer;
   delete core::CWin32Window::Get();
   delete kernel;

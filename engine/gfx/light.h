@@ -1,0 +1,31 @@
+#pragma once
+
+#include "engine/api.h"
+#include "engine/gfx/spatial.h"
+
+namespace engine {
+namespace gfx {
+
+// A directional, shadow-casting light. It registers with SceneInfo on every walk; its
+// view matrix is its parent's world inverse. The cascade fields are filled when a shader
+// asks for them.
+class ENGINE_API Light : public Node {
+ public:
+  explicit Light(Spatial* parent);
+  ~Light() override;
+
+  math::Matrix4x4 WorldInverse() override;
+  // A 1 x 1 orthographic volume from depth 0 to 1.
+  math::Matrix4x4 Projection() override;
+  // Refreshes the cached parent matrices and registers; children are not walked.
+  void Update(Renderer* renderList) override;
+
+  math::Matrix4x4 splitProjections[3];  // transposed for shader upload, one per cascade
+  float splitDistances[4];              // view-space d0 (near) to d3 (far); 0
+  float nearDistance;                   // the window's near plane at the last recomputation; 0
+  float far;                            // 90: far end of the shadowed range; the program may set it
+  int lastFrame;                        // -1: the clock's frame count at the last recomputation
+};
+
+}  // namespace gfx
+}  // namespace engine
