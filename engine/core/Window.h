@@ -3,6 +3,7 @@
 #include "engine/api.h"
 #include "engine/core/singleton.h"
 #include "engine/math/matrix.h"
+#include "engine/windowSettings.h"
 #include "platform/win32.h"
 
 namespace engine {
@@ -18,6 +19,7 @@ class ENGINE_API CWin32Window : public pattern::Singleton<CWin32Window> {
 
   HWND hWnd;                  // null until the window exists
   HINSTANCE hInstance;        // the executable's module handle
+  WindowSettings settings;    // as the window was created with
   float clearColor[4];        // 0, 0, 0, 0
   float fieldOfView;          // pi / 4
   float nearPlane;            // 0.5

@@ -1,0 +1,113 @@
+#include "engine/core/resourceLoader.h"
+
+#include <lua.hpp>
+
+#include <cmath>
+#include <limits>
+#include <map>
+
+#include "engine/core/formatTable.h"
+#include "engine/core/logging.h"
+#include "engine/core/luaWrapper.h"
+#include "engine/core/textConversion.h"
+
+namespace engine {
+namespace core {
+
+namespace {
+
+// Truncates toward zero. Values past the 32-bit range are held at its ends and NaN
+// reads as 0: a script's number must never become undefined behaviour.
+int ToInt(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+  if (value <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+  return static_cast<int>(value);
+}
+
+// Reads position `i` of the descriptor and pops it again.
+int IntAt(LuaScript& script, const LuaValue& descriptor, int i) {
+  const int value = ToInt(descriptor[i].ToNumber());
+  script.Pop();
+  return value;
+}
+
+bool TruthAt(LuaScript& script, const LuaValue& descriptor, int i) {
+  descriptor[i];
+  const bool value = lua_toboolean(script.State(), -1) != 0;
+  script.Pop();
+  return value;
+}
+
+ResourceDescriptor ReadDescriptor(LuaScript& script, const LuaValue& entry) {
+  ResourceDescriptor d;
+  d.kind = IntAt(script, entry, 1);
+  d.name = ToWide(entry[2].ToString());
+  script.Pop();
+  switch (d.kind) {
+    case TEXTURE:
+      d.format = IntAt(script, entry, 3);
+      break;
+    case RENDERTARGET:
+      d.width = IntAt(script, entry, 3);
+      d.height = IntAt(script, entry, 4);
+      d.format = IntAt(script, entry, 5);
+      d.multisampleMode = IntAt(script, entry, 6);
+      break;
+    case DEPTHTARGET:
+      d.width = IntAt(script, entry, 3);
+      d.height = IntAt(script, entry, 4);
+      d.shaderReadable = TruthAt(script, entry, 5);
+      d.format = IntAt(script, entry, 6);
+      d.multisampleMode = IntAt(script, entry, 7);
+      break;
+    case DEPTHARRAY:
+      d.arraySize = IntAt(script, entry, 3);
+      d.width = IntAt(script, entry, 4);
+      d.height = IntAt(script, entry, 5);
+      d.shaderReadable = TruthAt(script, entry, 6);
+      d.format = IntAt(script, entry, 7);
+      d.multisampleMode = IntAt(script, entry, 8);
+      break;
+    default:
+      break;
+  }
+  return d;
+}
+
+}  // namespace
+
+void ReadResourceScript(const std::string& path, int windowWidth, int windowHeight,
+                        const std::function<void(const ResourceDescriptor&)>& build) {
+  const std::map<std::string, int> formats = BuildFormatTable();
+  NEBLU_MESSAGE("Parsing resource script " + path);
+
+  LuaScript script;
+  script.SetGlobal("TEXTURE", TEXTURE);
+  script.SetGlobal("RENDERTARGET", RENDERTARGET);
+  script.SetGlobal("DEPTHTARGET", DEPTHTARGET);
+  script.SetGlobal("DEPTHARRAY", DEPTHARRAY);
+  script.SetGlobal("SHADER", SHADER);
+  script.SetGlobal("NBLMESH", NBLMESH);
+  script.SetGlobal("MULTISAMPLED", 0);
+  script.SetGlobal("NEEDS_MULTISAMPLING", 1);
+  script.SetGlobal("NO_MULTISAMPLING", 2);
+  script.SetGlobal("WINDOW_WIDTH", windowWidth);
+  script.SetGlobal("WINDOW_HEIGHT", windowHeight);
+  for (const auto& format : formats) script.SetGlobal(format.first, format.second);
+  script.Run(path);
+
+  LuaValue resources = script.GetGlobal("resources");
+  if (lua_type(script.State(), resources.Index()) != LUA_TTABLE) NEBLU_ERROR("Resources must be a table");
+
+  for (LuaList list(resources); list.HasNext();) {
+    LuaValue entry = list.Next();
+    if (lua_type(script.State(), entry.Index()) != LUA_TTABLE) NEBLU_ERROR("Resource descriptor must be a table");
+    const ResourceDescriptor descriptor = ReadDescriptor(script, entry);
+    script.Pop();
+    if (descriptor.kind >= TEXTURE && descriptor.kind <= NBLMESH) build(descriptor);
+  }
+}
+
+}  // namespace core
+}  // namespace engine
