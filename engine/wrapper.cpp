@@ -1,6 +1,7 @@
 #include "engine/wrapper.h"
 
 #include "engine/core/Window.h"
+#include "engine/core/input.h"
 #include "engine/core/kernel.h"
 #include "engine/core/logging.h"
 #include "engine/core/timer.h"
@@ -44,5 +45,9 @@ void StartApplication() {
   delete core::CWin32Window::Get();
   delete kernel;
 }
+
+bool isPressed(int virtualKey) { return core::Input::Get()->Pressed(virtualKey); }
+bool isHeld(int virtualKey) { return core::Input::Get()->Held(virtualKey); }
+bool isReleased(int virtualKey) { return core::Input::Get()->Released(virtualKey); }
 
 }  // namespace engine

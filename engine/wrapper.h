@@ -17,4 +17,9 @@ ENGINE_API void StartApplication();
 // Asks the main loop to end after the current pass.
 ENGINE_API void QuitApplication();
 
+// Virtual-key queries against the last pass: went down, stayed down, went up.
+ENGINE_API bool isPressed(int virtualKey);
+ENGINE_API bool isHeld(int virtualKey);
+ENGINE_API bool isReleased(int virtualKey);
+
 }  // namespace engine
