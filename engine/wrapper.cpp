@@ -5,6 +5,7 @@
 #include "engine/core/kernel.h"
 #include "engine/core/logging.h"
 #include "engine/core/timer.h"
+#include "engine/gfx/NBLMesh.h"
 #include "engine/gfx/sceneInfo.h"
 
 namespace engine {
@@ -49,5 +50,18 @@ void StartApplication() {
 bool isPressed(int virtualKey) { return core::Input::Get()->Pressed(virtualKey); }
 bool isHeld(int virtualKey) { return core::Input::Get()->Held(virtualKey); }
 bool isReleased(int virtualKey) { return core::Input::Get()->Released(virtualKey); }
+
+gfx::LoadMesh* GetNBLMesh(const std::wstring& path) { return new gfx::LoadNBLMesh(path); }
+
+gfx::LoadMesh* CreateEmptyMesh(int vertices, int indices) {
+  auto* mesh = new gfx::LoadMesh();
+  mesh->NumVertices(vertices);
+  mesh->NumIndices(indices);
+  return mesh;
+}
+
+void* AllocateMemory(unsigned bytes) { return gfx::AllocateMeshBuffer(bytes); }
+
+void DeleteMemory(void* block) { gfx::ReleaseMeshBuffer(block); }
 
 }  // namespace engine

@@ -3,8 +3,11 @@
 // The flat interface through which the program drives the engine. Each function is a
 // thin forwarder that hides the singletons and the Kernel's registration keys.
 
+#include <string>
+
 #include "engine/api.h"
 #include "engine/core/module.h"
+#include "engine/gfx/mesh.h"
 
 namespace engine {
 
@@ -21,5 +24,15 @@ ENGINE_API void QuitApplication();
 ENGINE_API bool isPressed(int virtualKey);
 ENGINE_API bool isHeld(int virtualKey);
 ENGINE_API bool isReleased(int virtualKey);
+
+// A mesh read from a .nbl file; the caller owns it and frees it with DestroyItself.
+ENGINE_API gfx::LoadMesh* GetNBLMesh(const std::wstring& path);
+// A mesh with the given counts, 32-bit indices, no index array and no streams; the caller
+// supplies them (buffers from AllocateMemory) and frees the mesh with DestroyItself.
+ENGINE_API gfx::LoadMesh* CreateEmptyMesh(int vertices, int indices);
+// Blocks of the engine's heap, for buffers one side of the library boundary allocates and
+// the other frees.
+ENGINE_API void* AllocateMemory(unsigned bytes);
+ENGINE_API void DeleteMemory(void* block);
 
 }  // namespace engine

@@ -1,44 +1,39 @@
 #pragma once
 
-// The Win32 calls and types the engine makes, in their Windows shape. Each group of
-// calls lives in a win32_*.cpp of its own.
+// The Win32 calls and types the engine makes, in their Windows shape. Each family of
+// calls has a header and a win32_*.cpp of its own; this one brings them all in.
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
 #include "platform/api.h"
-
-typedef int BOOL;
-typedef unsigned int UINT;
-typedef std::uint32_t DWORD;
-typedef std::int32_t LONG;
-typedef wchar_t WCHAR;
-typedef const wchar_t* LPCWSTR;
-typedef wchar_t* LPWSTR;
-typedef const char* LPCSTR;
-typedef char* LPSTR;
-typedef struct HWND__* HWND;
-typedef struct HINSTANCE__* HINSTANCE;
-
-#ifndef TRUE
-#define TRUE 1
-#define FALSE 0
-#endif
+#include "platform/win32_dialog.h"
+#include "platform/win32_display.h"
+#include "platform/win32_keys.h"
+#include "platform/win32_messages.h"
+#include "platform/win32_types.h"
+#include "platform/win32_window.h"
 
 // MessageBoxW styles and results.
 constexpr UINT MB_OK = 0x00000000;
+constexpr UINT MB_OKCANCEL = 0x00000001;
+constexpr UINT MB_YESNO = 0x00000004;
 constexpr UINT MB_ICONERROR = 0x00000010;
 constexpr UINT MB_ICONWARNING = 0x00000030;
 constexpr UINT MB_ICONINFORMATION = 0x00000040;
 constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
 
 // Code pages. "The ANSI code page" of this system is UTF-8.
 constexpr UINT CP_ACP = 0;
 constexpr UINT CP_UTF8 = 65001;
 constexpr DWORD MB_ERR_INVALID_CHARS = 0x00000008;
 
-// Shows a message box and returns once it is dismissed. Without a display the text and
+// Shows a message box and returns once it is dismissed (an alert of the dialog toolkit,
+// with MB_OKCANCEL and MB_YESNO as two-button questions). Without a display the text and
 // caption go to standard error and the call returns IDOK at once.
 PLATFORM_API int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 

@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "platform/win32.h"
+#include "platform/window_internal.h"
 
 namespace {
 
@@ -25,7 +25,9 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     Hook()(owner, message, title, type);
     return IDOK;
   }
-  // No dialog toolkit is wired in yet: the user still has to see why the program stopped.
+  int result = IDOK;
+  if (platform::HasDisplay() && platform::win::FltkMessageBox(message, title, type, &result)) return result;
+  // Headless, the user still has to see why the program stopped.
   std::fprintf(stderr, "%s: %s\n", platform::Utf8FromWide(title).c_str(), platform::Utf8FromWide(message).c_str());
   std::fflush(stderr);
   return IDOK;

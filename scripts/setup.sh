@@ -10,8 +10,16 @@ packages=(
   clang libclang-rt-14-dev
   # engine dependencies
   liblua5.1-0-dev libboost-dev libboost-filesystem-dev
+  # effects: HLSL to SPIR-V, SPIR-V to GLSL
+  libshaderc-dev glslang-dev spirv-tools libspirv-cross-c-shared-dev
+  # windows, dialog controls, message boxes, audio
+  libsdl2-dev libfltk1.3-dev libmpg123-dev libkissfft-dev
+  # graphics: GL 4.5 through libepoxy, headless EGL on Mesa; image files
+  libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri libstb-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # window tests under a virtual display; golden images; test soundtracks
+  xvfb xauth libstb-dev lame
 )
 
 if [ "$(id -u)" -eq 0 ]; then

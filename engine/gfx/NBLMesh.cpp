@@ -1,0 +1,187 @@
+#include "engine/gfx/NBLMesh.h"
+
+#include <boost/filesystem.hpp>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "engine/core/logging.h"
+#include "engine/core/textConversion.h"
+#include "engine/gfx/byteReader.h"
+#include "platform/dxgi_format.h"
+#include "platform/paths.h"
+
+namespace engine {
+namespace gfx {
+
+namespace {
+
+const wchar_t kQuadName[] = L"data/quad.nbl";
+
+// The built-in quad: a 2 x 2 square in the z = 0 plane, two triangles, 32-bit indices,
+// texture coordinates and no normals. Integers and floats little-endian.
+const unsigned char kQuadImage[] = {
+    'N', 'B', 'L', 'U',
+    // kind 1, 8 bytes: two values the reader skips
+    1, 0, 0, 0, 8, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0,
+    // kind 3, 48 bytes: positions (1, 1, 0), (-1, -1, 0), (-1, 1, 0), (1, -1, 0)
+    3, 0, 0, 0, 48, 0, 0, 0,
+    0, 0, 0x80, 0x3F, 0, 0, 0x80, 0x3F, 0, 0, 0, 0,
+    0, 0, 0x80, 0xBF, 0, 0, 0x80, 0xBF, 0, 0, 0, 0,
+    0, 0, 0x80, 0xBF, 0, 0, 0x80, 0x3F, 0, 0, 0, 0,
+    0, 0, 0x80, 0x3F, 0, 0, 0x80, 0xBF, 0, 0, 0, 0,
+    // kind 6, 32 bytes: texture coordinates (1, 0), (0, 1), (0, 0), (1, 1)
+    6, 0, 0, 0, 32, 0, 0, 0,
+    0, 0, 0x80, 0x3F, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0x80, 0x3F,
+    0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0x80, 0x3F, 0, 0, 0x80, 0x3F,
+    // kind 4, 28 bytes: stride 4, indices 0 1 2 0 3 1
+    4, 0, 0, 0, 28, 0, 0, 0, 4, 0, 0, 0,
+    0, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0,
+    // end marker, then four bytes nobody reads
+    9, 0, 0, 0, 0, 0, 0, 0,
+};
+static_assert(sizeof(kQuadImage) == 160, "the quad image is 160 bytes");
+
+enum ChunkKind : std::int32_t {
+  kHeaderChunk = 2,
+  kPositionChunk = 3,
+  kIndexChunk = 4,
+  kNormalChunk = 5,
+  kTexCoordChunk = 6,
+  kEndChunk = 9,
+};
+
+// The header chunk's payload is fixed, whatever its length field claims.
+constexpr std::size_t kHeaderPayload = 24;
+
+// Writes the quad image for the reader and takes it away again however the load ends, so
+// no file is left behind even when reading throws.
+class QuadFile {
+ public:
+  explicit QuadFile(const std::wstring& path) : native(platform::NativePath(path)) {
+    std::ofstream out(native, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(kQuadImage), sizeof(kQuadImage));
+  }
+  ~QuadFile() { Remove(); }
+  QuadFile(const QuadFile&) = delete;
+  QuadFile& operator=(const QuadFile&) = delete;
+
+  void Remove() {
+    boost::system::error_code ignored;
+    if (boost::filesystem::exists(native, ignored)) boost::filesystem::remove(native, ignored);
+  }
+
+ private:
+  std::string native;
+};
+
+// Reads one stream chunk of `count` elements into a new buffer and hands it to the mesh.
+void AddStream(LoadMesh& mesh, ByteReader& in, const char* name, int format, std::int32_t count) {
+  const std::size_t bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(FormatSize(format));
+  std::unique_ptr<char[]> buffer(static_cast<char*>(AllocateMeshBuffer(bytes)));
+  in.Read(buffer.get(), bytes);  // the caller has checked the chunk fits
+  PVData stream;
+  stream.name = name;
+  stream.format = format;
+  stream.semanticIndex = 0;
+  stream.data = buffer.release();
+  mesh.Add(stream);
+}
+
+}  // namespace
+
+LoadNBLMesh::LoadNBLMesh(const std::wstring& path) : finished(false) {
+  std::unique_ptr<QuadFile> quad;
+  if (path == kQuadName) quad.reset(new QuadFile(path));
+
+  const std::string name = core::ToNarrow(path);
+  NEBLU_MESSAGE("Loading .nbl mesh " + name);
+
+  std::ifstream file(platform::NativePath(path), std::ios::binary);
+  if (!file) NEBLU_ERROR(name + " mesh not found");
+  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  file.close();
+
+  ByteReader in(bytes);
+  char magic[5] = {};
+  if (!in.Read(magic, 4) || std::strcmp(magic, "NBLU") != 0) NEBLU_ERROR(name + " is not a .nbl mesh");
+
+  // Streams shorter than the vertex count would be read past their end by every later
+  // step, so their sizes are kept to be checked once the whole file is in.
+  std::int32_t normalCount = -1, texCoordCount = -1;
+
+  finished = false;
+  while (!finished) {
+    std::int32_t kind, length;
+    if (!in.ReadInt(kind)) NEBLU_ERROR(name + " ends before its end chunk");
+    if (kind == kEndChunk) {
+      finished = true;
+      break;
+    }
+    if (!in.ReadInt(length)) NEBLU_ERROR(name + " ends inside a chunk of kind " + std::to_string(kind));
+    if (kind == kHeaderChunk) {
+      if (!in.Skip(kHeaderPayload)) NEBLU_ERROR(name + " ends inside a chunk of kind " + std::to_string(kind));
+      continue;
+    }
+    if (length < 0)
+      NEBLU_ERROR(name + ": chunk of kind " + std::to_string(kind) + " has a negative length (" +
+                  std::to_string(length) + ")");
+    if (!in.Has(length, 1))
+      NEBLU_ERROR(name + ": chunk of kind " + std::to_string(kind) + " is " + std::to_string(length) +
+                  " bytes long, but only " + std::to_string(in.Left()) + " are left");
+
+    switch (kind) {
+      case kPositionChunk: {
+        const std::int32_t count = length / 12;
+        NumVertices(count);
+        AddStream(*this, in, "POSITION", DXGI_FORMAT_R32G32B32_FLOAT, count);
+        break;
+      }
+      case kNormalChunk:
+        normalCount = length / 12;
+        AddStream(*this, in, "NORMAL", DXGI_FORMAT_R32G32B32_FLOAT, normalCount);
+        break;
+      case kTexCoordChunk:
+        texCoordCount = length / 8;
+        AddStream(*this, in, "TEXCOORD", DXGI_FORMAT_R32G32_FLOAT, texCoordCount);
+        break;
+      case kIndexChunk: {
+        std::int32_t stride;
+        if (length < 4 || !in.ReadInt(stride))
+          NEBLU_ERROR(name + ": index chunk of " + std::to_string(length) + " bytes has no room for its stride");
+        if (stride != 2 && stride != 4)
+          NEBLU_ERROR(name + ": index stride " + std::to_string(stride) + " is neither 2 nor 4");
+        const std::int32_t count = (length - 4) / stride;
+        const std::size_t indexBytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(stride);
+        std::unique_ptr<char[]> array(static_cast<char*>(AllocateMeshBuffer(indexBytes)));
+        in.Read(array.get(), indexBytes);
+        IndexStride(stride);
+        NumIndices(count);
+        Indices(reinterpret_cast<short*>(array.release()));
+        break;
+      }
+      default:
+        in.Skip(static_cast<std::size_t>(length));
+        break;
+    }
+  }
+
+  if (quad) quad->Remove();
+
+  if (NumIndices() < 1) NEBLU_ERROR(L"Number of indices in mesh " + path + L" <= 0");
+  const struct {
+    const char* stream;
+    std::int32_t count;
+  } lengths[] = {{"NORMAL", normalCount}, {"TEXCOORD", texCoordCount}};
+  for (const auto& entry : lengths) {
+    if (entry.count >= 0 && entry.count < NumVertices())
+      NEBLU_ERROR(name + " holds " + std::to_string(entry.count) + " " + entry.stream + " elements for " +
+                  std::to_string(NumVertices()) + " vertices");
+  }
+}
+
+}  // namespace gfx
+}  // namespace engine

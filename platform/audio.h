@@ -1,0 +1,112 @@
+#pragma once
+
+// The audio library's calls the music clock makes, in the shape of that library's
+// version 2.3: one output device, MP3 streams made from a file or from memory, play,
+// pause and stop, the playing position in bytes of the decoded stream, and a spectrum.
+//
+// Streams are decoded whole when they are made (16-bit samples at the file's own rate
+// and channel count), so a broken file is refused then rather than playing silence.
+// Output goes through SDL2; where no output device opens, or for device 0, a silent
+// device consumes the streams in real time so that positions still advance. In capture
+// mode positions advance only by whole frame times, when the capture says so.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/api.h"
+#include "platform/win32_types.h"
+
+typedef std::uint64_t QWORD;
+typedef DWORD HSTREAM;
+typedef DWORD HCHANNEL;
+
+// BASS_StreamCreateFile flags.
+constexpr DWORD BASS_STREAM_AUTOFREE = 0x40000;   // freed by the library when playback ends
+constexpr DWORD BASS_UNICODE = 0x80000000;        // the file name is a wide string
+
+// BASS_ChannelGetData: 512 spectrum magnitudes (2048 bytes) of the 1024 samples ending
+// at the playing position.
+constexpr DWORD BASS_DATA_FFT1024 = 0x80000001;
+
+// BASS_ErrorGetCode values.
+constexpr int BASS_OK = 0;
+constexpr int BASS_ERROR_MEM = 1;
+constexpr int BASS_ERROR_FILEOPEN = 2;
+constexpr int BASS_ERROR_DRIVER = 3;
+constexpr int BASS_ERROR_HANDLE = 5;
+constexpr int BASS_ERROR_FORMAT = 6;
+constexpr int BASS_ERROR_INIT = 8;
+constexpr int BASS_ERROR_ALREADY = 14;
+constexpr int BASS_ERROR_ILLPARAM = 20;
+constexpr int BASS_ERROR_DEVICE = 23;
+constexpr int BASS_ERROR_NOTAVAIL = 37;
+constexpr int BASS_ERROR_FILEFORM = 41;
+constexpr int BASS_ERROR_UNKNOWN = -1;
+
+// 0x02030000: version 2.3 in the high word.
+PLATFORM_API DWORD BASS_GetVersion();
+// The error of the last call that failed on this thread, or BASS_OK.
+PLATFORM_API int BASS_ErrorGetCode();
+
+// device -1: the default output, falling back to the silent device when none opens;
+// 0: the silent device; 1: the default output only. freq: output sample rate. win and
+// clsid are accepted and ignored. FALSE (BASS_ERROR_ALREADY) when already initialised.
+PLATFORM_API BOOL BASS_Init(int device, DWORD freq, DWORD flags, HWND win, const void* clsid);
+// Stops and frees every stream and closes the device.
+PLATFORM_API BOOL BASS_Free();
+// Output volume, 0 to 100.
+PLATFORM_API BOOL BASS_SetVolume(DWORD volume);
+
+// mem FALSE: `file` names a file (narrow UTF-8, or wide with BASS_UNICODE), read from
+// `offset` for `length` bytes (0: to the end). mem TRUE: `file` points at `length` bytes.
+// Returns 0 (BASS_ERROR_FILEOPEN, BASS_ERROR_FILEFORM) for a missing file, for data with
+// no MPEG audio in it, and for a stream that ends before its header says it should.
+PLATFORM_API HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags);
+
+// restart TRUE starts from the beginning; FALSE continues from the current position.
+PLATFORM_API BOOL BASS_ChannelPlay(DWORD handle, BOOL restart);
+// Keeps the position; BASS_ChannelPlay continues from it.
+PLATFORM_API BOOL BASS_ChannelPause(DWORD handle);
+PLATFORM_API BOOL BASS_ChannelStop(DWORD handle);
+// Bytes of the decoded stream played so far; (QWORD)-1 for an invalid handle.
+PLATFORM_API QWORD BASS_ChannelGetPosition(DWORD handle);
+// Negative for an invalid handle. Returned as double where the original returned float:
+// the callers store it in a double, and positions late in a track keep their precision.
+PLATFORM_API double BASS_ChannelBytes2Seconds(DWORD handle, QWORD position);
+// Only BASS_DATA_FFT1024: fills 512 floats, each about 1.0 for a full-scale sine centred
+// on its bin (Hann window). Returns the bytes written, or (DWORD)-1.
+PLATFORM_API DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length);
+
+namespace platform {
+
+// Decoded audio: interleaved 16-bit samples.
+struct DecodedAudio {
+  int rate = 0;
+  int channels = 0;
+  std::vector<std::int16_t> samples;
+  std::size_t Frames() const { return channels ? samples.size() / static_cast<std::size_t>(channels) : 0; }
+};
+
+// Decodes a whole MP3 held in memory. False, with the reason in *error, for data that
+// has no MPEG audio format, decodes to nothing, changes format midway, or is shorter
+// than its own header says.
+PLATFORM_API bool DecodeMp3(const void* data, std::size_t size, DecodedAudio* out, std::string* error);
+
+// Capture mode: from now on playing streams advance by exactly one frame time
+// (rate * denominator / numerator samples, rounded to the nearest sample from the
+// start of capture) per AdvanceCaptureClock, and never by wall time; nothing is heard.
+PLATFORM_API void EnableCaptureClock(int fpsNumerator, int fpsDenominator);
+PLATFORM_API void AdvanceCaptureClock();
+PLATFORM_API void DisableCaptureClock();
+PLATFORM_API bool CaptureClockEnabled();
+
+// Streams made after this call start this many seconds in (the -start switch).
+PLATFORM_API void SetAudioStartOffset(double seconds);
+
+// 512 magnitudes of 1024 mono samples (Hann window), scaled so that a full-scale sine
+// centred on a bin reads 1.0 there.
+PLATFORM_API void Spectrum1024(const float* samples, float* magnitudes);
+
+}  // namespace platform

@@ -1,0 +1,21 @@
+#pragma once
+
+// The program's own command line, as the process was started. The layer reads its
+// switches (-headless, -size) here so that the engine and the program entry can stay
+// exactly as written for the original system.
+
+#include <string>
+#include <vector>
+
+#include "platform/api.h"
+
+namespace platform {
+
+// argv[1..] of the process.
+PLATFORM_API std::vector<std::string> CommandLineArguments();
+// True when `name` is one of the arguments, as a whole word.
+PLATFORM_API bool HasCommandLineSwitch(const std::string& name);
+// The argument after `name`, or empty.
+PLATFORM_API std::string CommandLineValue(const std::string& name);
+
+}  // namespace platform

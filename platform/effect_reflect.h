@@ -1,0 +1,73 @@
+#pragma once
+
+// What a compiled shader exposes (constant buffers with their member offsets, textures,
+// samplers, stage inputs and outputs by semantic) and its translation to GLSL 4.50 with
+// bindings and varying locations chosen for the whole program: each stage's compiler
+// numbers its own resources from zero, and varyings must meet by semantic, not by
+// declaration order.
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace platform::fx {
+
+struct ReflectedMember {
+  std::string name;
+  std::uint32_t offset = 0;
+  std::uint32_t size = 0;
+};
+
+struct ReflectedBlock {
+  std::string name;  // the cbuffer's name in the HLSL text
+  std::vector<ReflectedMember> members;
+  bool fitsStd140 = true;  // expressible as a GL uniform block with explicit offsets
+  bool oneScalarType = true;  // every member float, or every member int, or every one uint
+};
+
+struct ReflectedVarying {
+  std::string semantic;  // upper case, without the index: "TEXCOORD"
+  std::uint32_t index = 0;
+  std::uint32_t components = 4;
+  char scalar = 'f';  // 'f', 'i', 'u'
+  std::uint32_t location = 0;
+  std::string Key() const { return semantic + std::to_string(index); }
+};
+
+struct SamplerPair {
+  std::string texture;
+  std::string sampler;  // empty when the texture is only read with Load
+  bool operator<(const SamplerPair& o) const {
+    return texture != o.texture ? texture < o.texture : sampler < o.sampler;
+  }
+};
+
+struct StageReflection {
+  std::vector<ReflectedBlock> blocks;
+  std::vector<SamplerPair> samplers;
+  std::vector<ReflectedVarying> inputs;
+  std::vector<ReflectedVarying> outputs;
+};
+
+bool ReflectStage(const std::vector<std::uint32_t>& spirv, StageReflection& out, std::string& error);
+
+// Program-wide choices made before any stage is translated.
+struct GlslPlan {
+  std::map<std::string, int> blockBindings;   // cbuffer name -> uniform block binding
+  std::map<SamplerPair, int> samplerUnits;    // texture unit per texture/sampler pair
+  std::map<std::string, int> inputLocations;  // semantic key -> location of this stage's inputs
+  std::map<std::string, int> outputLocations;
+  // cbuffers that do not fit std140 and hold one scalar type: read as a vec4 array in a
+  // uniform block, which has the HLSL packing's 16-byte registers exactly.
+  std::set<std::string> flattenBlocks;
+  bool nameInputs = false;     // vertex inputs named "in_<SEMANTIC><index>" for the input signature
+};
+
+bool EmitGlsl(const std::vector<std::uint32_t>& spirv, const GlslPlan& plan, std::string& glsl, std::string& error);
+
+// The GLSL name of a texture/sampler pair's combined sampler.
+std::string CombinedSamplerName(const SamplerPair& pair);
+
+}  // namespace platform::fx

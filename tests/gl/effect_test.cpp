@@ -1,0 +1,422 @@
+// Effects drawn through the device: passes and their states, geometry shaders,
+// instancing, a shadow map in a depth array, pools, matrix packing, annotations and the
+// refusals the engine relies on, checked on the pixels.
+
+#include <array>
+#include <string>
+
+#include "platform/effect.h"
+#include "support/scratch_dir.h"
+#include "tests/gl/gl_fixture.h"
+
+namespace gltest {
+namespace {
+
+struct QuadVertex {
+  float position[3];
+  float uv[2];
+};
+
+constexpr UINT kSize = 8;
+
+// A shared prelude: a pass-through vertex shader over POSITION and TEXCOORD.
+constexpr const char* kPrelude = R"(
+struct VIn { float3 pos : POSITION; float2 uv : TEXCOORD0; };
+struct VOut { float4 pos : SV_Position; float2 uv : TEXCOORD0; };
+VOut VSQuad(VIn v) { VOut o; o.pos = float4(v.pos, 1); o.uv = v.uv; return o; }
+float4 PSRed() : SV_Target { return float4(1, 0, 0, 1); }
+float4 PSGreen() : SV_Target { return float4(0, 1, 0, 1); }
+float4 PSBlue() : SV_Target { return float4(0, 0, 1, 1); }
+)";
+
+class EffectTest : public GlTest {
+ protected:
+  void SetUp() override {
+    GlTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    setenv("NEBLU_EFFECT_CACHE", scratch_.Path("cache").c_str(), 1);
+    MakeTarget(&target_, kSize, kSize);
+    D3D10_TEXTURE2D_DESC desc = {kSize, kSize, 1, 1, DXGI_FORMAT_D32_FLOAT, {1, 0}, D3D10_USAGE_DEFAULT,
+                                 D3D10_BIND_DEPTH_STENCIL, 0, 0};
+    ASSERT_EQ(S_OK, device_->CreateTexture2D(&desc, nullptr, depth_.Out()));
+    ASSERT_EQ(S_OK, device_->CreateDepthStencilView(depth_.get(), nullptr, depthView_.Out()));
+    ClearAndBind();
+  }
+  void TearDown() override {
+    depthView_.Reset();
+    depth_.Reset();
+    target_ = Target();
+    GlTest::TearDown();
+  }
+
+  void ClearAndBind() {
+    const float clear[4] = {0, 0, 0, 0};
+    device_->ClearRenderTargetView(target_.view.get(), clear);
+    device_->ClearDepthStencilView(depthView_.get(), D3D10_CLEAR_DEPTH, 1.0f, 0);
+    ID3D10RenderTargetView* views[] = {target_.view.get()};
+    device_->OMSetRenderTargets(1, views, depthView_.get());
+    Viewport(kSize, kSize);
+  }
+
+  // Writes `source` beside the test and creates the effect (a child when `pool` is given).
+  Ref<ID3D10Effect> Load(const std::string& name, const std::string& source, ID3D10EffectPool* pool = nullptr,
+                         HRESULT expected = S_OK) {
+    scratch_.Write(name, source);
+    Ref<ID3D10Effect> effect;
+    HRESULT hr = D3DX10CreateEffectFromFileW(Wide(scratch_.Path(name)).c_str(), nullptr, nullptr, "fx_4_0", 0,
+                                             pool ? D3D10_EFFECT_COMPILE_CHILD_EFFECT : 0, device_, pool, nullptr,
+                                             effect.Out(), nullptr, nullptr);
+    EXPECT_EQ(expected, hr) << name;
+    return effect;
+  }
+  static std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+  // Applies every pass of `technique` and draws `vertices` (a triangle list unless told).
+  void Draw(ID3D10EffectTechnique* technique, const std::vector<QuadVertex>& vertices, UINT instances = 1,
+            D3D10_PRIMITIVE_TOPOLOGY topology = D3D10_PRIMITIVE_TOPOLOGY_TRIANGLELIST) {
+    ASSERT_TRUE(technique->IsValid());
+    D3D10_TECHNIQUE_DESC desc;
+    ASSERT_EQ(S_OK, technique->GetDesc(&desc));
+    std::vector<std::uint16_t> indices(vertices.size());
+    for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::uint16_t>(i);
+    Ref<ID3D10Buffer> vb = MakeBuffer(D3D10_BIND_VERTEX_BUFFER, vertices.data(), UINT(vertices.size() * sizeof(QuadVertex)));
+    Ref<ID3D10Buffer> ib = MakeBuffer(D3D10_BIND_INDEX_BUFFER, indices.data(), UINT(indices.size() * 2));
+    for (UINT p = 0; p < desc.Passes; ++p) {
+      ID3D10EffectPass* pass = technique->GetPassByIndex(p);
+      D3D10_PASS_DESC passDesc;
+      ASSERT_EQ(S_OK, pass->GetDesc(&passDesc));
+      const D3D10_INPUT_ELEMENT_DESC elements[] = {
+          {"POSITION", 0, DXGI_FORMAT_R32G32B32_FLOAT, 0, 0, D3D10_INPUT_PER_VERTEX_DATA, 0},
+          {"TEXCOORD", 0, DXGI_FORMAT_R32G32_FLOAT, 0, 12, D3D10_INPUT_PER_VERTEX_DATA, 0},
+      };
+      Ref<ID3D10InputLayout> layout;
+      ASSERT_EQ(S_OK, device_->CreateInputLayout(elements, 2, passDesc.pIAInputSignature,
+                                                 passDesc.IAInputSignatureSize, layout.Out()));
+      ID3D10Buffer* buffers[] = {vb.get()};
+      const UINT stride = sizeof(QuadVertex), offset = 0;
+      device_->IASetInputLayout(layout.get());
+      device_->IASetVertexBuffers(0, 1, buffers, &stride, &offset);
+      device_->IASetIndexBuffer(ib.get(), DXGI_FORMAT_R16_UINT, 0);
+      device_->IASetPrimitiveTopology(topology);
+      ASSERT_EQ(S_OK, pass->Apply(0));
+      if (instances > 1) device_->DrawIndexedInstanced(UINT(indices.size()), instances, 0, 0, 0);
+      else device_->DrawIndexed(UINT(indices.size()), 0, 0);
+    }
+  }
+
+  // A rectangle from (x0, y0) to (x1, y1) in clip space at depth z; clockwise on screen
+  // (front-facing) unless `backFacing`.
+  static std::vector<QuadVertex> Rect(float x0, float y0, float x1, float y1, float z = 0.5f, bool backFacing = false) {
+    auto v = [&](float x, float y) { return QuadVertex{{x, y, z}, {(x + 1) / 2, (1 - y) / 2}}; };
+    std::vector<QuadVertex> q = {v(x0, y1), v(x1, y1), v(x1, y0), v(x0, y1), v(x1, y0), v(x0, y0)};
+    if (backFacing) std::swap(q[1], q[2]), std::swap(q[4], q[5]);
+    return q;
+  }
+  static std::vector<QuadVertex> FullScreen(float z = 0.5f) { return Rect(-1, -1, 1, 1, z); }
+
+  Rgba8 At(UINT x, UINT y) { return Pixels(target_.texture.get())[y * kSize + x]; }
+
+  testing_support::ScratchDir scratch_;
+  Target target_;
+  Ref<ID3D10Texture2D> depth_;
+  Ref<ID3D10DepthStencilView> depthView_;
+};
+
+TEST_F(EffectTest, PassesApplyInOrderWithTheirBlendState) {
+  Ref<ID3D10Effect> fx = Load("multipass.fx", std::string(kPrelude) + R"(
+BlendState Add { BlendEnable[0] = TRUE; SrcBlend = ONE; DestBlend = ONE; BlendOp = ADD; };
+BlendState Off { BlendEnable[0] = FALSE; };
+DepthStencilState NoDepth { DepthEnable = FALSE; };
+technique10 TwoPasses {
+  pass Base { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetGeometryShader(NULL);
+              SetPixelShader(CompileShader(ps_4_0, PSRed())); SetBlendState(Off, float4(0, 0, 0, 0), 0xFFFFFFFF);
+              SetDepthStencilState(NoDepth, 0); }
+  pass Over { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetGeometryShader(NULL);
+              SetPixelShader(CompileShader(ps_4_0, PSBlue())); SetBlendState(Add, float4(0, 0, 0, 0), 0xFFFFFFFF);
+              SetDepthStencilState(NoDepth, 0); }
+})");
+  ASSERT_TRUE(fx);
+  Draw(fx->GetTechniqueByName("TwoPasses"), FullScreen());
+  EXPECT_EQ((Rgba8{255, 0, 255, 255}), At(4, 4));
+}
+
+TEST_F(EffectTest, DepthAndRasterizerStatesTakeEffect) {
+  Ref<ID3D10Effect> fx = Load("states.fx", std::string(kPrelude) + R"(
+DepthStencilState Test { DepthEnable = TRUE; DepthWriteMask = ALL; DepthFunc = LESS; };
+DepthStencilState Ignore { DepthEnable = FALSE; };
+RasterizerState Back { CullMode = BACK; };
+RasterizerState Both { CullMode = NONE; };
+technique10 Near { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSGreen()));
+  SetDepthStencilState(Test, 0); SetRasterizerState(Back); } }
+technique10 FarTested { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSRed()));
+  SetDepthStencilState(Test, 0); SetRasterizerState(Both); } }
+technique10 FarUntested { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSBlue()));
+  SetDepthStencilState(Ignore, 0); SetRasterizerState(Both); } }
+)");
+  ASSERT_TRUE(fx);
+  // Left half: green near, then red behind it (rejected). Right half: blue ignores depth.
+  Draw(fx->GetTechniqueByName("Near"), Rect(-1, -1, 1, 1, 0.2f));
+  Draw(fx->GetTechniqueByName("FarTested"), Rect(-1, -1, 0, 1, 0.8f));
+  Draw(fx->GetTechniqueByName("FarUntested"), Rect(0, -1, 1, 1, 0.8f));
+  EXPECT_EQ(kGreen, At(1, 4));
+  EXPECT_EQ(kBlue, At(6, 4));
+  // Back faces: culled by Back, drawn with culling off.
+  ClearAndBind();
+  Draw(fx->GetTechniqueByName("Near"), Rect(-1, -1, 0, 1, 0.5f, true));
+  Draw(fx->GetTechniqueByName("FarUntested"), Rect(0, -1, 1, 1, 0.5f, true));
+  EXPECT_EQ(kClear, At(1, 4));
+  EXPECT_EQ(kBlue, At(6, 4));
+}
+
+TEST_F(EffectTest, GeometryShaderExpandsPoints) {
+  Ref<ID3D10Effect> fx = Load("gs.fx", std::string(kPrelude) + R"(
+float HalfSize = 0.5;
+RasterizerState Both { CullMode = NONE; };
+// A square around each triangle's centre.
+[maxvertexcount(4)]
+void GSQuad(triangle VOut p[3], inout TriangleStream<VOut> strip) {
+  VOut o = p[0];
+  float4 centre = (p[0].pos + p[1].pos + p[2].pos) / 3;
+  float2 offsets[4] = { float2(-1, 1), float2(1, 1), float2(-1, -1), float2(1, -1) };
+  for (int i = 0; i < 4; ++i) { o.pos = centre + float4(offsets[i] * HalfSize, 0, 0); strip.Append(o); }
+}
+technique10 Sprites { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad()));
+  SetGeometryShader(CompileShader(gs_4_0, GSQuad())); SetPixelShader(CompileShader(ps_4_0, PSGreen()));
+  SetRasterizerState(Both); } }
+)");
+  ASSERT_TRUE(fx);
+  const float e = 0.05f;
+  Draw(fx->GetTechniqueByName("Sprites"),
+       {QuadVertex{{-e, -e, 0.5f}, {0, 0}}, QuadVertex{{0, 2 * e, 0.5f}, {0, 0}}, QuadVertex{{e, -e, 0.5f}, {0, 0}}});
+  EXPECT_EQ(kGreen, At(4, 4));
+  EXPECT_EQ(kGreen, At(2, 5));
+  EXPECT_EQ(kClear, At(0, 0));
+  EXPECT_EQ(kClear, At(7, 7));
+}
+
+TEST_F(EffectTest, InstancesSeeTheirInstanceId) {
+  Ref<ID3D10Effect> fx = Load("instancing.fx", std::string(kPrelude) + R"(
+struct IOut { float4 pos : SV_Position; float4 color : COLOR0; };
+IOut VSInstanced(VIn v, uint id : SV_InstanceID) {
+  IOut o;
+  o.pos = float4(v.pos.x * 0.5 - 0.5 + id, v.pos.y, v.pos.z, 1);
+  o.color = id == 0 ? float4(1, 0, 0, 1) : float4(0, 1, 0, 1);
+  return o;
+}
+float4 PSColor(IOut i) : SV_Target { return i.color; }
+technique10 Instanced { pass P { SetVertexShader(CompileShader(vs_4_0, VSInstanced()));
+  SetPixelShader(CompileShader(ps_4_0, PSColor())); } }
+)");
+  ASSERT_TRUE(fx);
+  Draw(fx->GetTechniqueByName("Instanced"), FullScreen(), 2);
+  EXPECT_EQ(kRed, At(1, 4));
+  EXPECT_EQ(kGreen, At(6, 4));
+}
+
+TEST_F(EffectTest, ShadowPassIntoDepthArraySampledWithComparison) {
+  Ref<ID3D10Effect> fx = Load("shadow.fx", std::string(kPrelude) + R"(
+Texture2DArray ShadowMap;
+float Slice;
+float Reference;
+SamplerComparisonState Compare { Filter = COMPARISON_MIN_MAG_MIP_POINT; AddressU = CLAMP; AddressV = CLAMP;
+  ComparisonFunc = LESS; };
+float4 PSLit(VOut i) : SV_Target {
+  float lit = ShadowMap.SampleCmpLevelZero(Compare, float3(i.uv, Slice), Reference);
+  return float4(lit, lit, lit, 1);
+}
+technique10 Shadow { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(NULL); } }
+technique10 Lit { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSLit())); } }
+)");
+  ASSERT_TRUE(fx);
+  D3D10_TEXTURE2D_DESC desc = {kSize, kSize, 1, 2, DXGI_FORMAT_R32_TYPELESS, {1, 0}, D3D10_USAGE_DEFAULT,
+                               D3D10_BIND_DEPTH_STENCIL | D3D10_BIND_SHADER_RESOURCE, 0, 0};
+  Ref<ID3D10Texture2D> map;
+  ASSERT_EQ(S_OK, device_->CreateTexture2D(&desc, nullptr, map.Out()));
+  Ref<ID3D10DepthStencilView> slices[2];
+  for (UINT s = 0; s < 2; ++s) {
+    D3D10_DEPTH_STENCIL_VIEW_DESC dsv = {};
+    dsv.Format = DXGI_FORMAT_D32_FLOAT;
+    dsv.ViewDimension = D3D10_DSV_DIMENSION_TEXTURE2DARRAY;
+    dsv.Texture2DArray.FirstArraySlice = s;
+    dsv.Texture2DArray.ArraySize = 1;
+    ASSERT_EQ(S_OK, device_->CreateDepthStencilView(map.get(), &dsv, slices[s].Out()));
+    device_->ClearDepthStencilView(slices[s].get(), D3D10_CLEAR_DEPTH, s == 0 ? 0.0f : 1.0f, 0);
+  }
+  // The occluder covers the left half of slice 1 at depth 0.5.
+  device_->OMSetRenderTargets(0, nullptr, slices[1].get());
+  Draw(fx->GetTechniqueByName("Shadow"), Rect(-1, -1, 0, 1, 0.5f));
+
+  D3D10_SHADER_RESOURCE_VIEW_DESC srv = {};
+  srv.Format = DXGI_FORMAT_R32_FLOAT;
+  srv.ViewDimension = D3D10_SRV_DIMENSION_TEXTURE2DARRAY;
+  srv.Texture2DArray.MipLevels = 1;
+  srv.Texture2DArray.ArraySize = 2;
+  Ref<ID3D10ShaderResourceView> view;
+  ASSERT_EQ(S_OK, device_->CreateShaderResourceView(map.get(), &srv, view.Out()));
+  ID3D10RenderTargetView* targets[] = {target_.view.get()};
+  device_->OMSetRenderTargets(1, targets, nullptr);
+  ASSERT_EQ(S_OK, fx->GetVariableByName("ShadowMap")->AsShaderResource()->SetResource(view.get()));
+  fx->GetVariableByName("Reference")->AsScalar()->SetFloat(0.7f);
+  fx->GetVariableByName("Slice")->AsScalar()->SetFloat(1.0f);
+  Draw(fx->GetTechniqueByName("Lit"), FullScreen());
+  EXPECT_EQ((Rgba8{0, 0, 0, 255}), At(1, 4)) << "behind the occluder";
+  EXPECT_EQ((Rgba8{255, 255, 255, 255}), At(6, 4)) << "in the light";
+  // Slice 0 is all at depth 0: everything is behind it.
+  fx->GetVariableByName("Slice")->AsScalar()->SetFloat(0.0f);
+  Draw(fx->GetTechniqueByName("Lit"), FullScreen());
+  EXPECT_EQ((Rgba8{0, 0, 0, 255}), At(6, 4));
+  fx->GetVariableByName("ShadowMap")->AsShaderResource()->SetResource(nullptr);
+}
+
+TEST_F(EffectTest, PoolVariableSetOnceIsSeenByEveryChild) {
+  scratch_.Write("pool.fx", "cbuffer Frame { float4 Tint; };\nfloat4 Unrelated;\n");
+  Ref<ID3D10EffectPool> pool;
+  ASSERT_EQ(S_OK, D3DX10CreateEffectPoolFromFileW(Wide(scratch_.Path("pool.fx")).c_str(), nullptr, nullptr, "fx_4_0",
+                                                  0, 0, device_, nullptr, pool.Out(), nullptr, nullptr));
+  const std::string child = std::string(kPrelude) + R"(
+shared cbuffer Frame { float4 Tint; };
+float Scale = 1;
+float4 PSTint() : SV_Target { return Tint * Scale; }
+technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSTint())); } }
+)";
+  Ref<ID3D10Effect> a = Load("a.fx", child, pool.get());
+  Ref<ID3D10Effect> b = Load("b.fx", child, pool.get());
+  ASSERT_TRUE(a && b);
+  ID3D10Effect* shared = pool->AsEffect();
+  ASSERT_TRUE(shared->GetVariableByName("Tint")->IsValid());
+  const float blue[4] = {0, 0, 1, 1};
+  ASSERT_EQ(S_OK, shared->GetVariableByName("Tint")->AsVector()->SetFloatVector(blue));
+  D3D10_EFFECT_DESC desc;
+  ASSERT_EQ(S_OK, a->GetDesc(&desc));
+  EXPECT_TRUE(desc.IsChildEffect);
+  EXPECT_EQ(1u, desc.GlobalVariables);  // Scale; Tint belongs to the pool
+  EXPECT_EQ(1u, desc.SharedGlobalVariables);
+  Draw(a->GetTechniqueByName("T"), Rect(-1, -1, 0, 1));
+  Draw(b->GetTechniqueByName("T"), Rect(0, -1, 1, 1));
+  EXPECT_EQ(kBlue, At(1, 4));
+  EXPECT_EQ(kBlue, At(6, 4));
+  // Set through one child, seen by the other.
+  const float green[4] = {0, 1, 0, 1};
+  a->GetVariableByName("Tint")->AsVector()->SetFloatVector(green);
+  ClearAndBind();
+  Draw(b->GetTechniqueByName("T"), FullScreen());
+  EXPECT_EQ(kGreen, At(6, 4));
+}
+
+// Engine matrices are row-major with row vectors: SetMatrix gives both packings the same
+// meaning, while SetRawValue copies bytes and so means the transpose for column_major.
+struct MatrixCase {
+  const char* technique;
+  bool raw;
+  bool shifted;
+};
+
+class MatrixUpload : public EffectTest, public ::testing::WithParamInterface<MatrixCase> {};
+
+TEST_P(MatrixUpload, TranslationLandsWhereThePackingSays) {
+  const MatrixCase& c = GetParam();
+  Ref<ID3D10Effect> fx = Load("matrix.fx", std::string(kPrelude) + R"(
+float4x4 ColumnWorld;
+row_major float4x4 RowWorld;
+VOut VSColumn(VIn v) { VOut o; o.pos = mul(float4(v.pos, 1), ColumnWorld); o.uv = v.uv; return o; }
+VOut VSRow(VIn v) { VOut o; o.pos = mul(float4(v.pos, 1), RowWorld); o.uv = v.uv; return o; }
+technique10 Column { pass P { SetVertexShader(CompileShader(vs_4_0, VSColumn())); SetPixelShader(CompileShader(ps_4_0, PSGreen())); } }
+technique10 Row { pass P { SetVertexShader(CompileShader(vs_4_0, VSRow())); SetPixelShader(CompileShader(ps_4_0, PSGreen())); } }
+)");
+  ASSERT_TRUE(fx);
+  const float translate[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0.5f, 0, 0, 1};
+  ID3D10EffectVariable* v = fx->GetVariableByName(std::string(c.technique) == "Column" ? "ColumnWorld" : "RowWorld");
+  ASSERT_EQ(S_OK, c.raw ? v->SetRawValue(translate, 0, sizeof translate) : v->AsMatrix()->SetMatrix(translate));
+  Draw(fx->GetTechniqueByName(c.technique), Rect(-0.25f, -0.25f, 0.25f, 0.25f));
+  EXPECT_EQ(c.shifted ? kGreen : kClear, At(5, 4));
+  EXPECT_EQ(c.shifted ? kClear : kGreen, At(4, 4));
+}
+
+INSTANTIATE_TEST_SUITE_P(Packings, MatrixUpload,
+                         ::testing::Values(MatrixCase{"Column", false, true}, MatrixCase{"Row", false, true},
+                                           MatrixCase{"Row", true, true}, MatrixCase{"Column", true, false}));
+
+TEST_F(EffectTest, FullScreenQuadTechniqueReadsBackItsAnnotations) {
+  Ref<ID3D10Effect> fx = Load("blur.fx", std::string(kPrelude) + R"(
+float4x4 World : World < string Object = "Lamp"; string ObjectGroup = "global"; >;
+float4 Colour : DIFFUSE = float4(0, 0, 0, 1);
+float Strength = 0.5;
+float4 PSColour() : SV_Target { return Colour * Strength; }
+technique10 Blur < bool quad = true; string material = "blur"; > {
+  pass P < int order = 3; > { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSColour())); }
+}
+)");
+  ASSERT_TRUE(fx);
+  ID3D10EffectTechnique* t = fx->GetTechniqueByName("Blur");
+  BOOL quad = FALSE;
+  ASSERT_TRUE(t->GetAnnotationByName("quad")->IsValid());
+  EXPECT_EQ(S_OK, t->GetAnnotationByName("quad")->AsScalar()->GetBool(&quad));
+  EXPECT_TRUE(quad);
+  LPCSTR material = nullptr;
+  EXPECT_EQ(S_OK, t->GetAnnotationByName("material")->AsString()->GetString(&material));
+  EXPECT_STREQ("blur", material);
+  EXPECT_FALSE(t->GetAnnotationByName("absent")->IsValid());
+  int order = 0;
+  EXPECT_EQ(S_OK, t->GetPassByIndex(0)->GetAnnotationByName("order")->AsScalar()->GetInt(&order));
+  EXPECT_EQ(3, order);
+
+  D3D10_EFFECT_DESC desc;
+  ASSERT_EQ(S_OK, fx->GetDesc(&desc));
+  EXPECT_EQ(3u, desc.GlobalVariables);
+  D3D10_EFFECT_VARIABLE_DESC world;
+  ASSERT_EQ(S_OK, fx->GetVariableByIndex(0)->GetDesc(&world));
+  EXPECT_STREQ("World", world.Semantic);
+  LPCSTR object = nullptr;
+  fx->GetVariableByName("World")->GetAnnotationByName("Object")->AsString()->GetString(&object);
+  EXPECT_STREQ("Lamp", object);
+
+  const float colour[4] = {0, 1, 1, 1};
+  fx->GetVariableByName("Colour")->AsVector()->SetFloatVector(colour);
+  fx->GetVariableByName("Strength")->AsScalar()->SetFloat(1.0f);
+  Draw(t, FullScreen());
+  EXPECT_EQ((Rgba8{0, 255, 255, 255}), At(3, 3));
+}
+
+// HLSL packs a float3 right after a float, which no std140 block can declare.
+TEST_F(EffectTest, CBufferOutsideStd140StillDraws) {
+  Ref<ID3D10Effect> fx = Load("odd.fx", std::string(kPrelude) + R"(
+cbuffer Odd { float Alpha; float3 Rgb; float2 Pair[2]; };
+float4 PSOdd() : SV_Target { return float4(Rgb.r, Pair[1].y, Rgb.b, Alpha); }
+technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSOdd())); } }
+)");
+  ASSERT_TRUE(fx);
+  const float rgb[3] = {1, 0, 0.2f};
+  const float pair[2] = {0, 1};
+  fx->GetVariableByName("Alpha")->AsScalar()->SetFloat(1.0f);
+  fx->GetVariableByName("Rgb")->AsVector()->SetFloatVector(rgb);
+  fx->GetVariableByName("Pair")->SetRawValue(pair, 16, 8);
+  Draw(fx->GetTechniqueByName("T"), FullScreen());
+  EXPECT_EQ((Rgba8{255, 255, 51, 255}), At(3, 3));
+}
+
+TEST_F(EffectTest, RefusalsLeaveInvalidObjectsNotNulls) {
+  Ref<ID3D10Effect> fx = Load("refuse.fx", std::string(kPrelude) + R"(
+technique10 Good { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSRed())); } }
+technique10 TooNew { pass P { SetVertexShader(CompileShader(vs_5_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSRed())); } }
+)");
+  ASSERT_TRUE(fx);
+  EXPECT_TRUE(fx->GetTechniqueByName("Good")->IsValid());
+  EXPECT_FALSE(fx->GetTechniqueByName("TooNew")->IsValid());
+  ID3D10EffectTechnique* unknown = fx->GetTechniqueByName("Absent");
+  ASSERT_NE(nullptr, unknown);
+  EXPECT_FALSE(unknown->IsValid());
+  EXPECT_FALSE(unknown->GetPassByIndex(0)->IsValid());
+  EXPECT_NE(S_OK, unknown->GetPassByIndex(0)->Apply(0));
+  ID3D10EffectVariable* absent = fx->GetVariableByName("Absent");
+  ASSERT_NE(nullptr, absent);
+  EXPECT_FALSE(absent->IsValid());
+  EXPECT_NE(S_OK, absent->AsMatrix()->SetMatrix(std::array<float, 16>{}.data()));
+
+  Ref<ID3D10Effect> broken = Load("broken.fx", "technique10 T { pass P { SetPixelShader( } }\n", nullptr, E_FAIL);
+  EXPECT_FALSE(broken);
+  Ref<ID3D10Effect> missing = Load("missing.fx", "#include \"absent.fxh\"\n", nullptr, E_FAIL);
+  EXPECT_FALSE(missing);
+}
+
+}  // namespace
+}  // namespace gltest

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/gfx/NBLMesh.h"
+#include "engine/math/vector.h"
+#include "engine/wrapper.h"
+#include "support/mesh_support.h"
+
+using engine::gfx::LoadMesh;
+using engine::gfx::LoadNBLMesh;
+using engine::math::Vector2f;
+using engine::math::Vector3f;
+namespace MeshData = engine::gfx::MeshData;
+using nbl::IntBytes;
+using testing_support::ErrorOf;
+using testing_support::IndicesOf;
+using testing_support::StreamValues;
+
+namespace {
+
+const std::vector<Vector3f> kTriangle = {Vector3f(0, 0, 0), Vector3f(1, 0, 0), Vector3f(0, 1, 0)};
+const std::vector<Vector3f> kUp = {Vector3f(0, 0, 1), Vector3f(0, 0, 1), Vector3f(0, 0, 1)};
+
+class NBLMeshTest : public testing_support::MeshTest {};
+
+TEST_F(NBLMeshTest, BuiltInQuadLoadsWithoutAFileAndLeavesNoneBehind) {
+  for (bool stale : {false, true}) {
+    // A file of that name is overwritten by the built-in image, then removed.
+    if (stale) dir.Write("data/quad.nbl", "NBLUjunk");
+    LoadNBLMesh quad(L"data/quad.nbl");
+    EXPECT_FALSE(dir.Exists("data/quad.nbl"));
+
+    EXPECT_EQ(quad.NumVertices(), 4);
+    EXPECT_EQ(quad.NumIndices(), 6);
+    EXPECT_EQ(quad.IndexStride(), 4);
+    EXPECT_EQ(IndicesOf(quad), (std::vector<std::uint32_t>{0, 1, 2, 0, 3, 1}));
+    ASSERT_EQ(quad.NumData(), 2u);
+    EXPECT_EQ(quad.GetData(0u)->name, "POSITION");
+    EXPECT_EQ(quad.GetData(0u)->format, 6);
+    EXPECT_EQ(quad.GetData(1u)->name, "TEXCOORD");
+    EXPECT_EQ(quad.GetData(1u)->format, 16);
+    EXPECT_TRUE(quad.IsAvailable(MeshData::POSITION));
+    EXPECT_FALSE(quad.IsAvailable(MeshData::NORMAL));
+    EXPECT_TRUE(quad.IsAvailable(MeshData::TEXCOORD));
+    EXPECT_EQ(StreamValues<float>(quad.GetData(MeshData::POSITION), 12),
+              (std::vector<float>{1, 1, 0, -1, -1, 0, -1, 1, 0, 1, -1, 0}));
+    EXPECT_EQ(StreamValues<float>(quad.GetData(MeshData::TEXCOORD), 8), (std::vector<float>{1, 0, 0, 1, 0, 0, 1, 1}));
+  }
+  EXPECT_EQ(Count(Log(), "Loading .nbl mesh data/quad.nbl"), 2);
+}
+
+TEST_F(NBLMeshTest, ChunksComeInAnyOrderAndSkippedChunksHaveNoEffect) {
+  auto mesh = Load(nbl::Writer()
+                       .Chunk(77, "")                             // unknown, empty
+                       .Chunk(2, 1000, std::string(24, '\x7f'))  // header: 24 bytes whatever the length says
+                       .Indices({2, 1, 0})
+                       .Chunk(1, 8, IntBytes(2) + IntBytes(0))
+                       .Normals(kUp)
+                       .Positions(kTriangle)
+                       .End()
+                       .Raw("trailing bytes are never read"));
+  EXPECT_EQ(mesh->NumVertices(), 3);
+  EXPECT_EQ(IndicesOf(*mesh), (std::vector<std::uint32_t>{2, 1, 0}));
+  ASSERT_EQ(mesh->NumData(), 2u);
+  EXPECT_EQ(mesh->GetData(0u)->name, "NORMAL");
+  EXPECT_EQ(mesh->GetData(1u)->name, "POSITION");
+  EXPECT_EQ(StreamValues<float>(mesh->GetData(MeshData::POSITION), 9), (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0}));
+}
+
+TEST_F(NBLMeshTest, SixteenBitIndicesKeepTheirStride) {
+  auto mesh = Load(nbl::Writer().Positions(kTriangle).Indices({0, 1, 2, 2, 1, 0}, 2).End());
+  EXPECT_EQ(mesh->IndexStride(), 2);
+  EXPECT_EQ(mesh->NumIndices(), 6);
+  EXPECT_EQ(IndicesOf(*mesh), (std::vector<std::uint32_t>{0, 1, 2, 2, 1, 0}));
+}
+
+TEST_F(NBLMeshTest, LaterStreamChunksReplaceEarlierOnes) {
+  const std::vector<Vector3f> four = {Vector3f(0, 0, 0), Vector3f(1, 0, 0), Vector3f(0, 1, 0), Vector3f(1, 1, 0)};
+  auto mesh = Load(nbl::Writer()
+                       .Positions(kTriangle)
+                       .TexCoords({Vector2f(0, 0), Vector2f(1, 0), Vector2f(0, 1)})
+                       .Positions(four)
+                       .TexCoords({Vector2f(0, 0), Vector2f(1, 0), Vector2f(0, 1), Vector2f(1, 1)})
+                       .Indices({0, 1, 3})
+                       .End());
+  EXPECT_EQ(mesh->NumVertices(), 4);
+  ASSERT_EQ(mesh->NumData(), 2u);
+  EXPECT_EQ(mesh->GetData(0u)->name, "POSITION");
+  EXPECT_EQ(StreamValues<float>(mesh->GetData(0u), 12)[9], 1.0f);
+}
+
+TEST_F(NBLMeshTest, ExportHandsTheMeshToTheCaller) {
+  dir.Write("data/m.nbl", nbl::Writer().Positions(kTriangle).Indices({0, 1, 2}).End().Bytes());
+  LoadMesh* mesh = engine::GetNBLMesh(L"data\\m.nbl");
+  EXPECT_EQ(mesh->NumIndices(), 3);
+  mesh->DestroyItself();
+}
+
+// Files the reader must refuse with a message naming the file. None may hang, allocate
+// from a bad length or read past the data.
+struct BadFile {
+  const char* name;
+  std::string bytes;
+  std::string error;
+};
+
+class NBLMeshRejects : public testing_support::MeshTest, public ::testing::WithParamInterface<BadFile> {};
+
+TEST_P(NBLMeshRejects, WithAMessageNamingTheFile) {
+  dir.Write("data/m.nbl", GetParam().bytes);
+  EXPECT_EQ(ErrorOf([] { LoadNBLMesh mesh(L"data/m.nbl"); }), GetParam().error);
+}
+
+nbl::Writer Valid() { return nbl::Writer().Positions(kTriangle).Indices({0, 1, 2}); }
+
+std::string Cut(const std::string& bytes, std::size_t drop) { return bytes.substr(0, bytes.size() - drop); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, NBLMeshRejects,
+    ::testing::Values(
+        BadFile{"WrongMagic", "NBLX" + IntBytes(9), "data/m.nbl is not a .nbl mesh"},
+        BadFile{"ShorterThanMagic", "NB", "data/m.nbl is not a .nbl mesh"},
+        BadFile{"NoIndexChunk", nbl::Writer().Positions(kTriangle).End().Bytes(),
+                "Number of indices in mesh data/m.nbl <= 0"},
+        BadFile{"IndexChunkOfLengthFour", nbl::Writer().Positions(kTriangle).Chunk(4, IntBytes(4)).End().Bytes(),
+                "Number of indices in mesh data/m.nbl <= 0"},
+        BadFile{"NoEndChunk", Valid().Bytes(), "data/m.nbl ends before its end chunk"},
+        BadFile{"CutInsideLength", Valid().Raw(IntBytes(3) + "\x0c").Bytes(), "data/m.nbl ends inside a chunk of kind 3"},
+        BadFile{"CutInsidePayload", Cut(Valid().Bytes(), 2),
+                "data/m.nbl: chunk of kind 4 is 16 bytes long, but only 14 are left"},
+        BadFile{"CutInsideHeaderChunk", Valid().Chunk(2, 24, std::string(10, '\0')).Bytes(),
+                "data/m.nbl ends inside a chunk of kind 2"},
+        BadFile{"NegativeLength", Valid().Chunk(1, -8, "").End().Bytes(),
+                "data/m.nbl: chunk of kind 1 has a negative length (-8)"},
+        BadFile{"NegativeIndexLength", nbl::Writer().Chunk(4, -20, IntBytes(4)).End().Bytes(),
+                "data/m.nbl: chunk of kind 4 has a negative length (-20)"},
+        BadFile{"LengthPastTheEnd", Valid().Chunk(1, 0x7fffffff, "abc").End().Bytes(),
+                "data/m.nbl: chunk of kind 1 is 2147483647 bytes long, but only 7 are left"},
+        BadFile{"IndexChunkTooShortForStride", Valid().Chunk(4, 2, IntBytes(4)).End().Bytes(),
+                "data/m.nbl: index chunk of 2 bytes has no room for its stride"},
+        BadFile{"StrideZero", nbl::Writer().Positions(kTriangle).Chunk(4, IntBytes(0) + IntBytes(0)).End().Bytes(),
+                "data/m.nbl: index stride 0 is neither 2 nor 4"},
+        BadFile{"StrideThree", nbl::Writer().Positions(kTriangle).Indices({0, 1}, 3).End().Bytes(),
+                "data/m.nbl: index stride 3 is neither 2 nor 4"},
+        BadFile{"NormalsShorterThanPositions", Valid().Normals({Vector3f(0, 0, 1)}).End().Bytes(),
+                "data/m.nbl holds 1 NORMAL elements for 3 vertices"},
+        BadFile{"TexCoordsShorterThanPositions", Valid().TexCoords({Vector2f(0, 0)}).End().Bytes(),
+                "data/m.nbl holds 1 TEXCOORD elements for 3 vertices"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(NBLMeshTest, MissingFileIsReported) {
+  EXPECT_EQ(ErrorOf([] { LoadNBLMesh mesh(L"data\\gone.nbl"); }), "data\\gone.nbl mesh not found");
+}
+
+}  // namespace

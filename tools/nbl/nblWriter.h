@@ -1,0 +1,50 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/math/vector.h"
+
+namespace nbl {
+
+// Builds .nbl mesh file images chunk by chunk, in any order. The typed calls write
+// well-formed chunks; Chunk, Int and Raw write whatever they are given, so tests and
+// fuzz seeds can also make files that are broken on purpose.
+class Writer {
+ public:
+  // Starts with the magic "NBLU".
+  Writer();
+
+  // Kind 2: six values the reader skips.
+  Writer& Header(const std::array<std::int32_t, 6>& values = {});
+  // Kinds 3, 5 and 6.
+  Writer& Positions(const std::vector<engine::math::Vector3f>& positions);
+  Writer& Normals(const std::vector<engine::math::Vector3f>& normals);
+  Writer& TexCoords(const std::vector<engine::math::Vector2f>& texCoords);
+  // Kind 4: the stride, then each index in `stride` bytes (2 keeps the low 16 bits).
+  Writer& Indices(const std::vector<std::uint32_t>& indices, std::int32_t stride = 4);
+  // Any kind, with the payload's size as its length.
+  Writer& Chunk(std::int32_t kind, const std::string& payload);
+  // Any kind, with a length field that need not match the payload.
+  Writer& Chunk(std::int32_t kind, std::int32_t length, const std::string& payload);
+  // Kind 9: the end marker, which has no length.
+  Writer& End();
+
+  Writer& Int(std::int32_t value);
+  Writer& Raw(const std::string& bytes);
+
+  const std::string& Bytes() const { return bytes; }
+  // Writes the image to `path`; false when the file cannot be written.
+  bool Save(const std::string& path) const;
+
+ private:
+  std::string bytes;
+};
+
+// Little-endian encodings, for building payloads by hand.
+std::string IntBytes(std::int32_t value);
+std::string FloatBytes(float value);
+
+}  // namespace nbl

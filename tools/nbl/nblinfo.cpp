@@ -1,0 +1,82 @@
+// nblinfo FILE: loads a .nbl mesh the way the engine does and prints what it holds as one
+// JSON object: counts, index stride, the streams in list order, the DataTypes values that
+// have a type-map entry, and the range of the index values. On an error the engine's
+// message goes to standard error and the exit status is 1.
+
+#include <algorithm>
+#include <cstdint>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "engine/core/exception.h"
+#include "engine/core/textConversion.h"
+#include "engine/gfx/NBLMesh.h"
+#include "engine/wrapper.h"
+
+namespace {
+
+using engine::gfx::LoadMesh;
+namespace MeshData = engine::gfx::MeshData;
+
+std::string JsonString(const std::string& text) {
+  std::ostringstream out;
+  out << '"';
+  for (unsigned char c : text) {
+    if (c == '"' || c == '\\') {
+      out << '\\' << c;
+    } else if (c < 0x20) {
+      static const char kHex[] = "0123456789abcdef";
+      out << "\\u00" << kHex[c >> 4] << kHex[c & 15];
+    } else {
+      out << c;
+    }
+  }
+  out << '"';
+  return out.str();
+}
+
+std::string Describe(const LoadMesh& mesh) {
+  std::ostringstream out;
+  out << "{\"vertices\": " << mesh.NumVertices() << ", \"indices\": " << mesh.NumIndices()
+      << ", \"indexStride\": " << mesh.IndexStride() << ", \"streams\": [";
+  for (unsigned i = 0; i < mesh.NumData(); ++i) {
+    const engine::gfx::PVData* stream = mesh.GetData(i);
+    out << (i ? ", " : "") << "{\"name\": " << JsonString(stream->name) << ", \"format\": " << stream->format
+        << ", \"semanticIndex\": " << stream->semanticIndex << "}";
+  }
+  out << "], \"available\": [";
+  bool first = true;
+  for (int type = MeshData::POSITION; type <= MeshData::BINORMAL; ++type) {
+    if (!mesh.IsAvailable(static_cast<MeshData::DataTypes>(type))) continue;
+    out << (first ? "" : ", ") << type;
+    first = false;
+  }
+  std::uint32_t low = 0, high = 0;
+  for (int k = 0; k < mesh.NumIndices(); ++k) {
+    const std::uint32_t v = mesh.IndexStride() == 2 ? reinterpret_cast<const std::uint16_t*>(mesh.Indices())[k]
+                                                    : reinterpret_cast<const std::uint32_t*>(mesh.Indices())[k];
+    low = k == 0 ? v : std::min(low, v);
+    high = k == 0 ? v : std::max(high, v);
+  }
+  out << "], \"indexMin\": " << low << ", \"indexMax\": " << high << "}";
+  return out.str();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: nblinfo FILE\n";
+    return 2;
+  }
+  engine::Logging(false);
+  try {
+    const engine::gfx::LoadNBLMesh mesh(engine::core::ToWide(argv[1]));
+    std::cout << Describe(mesh) << "\n";
+  } catch (const engine::core::Exception& e) {
+    std::cerr << engine::core::ToNarrow(e.GetText()) << "\n";
+    return 1;
+  }
+  return 0;
+}
