@@ -2,6 +2,9 @@
 
 #include "engine/core/Window.h"
 #include "engine/core/input.h"
+#include "engine/core/resourceManager.h"
+#include "engine/core/resourceTypes.h"
+#include "engine/core/screen.h"
 #include "engine/core/kernel.h"
 #include "engine/core/logging.h"
 #include "engine/core/timer.h"
@@ -44,6 +47,7 @@ void StartApplication() {
   delete core::Timer::Get();
   delete renderer;
   delete core::CWin32Window::Get();
+  delete core::ResourceManager::Get();
   delete kernel;
 }
 
@@ -63,5 +67,23 @@ gfx::LoadMesh* CreateEmptyMesh(int vertices, int indices) {
 void* AllocateMemory(unsigned bytes) { return gfx::AllocateMeshBuffer(bytes); }
 
 void DeleteMemory(void* block) { gfx::ReleaseMeshBuffer(block); }
+
+void SetWindowTitle(std::wstring title) {
+  auto* screen = dynamic_cast<core::CScreen*>(core::Kernel::Get()->FindModule(kScreenKey));
+  if (screen) screen->SetWindowTitle(title);
+}
+
+void SetClearColor(float* color) {
+  float* clear = core::CWin32Window::Get()->clearColor;
+  for (int i = 0; i < 4; ++i) clear[i] = color[i];
+}
+
+double GetTime() { return core::Timer::Get()->time; }
+double GetSinceLast() { return core::Timer::Get()->sinceLast; }
+
+void CreateTexture2D(const std::wstring& name, const D3D10_TEXTURE2D_DESC* description,
+                     const D3D10_SUBRESOURCE_DATA* initialData) {
+  core::CreateTexture2D(name, description, initialData);
+}
 
 }  // namespace engine

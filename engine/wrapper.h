@@ -8,6 +8,7 @@
 #include "engine/api.h"
 #include "engine/core/module.h"
 #include "engine/gfx/mesh.h"
+#include "platform/d3d10.h"
 
 namespace engine {
 
@@ -19,6 +20,14 @@ ENGINE_API void AddModule(core::Module* module, int key);
 ENGINE_API void StartApplication();
 // Asks the main loop to end after the current pass.
 ENGINE_API void QuitApplication();
+
+// The window's caption, through the screen module (key 1); the stored title stays.
+ENGINE_API void SetWindowTitle(std::wstring title);
+// The colour every frame starts from: four floats, red, green, blue, alpha.
+ENGINE_API void SetClearColor(float* color);
+// Seconds of music played, and seconds between the last two passes.
+ENGINE_API double GetTime();
+ENGINE_API double GetSinceLast();
 
 // Virtual-key queries against the last pass: went down, stayed down, went up.
 ENGINE_API bool isPressed(int virtualKey);
@@ -34,5 +43,9 @@ ENGINE_API gfx::LoadMesh* CreateEmptyMesh(int vertices, int indices);
 // the other frees.
 ENGINE_API void* AllocateMemory(unsigned bytes);
 ENGINE_API void DeleteMemory(void* block);
+// A device texture registered as a custom texture under `name`; raises "Failed to create
+// 2D texture" when the device refuses.
+ENGINE_API void CreateTexture2D(const std::wstring& name, const D3D10_TEXTURE2D_DESC* description,
+                                const D3D10_SUBRESOURCE_DATA* initialData);
 
 }  // namespace engine

@@ -94,12 +94,15 @@ GLenum BlendOp(D3D10_BLEND_OP op) {
 
 void Enable(GLenum cap, bool on) { on ? glEnable(cap) : glDisable(cap); }
 
-template <class T>
-T* Ours(Device* device, IUnknown* object, const char* call) {
+// Every object behind one of our interfaces is ours (the recording device passes the
+// same objects through), so a static cast is exact; what remains to check is that the
+// object belongs to this device and not to another one.
+template <class T, class I>
+T* Ours(Device* device, I* object, const char* call) {
   if (!object) return nullptr;
-  T* ours = dynamic_cast<T*>(object);
-  if (!ours || ours->OwnerDevice() != device) {
-    Report("%s: the object was not made by this device", call);
+  T* ours = static_cast<T*>(object);
+  if (ours->OwnerDevice() != device) {
+    Report("%s: the object was made by another device", call);
     return nullptr;
   }
   return ours;
@@ -422,7 +425,10 @@ void Device::DrawIndexedInstanced(UINT indexCountPerInstance, UINT instanceCount
   const bool wide = indexFormat_ == DXGI_FORMAT_R32_UINT;
   const std::uintptr_t offset = indexOffset_ + static_cast<std::uintptr_t>(startIndex) * (wide ? 4 : 2);
   const GLenum type = wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
-  if (instanceCount == 1 && startInstance == 0) {
+  if (instanceCount == 1 && startInstance == 0 && baseVertex == 0) {
+    glDrawElements(PrimitiveMode(topology_), static_cast<GLsizei>(indexCountPerInstance), type,
+                   reinterpret_cast<const void*>(offset));
+  } else if (instanceCount == 1 && startInstance == 0) {
     glDrawElementsBaseVertex(PrimitiveMode(topology_), static_cast<GLsizei>(indexCountPerInstance), type,
                              reinterpret_cast<const void*>(offset), baseVertex);
   } else {
@@ -533,9 +539,8 @@ void Device::ApplyVertexArray() {
     vao = layout_->vao;
     vaoSerial = layout_->serial;
     elementBuffer = &layout_->elementBuffer;
-    for (UINT s = 0; s < D3D10_IA_VERTEX_INPUT_RESOURCE_SLOT_COUNT; ++s) {
+    for (UINT s : layout_->usedSlots) {
       InputLayout::Slot& slot = layout_->slots[s];
-      if (!slot.used) continue;
       const VertexBinding& binding = vertexBuffers_[s];
       const std::uint64_t serial = binding.buffer ? binding.buffer->serial : 0;
       if (slot.buffer == serial && slot.offset == binding.offset && slot.stride == binding.stride) continue;

@@ -148,6 +148,7 @@ class InputLayout final : public DeviceChild<ID3D10InputLayout> {
 
   GLuint vao = 0;
   Slot slots[D3D10_IA_VERTEX_INPUT_RESOURCE_SLOT_COUNT];
+  std::vector<UINT> usedSlots;
   std::uint64_t elementBuffer = 0;
   std::vector<std::string> semanticNames;  // copies of the element names, for recording
   std::vector<D3D10_INPUT_ELEMENT_DESC> elements;

@@ -177,6 +177,7 @@ HRESULT Device::CreateInputLayout(const D3D10_INPUT_ELEMENT_DESC* elements, UINT
     InputLayout::Slot& slot = result->slots[e.InputSlot];
     if (!slot.used) {
       slot.used = true;
+      result->usedSlots.push_back(e.InputSlot);
       slot.divisor = slotRate[e.InputSlot];
       glVertexArrayBindingDivisor(result->vao, e.InputSlot, slot.divisor);
     }

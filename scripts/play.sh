@@ -6,5 +6,5 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)" --target game
+cmake --build build -j "$(nproc)" --target game soundtrack
 exec build/game/game "$@"

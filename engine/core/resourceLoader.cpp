@@ -1,5 +1,6 @@
 #include "engine/core/resourceLoader.h"
 
+#include <boost/make_shared.hpp>
 #include <lua.hpp>
 
 #include <cmath>
@@ -7,8 +8,11 @@
 #include <map>
 
 #include "engine/core/formatTable.h"
+#include "engine/core/Window.h"
 #include "engine/core/logging.h"
 #include "engine/core/luaWrapper.h"
+#include "engine/core/resourceManager.h"
+#include "engine/core/resourceTypes.h"
 #include "engine/core/textConversion.h"
 
 namespace engine {
@@ -107,6 +111,39 @@ void ReadResourceScript(const std::string& path, int windowWidth, int windowHeig
     script.Pop();
     if (descriptor.kind >= TEXTURE && descriptor.kind <= NBLMESH) build(descriptor);
   }
+}
+
+namespace {
+
+boost::shared_ptr<Resource> MakeResource(const ResourceDescriptor& d) {
+  using namespace resources;
+  switch (d.kind) {
+    case TEXTURE:
+      return boost::make_shared<Texture>(d.name, d.format);
+    case RENDERTARGET:
+      return boost::make_shared<RenderTargetTexture>(d.name, d.width, d.height, d.format, d.multisampleMode);
+    case DEPTHTARGET:
+      return boost::make_shared<DepthTargetTexture>(d.name, d.shaderReadable, d.width, d.height, d.format,
+                                                    d.multisampleMode);
+    case DEPTHARRAY:
+      return boost::make_shared<DepthTargetArray>(d.name, d.arraySize, d.shaderReadable, d.width, d.height, d.format,
+                                                  d.multisampleMode);
+    case SHADER:
+      return boost::make_shared<FXEffect>(d.name);
+    default:
+      // Meshes need the GPU mesh, which does not exist in this build.
+      NEBLU_ERROR(L"NBLMESH resources are not supported yet: " + d.name);
+  }
+}
+
+}  // namespace
+
+void ResourceManager::LoadResourceScript(const std::string& path) {
+  const WindowSettings& window = CWin32Window::Get()->settings;
+  ReadResourceScript(path, window.width, window.height,
+                     [this](const ResourceDescriptor& d) { AddResource(d.name, MakeResource(d)); });
+  // The render-target priorities ("data/rtpriorities.txt") belong to the effect pool,
+  // which reads them once it exists.
 }
 
 }  // namespace core

@@ -3,9 +3,11 @@
 # every module started, the loop ran and ended, and the table was closed.
 set -euo pipefail
 game=$1
+soundtrack=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/data"
+cp "$soundtrack" "$work/data/soundtrack.mp3"
 cd "$work"
 "$game" -log
 log=data/log.html
