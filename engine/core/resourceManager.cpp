@@ -16,7 +16,8 @@ ResourceManager::~ResourceManager() {
 
 void ResourceManager::AddResource(const std::wstring& name, const boost::shared_ptr<Resource>& resource) {
   resources[name] = resource;
-  resource->Create();
+  // "_framebuffer" is registered empty: the name stands for the screen.
+  if (resource) resource->Create();
 }
 
 boost::shared_ptr<Resource> ResourceManager::GetResource(const std::wstring& name) {

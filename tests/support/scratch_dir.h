@@ -33,8 +33,10 @@ class ScratchDir {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
 
-  std::string Read(const std::string& relative) const {
-    std::ifstream in(Path(relative), std::ios::binary);
+  std::string Read(const std::string& relative) const { return ReadFile(Path(relative)); }
+
+  static std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 

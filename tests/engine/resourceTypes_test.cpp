@@ -1,0 +1,137 @@
+#include <boost/make_shared.hpp>
+#include <chrono>
+#include <filesystem>
+
+#include "engine/core/resourceTypes.h"
+#include "engine_fixture.h"
+
+using engine::core::CWin32Window;
+using engine::core::Exception;
+using engine::core::ResourceManager;
+using namespace engine::core::resources;
+
+namespace {
+
+constexpr int kR32Typeless = 39;
+constexpr int kD32Float = 40;
+constexpr int kD24S8 = 45;
+
+class ResourceTypesTest : public enginetest::EngineFixture {
+ protected:
+  void SetUp() override {
+    EngineFixture::SetUp();
+    auto settings = Settings(256, 256);
+    settings.sampleCount = 4;  // a multisampled swap chain, so the two modes differ
+    OpenWindow(settings);
+  }
+
+  std::wstring ErrorOf(const boost::shared_ptr<engine::core::Resource>& resource) {
+    try {
+      ResourceManager::Get()->AddResource(resource->Name(), resource);
+    } catch (const Exception& e) {
+      return e.GetText();
+    }
+    return L"";
+  }
+
+  static UINT SamplesOf(ID3D10Texture2D* texture) {
+    D3D10_TEXTURE2D_DESC desc = {};
+    texture->GetDesc(&desc);
+    return desc.SampleDesc.Count;
+  }
+};
+
+TEST_F(ResourceTypesTest, DepthTargetsAcceptOnlyTheFormatsTheyCanView) {
+  auto readable = boost::make_shared<DepthTargetTexture>(L"shadow", true, 64, 64, kR32Typeless, 2);
+  EXPECT_EQ(ErrorOf(readable), L"");
+  D3D10_DEPTH_STENCIL_VIEW_DESC depth = {};
+  readable->DepthStencilView()->GetDesc(&depth);
+  EXPECT_EQ(depth.Format, kD32Float);
+  D3D10_SHADER_RESOURCE_VIEW_DESC view = {};
+  readable->Get()->GetDesc(&view);
+  EXPECT_EQ(view.Format, DXGI_FORMAT_R32_FLOAT);
+  EXPECT_EQ(readable->TextureKind(), 4);
+
+  auto plain = boost::make_shared<DepthTargetTexture>(L"plain", false, 64, 64, kD24S8, 2);
+  EXPECT_EQ(ErrorOf(plain), L"");
+  EXPECT_EQ(plain->Get(), nullptr);
+
+  const std::wstring unsupported = L"Format not yet supported. Please add format support.";
+  auto readableD24 = boost::make_shared<DepthTargetTexture>(L"readableD24", true, 64, 64, kD24S8, 2);
+  EXPECT_EQ(ErrorOf(readableD24), unsupported);
+  auto d32 = boost::make_shared<DepthTargetTexture>(L"d32", false, 64, 64, kD32Float, 2);
+  EXPECT_EQ(ErrorOf(d32), unsupported);
+  EXPECT_NE(d32->DeviceTexture(), nullptr);  // the texture existed before the format check
+}
+
+TEST_F(ResourceTypesTest, DepthArraysViewEverySliceAndReadD24) {
+  auto cascades = boost::make_shared<DepthTargetArray>(L"cascades", 3, true, 64, 64, kR32Typeless, 2);
+  EXPECT_EQ(ErrorOf(cascades), L"");
+  D3D10_SHADER_RESOURCE_VIEW_DESC view = {};
+  cascades->Get()->GetDesc(&view);
+  EXPECT_EQ(view.ViewDimension, D3D10_SRV_DIMENSION_TEXTURE2DARRAY);
+  EXPECT_EQ(view.Texture2DArray.ArraySize, 3u);
+  EXPECT_EQ(cascades->TextureKind(), 5);
+
+  auto d24 = boost::make_shared<DepthTargetArray>(L"d24", 2, true, 64, 64, kD24S8, 2);
+  EXPECT_EQ(ErrorOf(d24), L"");
+}
+
+TEST_F(ResourceTypesTest, MultisampleModeZeroFollowsTheSwapChainAndOthersAreSingle) {
+  const UINT swapChainSamples = CWin32Window::Get()->swapChainDesc.SampleDesc.Count;
+  for (int mode : {0, 1, 2}) {
+    auto target = boost::make_shared<RenderTargetTexture>(L"rt" + std::to_wstring(mode), 32, 32, 28, mode);
+    ASSERT_EQ(ErrorOf(target), L"");
+    EXPECT_EQ(SamplesOf(target->DeviceTexture()), mode == 0 ? swapChainSamples : 1u) << "mode " << mode;
+    EXPECT_EQ(target->TextureKind(), 3);
+
+    auto depth = boost::make_shared<DepthTargetTexture>(L"dt" + std::to_wstring(mode), false, 32, 32, kD24S8, mode);
+    ASSERT_EQ(ErrorOf(depth), L"");
+    EXPECT_EQ(SamplesOf(depth->DeviceTexture()), mode == 0 ? swapChainSamples : 1u) << "mode " << mode;
+  }
+}
+
+TEST_F(ResourceTypesTest, CustomTexturesNeedATextureAndMissingFilesFail) {
+  EXPECT_EQ(ErrorOf(boost::make_shared<CustomTexture>(L"fft")), L"Texture pointer is NULL");
+  EXPECT_EQ(ErrorOf(boost::make_shared<Texture>(L"data\\missing.png")), L"Failed to create texture data\\missing.png");
+
+  D3D10_TEXTURE2D_DESC desc = {};
+  desc.Width = 512;
+  desc.Height = 1;
+  desc.MipLevels = 1;
+  desc.ArraySize = 1;
+  desc.Format = DXGI_FORMAT_R32_FLOAT;
+  desc.SampleDesc.Count = 1;
+  desc.Usage = D3D10_USAGE_DEFAULT;
+  desc.BindFlags = D3D10_BIND_SHADER_RESOURCE;
+  engine::core::CreateTexture2D(L"fft", &desc, nullptr);
+  auto fft = boost::dynamic_pointer_cast<CustomTexture>(ResourceManager::Get()->GetResource(L"fft"));
+  ASSERT_TRUE(fft);
+  EXPECT_NE(fft->Get(), nullptr);
+  EXPECT_EQ(fft->TextureKind(), 0);
+
+  desc.Width = 0;
+  EXPECT_THROW(engine::core::CreateTexture2D(L"bad", &desc, nullptr), Exception);
+}
+
+TEST_F(ResourceTypesTest, TheResourceScriptBuildsEveryKindAndDestroysThemAtTheEnd) {
+  dir.Write("data/startup.resources",
+            "resources = {\n"
+            "  { RENDERTARGET, 'half', WINDOW_WIDTH / 2, WINDOW_HEIGHT / 2, FMT_R16G16B16A16_FLOAT, NO_MULTISAMPLING },\n"
+            "  { DEPTHTARGET, 'shadow', 128, 128, 0, FMT_R32_TYPELESS, NO_MULTISAMPLING },\n"
+            "  { DEPTHARRAY, 'cascades', 3, 128, 128, true, FMT_R32_TYPELESS, NO_MULTISAMPLING },\n"
+            "  { RENDERTARGET, 'half', 64.9, 32, FMT_R8G8B8A8_UNORM, NO_MULTISAMPLING },\n"
+            "}\n");
+  ResourceManager::Get()->LoadResourceScript("data\\startup.resources");
+  auto half = boost::dynamic_pointer_cast<RenderTargetTexture>(ResourceManager::Get()->GetResource(L"half"));
+  ASSERT_TRUE(half);
+  EXPECT_EQ(half->Width(), 64);  // declared twice: the second one stays
+  EXPECT_TRUE(boost::dynamic_pointer_cast<DepthTargetTexture>(ResourceManager::Get()->GetResource(L"shadow"))
+                  ->ShaderReadable());
+  delete ResourceManager::mInstance;
+  const auto rows = Rows();
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "Destroying depth stencil texture cascades"), rows.end());
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "Destroying render target texture half"), rows.end());
+}
+
+}  // namespace
