@@ -134,4 +134,28 @@ TEST_F(ResourceTypesTest, TheResourceScriptBuildsEveryKindAndDestroysThemAtTheEn
   EXPECT_NE(std::find(rows.begin(), rows.end(), "Destroying render target texture half"), rows.end());
 }
 
+TEST_F(ResourceTypesTest, AnEffectRecompilesOnceAfterItsFileChanges) {
+  boost::filesystem::create_directories(dir.Path("data/fx"));
+  dir.Write("data/fx/plain.fx", testing_support::ScratchDir::ReadFile(NEBLU_PLAIN_EFFECT));
+  auto effect = boost::make_shared<FXEffect>(L"data\\fx\\plain.fx");
+  ASSERT_EQ(ErrorOf(effect), L"");
+  ID3D10Effect* compiled = effect->Get();
+  ASSERT_NE(compiled, nullptr);
+  EXPECT_TRUE(compiled->GetTechniqueByName("Plain")->IsValid());
+
+  ResourceManager::Get()->UpdateResources();  // unchanged: nothing happens
+  const auto path = std::filesystem::path(dir.Path("data/fx/plain.fx"));
+  std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::seconds(2));
+  ResourceManager::Get()->UpdateResources();
+  ResourceManager::Get()->UpdateResources();
+
+  const auto rows = Rows();
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), "Updating data\\fx\\plain.fx"), 1);
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), "Creating .fx effect data\\fx\\plain.fx"), 2);
+  EXPECT_NE(effect->Get(), nullptr);
+
+  EXPECT_EQ(ErrorOf(boost::make_shared<FXEffect>(L"data\\fx\\missing.fx")),
+            L"Failed to create effect data\\fx\\missing.fx");
+}
+
 }  // namespace
