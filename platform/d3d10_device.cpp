@@ -30,6 +30,11 @@ GLenum PrimitiveMode(D3D10_PRIMITIVE_TOPOLOGY topology) {
   return 0;
 }
 
+// GL_POINTS is 0, so "no mode" cannot be told from the mode: ask the topology instead.
+bool DrawableTopology(D3D10_PRIMITIVE_TOPOLOGY topology) {
+  return topology == D3D10_PRIMITIVE_TOPOLOGY_POINTLIST || PrimitiveMode(topology) != 0;
+}
+
 GLenum CompareFunc(D3D10_COMPARISON_FUNC func) {
   switch (func) {
     case D3D10_COMPARISON_NEVER: return GL_NEVER;
@@ -378,7 +383,7 @@ bool Device::PrepareDraw(const char* call) {
     programWarningShown_ = true;
     return false;
   }
-  if (PrimitiveMode(topology_) == 0) {
+  if (!DrawableTopology(topology_)) {
     Report("%s: the primitive topology is not set", call);
     return false;
   }

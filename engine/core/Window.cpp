@@ -16,7 +16,6 @@ namespace core {
 
 namespace {
 
-const wchar_t kClassName[] = L"neblu";
 constexpr UINT kSdkVersion = 29;
 
 // "1280x720x60hz fullscreen: true Backbuffer: 28"; the refresh rate prints as a float in

@@ -16,6 +16,9 @@ namespace core {
 // Get(). The device must be released (ReleaseDevice) before the object is deleted.
 class ENGINE_API CWin32Window : public pattern::Singleton<CWin32Window> {
  public:
+  // The window class every engine window is registered under.
+  static constexpr const wchar_t* kClassName = L"neblu";
+
   CWin32Window();
   ~CWin32Window() override;
 

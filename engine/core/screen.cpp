@@ -38,7 +38,7 @@ void CScreen::Update() {
 void CScreen::Stop() {
   CWin32Window* window = CWin32Window::Get();
   window->ReleaseDevice();
-  UnregisterClassW(L"neblu", window->hInstance);
+  UnregisterClassW(CWin32Window::kClassName, window->hInstance);
 }
 
 }  // namespace core

@@ -1,6 +1,7 @@
 #include "engine/gfx/light.h"
 
 #include "engine/gfx/sceneInfo.h"
+#include "engine/math/projection.h"
 
 namespace engine {
 namespace gfx {
@@ -16,12 +17,7 @@ Light::~Light() = default;
 
 Matrix4x4 Light::WorldInverse() { return parentWorldInverse; }
 
-Matrix4x4 Light::Projection() {
-  return Matrix4x4(2, 0, 0, 0,  //
-                   0, 2, 0, 0,  //
-                   0, 0, 1, 0,  //
-                   0, 0, 0, 1);
-}
+Matrix4x4 Light::Projection() { return math::OrthoLH(1.0f, 1.0f, 0.0f, 1.0f); }
 
 void Light::Update(Renderer* /*renderList*/) {
   RefreshFromParent();

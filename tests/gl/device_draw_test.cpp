@@ -75,6 +75,18 @@ TEST_F(DrawTest, RowZeroIsTheTopAndViewportsPlaceByTopLeft) {
   EXPECT_EQ(2u, viewport.Height);
 }
 
+// GL's point mode is 0, which once read as "no topology set".
+TEST_F(DrawTest, PointListsDraw) {
+  Target target;
+  MakeTarget(&target, 1, 1);
+  device_->ClearRenderTargetView(target.view.get(), std::array<float, 4>{0, 0, 0, 0}.data());
+  ID3D10RenderTargetView* views[] = {target.view.get()};
+  device_->OMSetRenderTargets(1, views, nullptr);
+  Viewport(1, 1);
+  Draw({Vertex{{0, 0, 0.5f}, {0, 1, 0, 1}}}, D3D10_PRIMITIVE_TOPOLOGY_POINTLIST);
+  EXPECT_EQ(kGreen, Pixels(target.texture.get())[0]);
+}
+
 TEST_F(DrawTest, DepthTestKeepsTheNearerAndClipsOutsideZeroToOne) {
   Target target;
   MakeTarget(&target, 8, 8);

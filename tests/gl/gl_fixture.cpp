@@ -80,6 +80,10 @@ void GlTest::Viewport(UINT width, UINT height, INT x, INT y) {
 }
 
 void GlTest::DrawTriangles(const std::vector<Vertex>& vertices) {
+  Draw(vertices, D3D10_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+}
+
+void GlTest::Draw(const std::vector<Vertex>& vertices, D3D10_PRIMITIVE_TOPOLOGY topology) {
   std::vector<std::uint16_t> indices(vertices.size());
   for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::uint16_t>(i);
   Ref<ID3D10Buffer> vb = MakeBuffer(D3D10_BIND_VERTEX_BUFFER, vertices.data(), UINT(vertices.size() * sizeof(Vertex)));
@@ -90,7 +94,7 @@ void GlTest::DrawTriangles(const std::vector<Vertex>& vertices) {
   device_->IASetInputLayout(colorLayout_.get());
   device_->IASetVertexBuffers(0, 1, buffers, &stride, &offset);
   device_->IASetIndexBuffer(ib.get(), DXGI_FORMAT_R16_UINT, 0);
-  device_->IASetPrimitiveTopology(D3D10_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+  device_->IASetPrimitiveTopology(topology);
   device_->DrawIndexed(UINT(indices.size()), 0, 0);
 }
 

@@ -89,6 +89,7 @@ class GlTest : public ::testing::Test {
   void Viewport(UINT width, UINT height, INT x = 0, INT y = 0);
   // Draws triangles from a list of vertices (positions in clip space, w = 1).
   void DrawTriangles(const std::vector<Vertex>& vertices);
+  void Draw(const std::vector<Vertex>& vertices, D3D10_PRIMITIVE_TOPOLOGY topology);
   std::vector<Rgba8> Pixels(ID3D10Texture2D* texture, UINT subresource = 0);
   std::vector<float> Floats(ID3D10Texture2D* texture, UINT subresource = 0);
 
