@@ -43,10 +43,26 @@ bool LastWriteTime(const std::wstring& name, std::int64_t* time) {
   return true;
 }
 
+// The view formats of a depth target's stored format. Depth views accept R32_TYPELESS
+// (as D32_FLOAT) and D24_UNORM_S8_UINT; shader views accept R32_TYPELESS (as R32_FLOAT)
+// and, for arrays only, D24_UNORM_S8_UINT as itself.
+DXGI_FORMAT DepthViewFormat(int format) {
+  if (format == DXGI_FORMAT_R32_TYPELESS) return DXGI_FORMAT_D32_FLOAT;
+  if (format == DXGI_FORMAT_D24_UNORM_S8_UINT) return DXGI_FORMAT_D24_UNORM_S8_UINT;
+  NEBLU_ERROR("Format not yet supported. Please add format support.");
+}
+
+DXGI_FORMAT DepthShaderViewFormat(int format, bool acceptD24) {
+  if (format == DXGI_FORMAT_R32_TYPELESS) return DXGI_FORMAT_R32_FLOAT;
+  if (acceptD24 && format == DXGI_FORMAT_D24_UNORM_S8_UINT) return DXGI_FORMAT_D24_UNORM_S8_UINT;
+  NEBLU_ERROR("Format not yet supported. Please add format support.");
+}
+
 }  // namespace
 
 Texture::Texture(const std::wstring& name_, int format_) : Resource(name_), format(format_) {}
 Texture::Texture(const std::wstring& name_) : Texture(name_, kDefaultFormat) {}
+Texture::~Texture() { SafeRelease(pointer); }
 
 void Texture::Create() {
   NEBLU_MESSAGE("Creating texture " + ToNarrow(name));
@@ -115,6 +131,11 @@ RenderTargetTexture::RenderTargetTexture(const std::wstring& name_, int width_, 
       texture(nullptr),
       multisampleMode(multisampleMode_) {}
 
+RenderTargetTexture::~RenderTargetTexture() {
+  SafeRelease(renderTargetView);
+  SafeRelease(texture);
+}
+
 void RenderTargetTexture::Create() {
   NEBLU_MESSAGE("Creating render target texture " + ToNarrow(name));
   const bool multisampled = multisampleMode == 0;
@@ -167,6 +188,11 @@ DepthTargetTexture::DepthTargetTexture(const std::wstring& name_, bool shaderRea
       multisampleMode(multisampleMode_),
       shaderReadable(shaderReadable_) {}
 
+DepthTargetTexture::~DepthTargetTexture() {
+  SafeRelease(depthStencilView);
+  SafeRelease(texture);
+}
+
 void DepthTargetTexture::CreateTexture(UINT arraySize) {
   NEBLU_MESSAGE("Creating depth stencil texture " + ToNarrow(name));
   D3D10_TEXTURE2D_DESC desc = {};
@@ -189,13 +215,7 @@ void DepthTargetTexture::Create() {
   const bool multisampled = multisampleMode == 0;
 
   D3D10_DEPTH_STENCIL_VIEW_DESC depth = {};
-  if (format == DXGI_FORMAT_R32_TYPELESS) {
-    depth.Format = DXGI_FORMAT_D32_FLOAT;
-  } else if (format == DXGI_FORMAT_D24_UNORM_S8_UINT) {
-    depth.Format = DXGI_FORMAT_D24_UNORM_S8_UINT;
-  } else {
-    NEBLU_ERROR("Format not yet supported. Please add format support.");
-  }
+  depth.Format = DepthViewFormat(format);
   depth.ViewDimension = multisampled ? D3D10_DSV_DIMENSION_TEXTURE2DMS : D3D10_DSV_DIMENSION_TEXTURE2D;
   if (!Device() || FAILED(Device()->CreateDepthStencilView(texture, &depth, &depthStencilView))) {
     depthStencilView = nullptr;
@@ -203,9 +223,8 @@ void DepthTargetTexture::Create() {
   }
 
   if (!shaderReadable) return;
-  if (format != DXGI_FORMAT_R32_TYPELESS) NEBLU_ERROR("Format not yet supported. Please add format support.");
   D3D10_SHADER_RESOURCE_VIEW_DESC view = {};
-  view.Format = DXGI_FORMAT_R32_FLOAT;
+  view.Format = DepthShaderViewFormat(format, false);
   view.ViewDimension = multisampled ? D3D10_SRV_DIMENSION_TEXTURE2DMS : D3D10_SRV_DIMENSION_TEXTURE2D;
   if (!multisampled) view.Texture2D.MipLevels = 1;
   if (!Device() || FAILED(Device()->CreateShaderResourceView(texture, &view, &pointer))) {
@@ -230,13 +249,7 @@ void DepthTargetArray::Create() {
   const bool multisampled = multisampleMode == 0;
 
   D3D10_DEPTH_STENCIL_VIEW_DESC depth = {};
-  if (format == DXGI_FORMAT_R32_TYPELESS) {
-    depth.Format = DXGI_FORMAT_D32_FLOAT;
-  } else if (format == DXGI_FORMAT_D24_UNORM_S8_UINT) {
-    depth.Format = DXGI_FORMAT_D24_UNORM_S8_UINT;
-  } else {
-    NEBLU_ERROR("Format not yet supported. Please add format support.");
-  }
+  depth.Format = DepthViewFormat(format);
   if (multisampled) {
     depth.ViewDimension = D3D10_DSV_DIMENSION_TEXTURE2DMSARRAY;
     depth.Texture2DMSArray.FirstArraySlice = 0;
@@ -254,13 +267,7 @@ void DepthTargetArray::Create() {
 
   if (!shaderReadable) return;
   D3D10_SHADER_RESOURCE_VIEW_DESC view = {};
-  if (format == DXGI_FORMAT_R32_TYPELESS) {
-    view.Format = DXGI_FORMAT_R32_FLOAT;
-  } else if (format == DXGI_FORMAT_D24_UNORM_S8_UINT) {
-    view.Format = DXGI_FORMAT_D24_UNORM_S8_UINT;
-  } else {
-    NEBLU_ERROR("Format not yet supported. Please add format support.");
-  }
+  view.Format = DepthShaderViewFormat(format, true);
   if (multisampled) {
     view.ViewDimension = D3D10_SRV_DIMENSION_TEXTURE2DMSARRAY;
     view.Texture2DMSArray.FirstArraySlice = 0;
@@ -279,6 +286,7 @@ void DepthTargetArray::Create() {
 }
 
 FXEffect::FXEffect(const std::wstring& name_) : Resource(name_), lastWriteTime(0) {}
+FXEffect::~FXEffect() { SafeRelease(pointer); }
 
 void FXEffect::Create() {
   SafeRelease(pointer);

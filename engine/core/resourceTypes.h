@@ -20,6 +20,9 @@ class ENGINE_API Texture : public Resource, public ResourceRetriever<ID3D10Shade
   Texture(const std::wstring& name, int format);
   // A file texture nobody declared: R8G8B8A8_UNORM.
   explicit Texture(const std::wstring& name);
+  // A resource replaced under its name, or held past the manager, still owns device
+  // objects when it goes: they are released quietly here.
+  ~Texture() override;
 
   void Create() override;
   void Destroy() override;
@@ -64,6 +67,7 @@ class ENGINE_API CustomTexture : public Texture {
 class ENGINE_API RenderTargetTexture : public Texture {
  public:
   RenderTargetTexture(const std::wstring& name, int width, int height, int format, int multisampleMode);
+  ~RenderTargetTexture() override;
   void Create() override;
   void Destroy() override;
   int TextureKind() const override { return 3; }
@@ -86,6 +90,7 @@ class ENGINE_API DepthTargetTexture : public Texture {
  public:
   DepthTargetTexture(const std::wstring& name, bool shaderReadable, int width, int height, int format,
                      int multisampleMode);
+  ~DepthTargetTexture() override;
   void Create() override;
   void Destroy() override;
   int TextureKind() const override { return 4; }
@@ -97,8 +102,7 @@ class ENGINE_API DepthTargetTexture : public Texture {
   bool ShaderReadable() const { return shaderReadable; }
 
  protected:
-  // The texture description both depth classes start from.
-  D3D10_TEXTURE2D_DESC TextureDesc(UINT arraySize) const;
+  // Logs the creation and makes the texture both depth classes view.
   void CreateTexture(UINT arraySize);
 
   int width;
@@ -128,6 +132,7 @@ class ENGINE_API DepthTargetArray : public DepthTargetTexture {
 class ENGINE_API FXEffect : public Resource, public ResourceRetriever<ID3D10Effect*> {
  public:
   explicit FXEffect(const std::wstring& name);
+  ~FXEffect() override;
   void Create() override;
   void Destroy() override;
   void Update() override;
