@@ -15,8 +15,8 @@ const wchar_t* const kHeader[] = {
     L"<html>\n<head>\n",
     L"<style type=\"text/css\">\n",
     L"body\n{\n\tfont-family: Verdana;\n}\ntr\n{\n\tfont-size: 70%;\n\tfont-weight: normal;\n}\n",
-    L"tr.warning\n{\n\tfont-size: 75%;\n\tcolor: rgb(100, 0, 0);\n}\ntr.error\n{\n\tfont-size: 80%;\n\tcolor: rgb(255, 0, "
-    L"0);\n}\n</style>\n",
+    // One literal per piece: the pieces are the file's fixed byte layout.
+    L"tr.warning\n{\n\tfont-size: 75%;\n\tcolor: rgb(100, 0, 0);\n}\ntr.error\n{\n\tfont-size: 80%;\n\tcolor: rgb(255, 0, 0);\n}\n</style>\n",
     L"<title>NEBLU Log File</title>\n</head>\n<body>\n<table>\n",
     L"<tr><td>Type</td><td>Line</td><td>File</td><td>Message</td></tr><tr><td><br /></td></tr>\n",
 };
