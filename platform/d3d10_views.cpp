@@ -25,6 +25,40 @@ bool FormatFits(DXGI_FORMAT view, const Texture2D& texture) {
 
 const char* Name(DXGI_FORMAT format) { return GetFormatInfo(format).name; }
 
+// The four ways a render target or depth view can see a 2D texture; both view kinds
+// spell them with their own enums and unions of the same shape.
+enum class AttachmentShape { Single, Array, Multisampled, MultisampledArray, Unknown };
+
+struct AttachmentRange {
+  GLenum target = 0;  // 0: the shape does not fit the texture
+  UINT mip = 0;
+  UINT first = 0;
+  UINT count = 1;
+};
+
+AttachmentRange ResolveAttachment(AttachmentShape shape, UINT mip, UINT first, UINT count, const Texture2D& texture) {
+  const UINT slices = texture.Desc().ArraySize;
+  const bool multisampled = texture.Multisampled();
+  AttachmentRange range;
+  switch (shape) {
+    case AttachmentShape::Single:
+      if (!multisampled && slices == 1) range.target = GL_TEXTURE_2D, range.mip = mip;
+      break;
+    case AttachmentShape::Array:
+      if (!multisampled) range.target = GL_TEXTURE_2D_ARRAY, range.mip = mip, range.first = first, range.count = count;
+      break;
+    case AttachmentShape::Multisampled:
+      if (multisampled && slices == 1) range.target = GL_TEXTURE_2D_MULTISAMPLE;
+      break;
+    case AttachmentShape::MultisampledArray:
+      if (multisampled) range.target = GL_TEXTURE_2D_MULTISAMPLE_ARRAY, range.first = first, range.count = count;
+      break;
+    case AttachmentShape::Unknown:
+      break;
+  }
+  return range;
+}
+
 // Fills `out` for a view of mips [mip, mip + mipCount) and slices [first, first + count).
 // Attachments (render target and depth views) can use one slice and one mip of the
 // texture itself; shader views need a texture that starts at their first mip and slice.
@@ -281,30 +315,27 @@ HRESULT Device::CreateRenderTargetView(ID3D10Resource* resource, const D3D10_REN
   if (!FormatFits(desc.Format, *texture)) {
     return Fail(E_INVALIDARG, "%s: format %s does not fit a %s texture", call, viewInfo.name, Name(t.Format));
   }
-  GLenum target = 0;
-  UINT mip = 0, first = 0, count = 1;
+  AttachmentRange range;
   switch (desc.ViewDimension) {
     case D3D10_RTV_DIMENSION_TEXTURE2D:
-      if (texture->Multisampled() || t.ArraySize != 1) break;
-      target = GL_TEXTURE_2D, mip = desc.Texture2D.MipSlice;
+      range = ResolveAttachment(AttachmentShape::Single, desc.Texture2D.MipSlice, 0, 1, *texture);
       break;
     case D3D10_RTV_DIMENSION_TEXTURE2DARRAY:
-      if (texture->Multisampled()) break;
-      target = GL_TEXTURE_2D_ARRAY, mip = desc.Texture2DArray.MipSlice;
-      first = desc.Texture2DArray.FirstArraySlice, count = desc.Texture2DArray.ArraySize;
+      range = ResolveAttachment(AttachmentShape::Array, desc.Texture2DArray.MipSlice,
+                                desc.Texture2DArray.FirstArraySlice, desc.Texture2DArray.ArraySize, *texture);
       break;
     case D3D10_RTV_DIMENSION_TEXTURE2DMS:
-      if (!texture->Multisampled() || t.ArraySize != 1) break;
-      target = GL_TEXTURE_2D_MULTISAMPLE;
+      range = ResolveAttachment(AttachmentShape::Multisampled, 0, 0, 1, *texture);
       break;
     case D3D10_RTV_DIMENSION_TEXTURE2DMSARRAY:
-      if (!texture->Multisampled()) break;
-      target = GL_TEXTURE_2D_MULTISAMPLE_ARRAY;
-      first = desc.Texture2DMSArray.FirstArraySlice, count = desc.Texture2DMSArray.ArraySize;
+      range = ResolveAttachment(AttachmentShape::MultisampledArray, 0, desc.Texture2DMSArray.FirstArraySlice,
+                                desc.Texture2DMSArray.ArraySize, *texture);
       break;
     default:
       break;
   }
+  GLenum target = range.target;
+  const UINT mip = range.mip, first = range.first, count = range.count;
   if (!target) {
     return Fail(E_INVALIDARG, "%s: view dimension %d does not fit a %ux%u texture of %u slice(s)%s", call,
                 desc.ViewDimension, t.Width, t.Height, t.ArraySize, texture->Multisampled() ? ", multisampled" : "");
@@ -357,30 +388,27 @@ HRESULT Device::CreateDepthStencilView(ID3D10Resource* resource, const D3D10_DEP
   if (!FormatFits(desc.Format, *texture)) {
     return Fail(E_INVALIDARG, "%s: format %s does not fit a %s texture", call, viewInfo.name, Name(t.Format));
   }
-  GLenum target = 0;
-  UINT mip = 0, first = 0, count = 1;
+  AttachmentRange range;
   switch (desc.ViewDimension) {
     case D3D10_DSV_DIMENSION_TEXTURE2D:
-      if (texture->Multisampled() || t.ArraySize != 1) break;
-      target = GL_TEXTURE_2D, mip = desc.Texture2D.MipSlice;
+      range = ResolveAttachment(AttachmentShape::Single, desc.Texture2D.MipSlice, 0, 1, *texture);
       break;
     case D3D10_DSV_DIMENSION_TEXTURE2DARRAY:
-      if (texture->Multisampled()) break;
-      target = GL_TEXTURE_2D_ARRAY, mip = desc.Texture2DArray.MipSlice;
-      first = desc.Texture2DArray.FirstArraySlice, count = desc.Texture2DArray.ArraySize;
+      range = ResolveAttachment(AttachmentShape::Array, desc.Texture2DArray.MipSlice,
+                                desc.Texture2DArray.FirstArraySlice, desc.Texture2DArray.ArraySize, *texture);
       break;
     case D3D10_DSV_DIMENSION_TEXTURE2DMS:
-      if (!texture->Multisampled() || t.ArraySize != 1) break;
-      target = GL_TEXTURE_2D_MULTISAMPLE;
+      range = ResolveAttachment(AttachmentShape::Multisampled, 0, 0, 1, *texture);
       break;
     case D3D10_DSV_DIMENSION_TEXTURE2DMSARRAY:
-      if (!texture->Multisampled()) break;
-      target = GL_TEXTURE_2D_MULTISAMPLE_ARRAY;
-      first = desc.Texture2DMSArray.FirstArraySlice, count = desc.Texture2DMSArray.ArraySize;
+      range = ResolveAttachment(AttachmentShape::MultisampledArray, 0, desc.Texture2DMSArray.FirstArraySlice,
+                                desc.Texture2DMSArray.ArraySize, *texture);
       break;
     default:
       break;
   }
+  GLenum target = range.target;
+  const UINT mip = range.mip, first = range.first, count = range.count;
   if (!target) {
     return Fail(E_INVALIDARG, "%s: view dimension %d does not fit a %ux%u texture of %u slice(s)%s", call,
                 desc.ViewDimension, t.Width, t.Height, t.ArraySize, texture->Multisampled() ? ", multisampled" : "");
