@@ -10,8 +10,9 @@
 //   scissors therefore pass through unchanged.
 // - State setters only record; the draw sends what changed (targets, viewports,
 //   state objects, vertex arrays, textures) so redundant calls cost nothing.
-// - The device holds a reference on everything bound to it, as the API does, and
-//   drops them in ClearState and when its last public reference goes.
+// - The device keeps everything bound to it alive, as the API does (a binding count of
+//   the object's own, see DeviceChild), and drops them in ClearState and when its last
+//   public reference goes.
 
 #include <memory>
 #include <string>
@@ -154,7 +155,7 @@ class Device final : public ComObject<ID3D10Device>, public IGlslDevice {
   GLuint emptyVertexArray_ = 0;
   GLuint scratchFramebuffers_[2] = {0, 0};
 
-  // Bound state, each holding a reference.
+  // Bound state, each keeping its object alive.
   RenderTargetView* targets_[D3D10_SIMULTANEOUS_RENDER_TARGET_COUNT] = {};
   DepthStencilView* depthTarget_ = nullptr;
   UINT targetCount_ = 0;
@@ -196,13 +197,14 @@ class Device final : public ComObject<ID3D10Device>, public IGlslDevice {
   GLenum attachedDepthPoint_ = 0;
 };
 
-// A held reference, for the device's bound-state slots: replaces `slot` with `value`.
+// A held binding, for the device's bound-state slots: replaces `slot` with `value`.
 template <class T>
 void Rebind(T*& slot, T* value) {
   if (slot == value) return;
-  if (value) value->AddRef();
-  if (slot) slot->Release();
+  if (value) value->BindToDevice();
+  T* previous = slot;
   slot = value;
+  if (previous) previous->UnbindFromDevice();
 }
 
 template <class Interface>

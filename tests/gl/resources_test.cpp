@@ -209,6 +209,41 @@ TEST_F(ResourceTest, InputLayoutMustFeedEverySignatureInput) {
   EXPECT_NE(std::string::npos, messages.find("the shader reads COLOR0, which no input element provides")) << messages;
 }
 
+// The device keeps what is bound alive after the engine's last Release, and frees it
+// when it is unbound; a Get hands out a live reference meanwhile.
+TEST_F(ResourceTest, BoundObjectsOutliveTheirLastReleaseUntilUnbound) {
+  const std::array<Vertex, 3> triangle = {};
+  ID3D10Buffer* buffer = nullptr;
+  D3D10_BUFFER_DESC desc = {sizeof triangle, D3D10_USAGE_DEFAULT, D3D10_BIND_VERTEX_BUFFER, 0, 0};
+  ASSERT_EQ(S_OK, device_->CreateBuffer(&desc, nullptr, &buffer));
+  const long live = platform::LiveComObjects();
+  const UINT stride = sizeof(Vertex), offset = 0;
+  device_->IASetVertexBuffers(0, 1, &buffer, &stride, &offset);
+  device_->IASetVertexBuffers(1, 1, &buffer, &stride, &offset);
+  buffer->Release();
+  EXPECT_EQ(live, platform::LiveComObjects()) << "bound twice, so still alive";
+  device_->UpdateSubresource(buffer, 0, nullptr, triangle.data(), 0, 0);
+  ID3D10Buffer* none = nullptr;
+  device_->IASetVertexBuffers(0, 1, &none, &stride, &offset);
+  EXPECT_EQ(live, platform::LiveComObjects()) << "slot 1 still holds it";
+  device_->IASetVertexBuffers(1, 1, &none, &stride, &offset);
+  EXPECT_EQ(live - 1, platform::LiveComObjects());
+
+  // A reference handed out by a Get keeps the object past its unbinding.
+  Ref<ID3D10InputLayout> layout = ColorLayout(colorProgram_.get());
+  ID3D10InputLayout* raw = layout.get();
+  device_->IASetInputLayout(raw);
+  layout.Reset();
+  ID3D10InputLayout* got = nullptr;
+  device_->IAGetInputLayout(&got);
+  ASSERT_EQ(raw, got);
+  const long withLayout = platform::LiveComObjects();
+  device_->IASetInputLayout(nullptr);
+  EXPECT_EQ(withLayout, platform::LiveComObjects());
+  got->Release();
+  EXPECT_EQ(withLayout - 1, platform::LiveComObjects());
+}
+
 TEST(Shutdown, ReleasingEverythingLeavesNoLiveObject) {
   const long comBefore = platform::LiveComObjects();
   DXGI_SWAP_CHAIN_DESC desc = {};
