@@ -18,8 +18,10 @@ packages=(
   libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri libstb-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  # window tests under a virtual display; golden images; test soundtracks
-  xvfb xauth libstb-dev lame
+  # window tests under a virtual display
+  xvfb xauth
+  # the soundtrack, synthesised at build time and encoded to MP3
+  lame
 )
 
 if [ "$(id -u)" -eq 0 ]; then
