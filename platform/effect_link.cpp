@@ -51,23 +51,38 @@ bool LinkPass(const CompiledEffect& effect, const CompiledPass& pass, PassProgra
     if (!ReflectStage(binary.spirv, stages[s], error)) return false;
     if (!CheckOffsets(effect, stages[s], error)) return false;
   }
+  // Ints beside floats off std140's alignment fit neither a block nor a vec4 array, and a
+  // cbuffer must be declared alike in every stage, so one such block makes the whole
+  // program read its cbuffers as plain uniforms.
+  bool plain = false;
+  for (int s = 0; s < kStageCount; ++s)
+    for (const ReflectedBlock& block : stages[s].blocks)
+      if (CBufferIndexOfBlock(effect, block.name) >= 0 && !block.fitsStd140 && !block.oneScalarType) plain = true;
   // One numbering for the program: blocks by cbuffer, units by texture/sampler pair.
   for (int s = 0; s < kStageCount; ++s) {
     for (const ReflectedBlock& block : stages[s].blocks) {
       int index = CBufferIndexOfBlock(effect, block.name);
-      if (index >= 0 && !out.blockBindings.count(index)) {
+      if (index < 0) continue;
+      if (plain) {
+        if (!block.plainProblem.empty()) {
+          runnable = false;
+          reason = "cbuffer " + effect.syntax.cbuffers[static_cast<std::size_t>(index)].name +
+                   " cannot be read as plain uniforms: " + block.plainProblem;
+          return true;
+        }
+        std::vector<PlainUniform>& uniforms = out.plain[index];
+        for (const PlainUniform& u : block.plain) {
+          bool known = false;
+          for (const PlainUniform& k : uniforms) known = known || k.name == u.name;
+          if (!known) uniforms.push_back(u);
+        }
+        continue;
+      }
+      if (!out.blockBindings.count(index)) {
         int binding = static_cast<int>(out.blockBindings.size());
         out.blockBindings[index] = binding;
       }
-      if (index >= 0 && !block.fitsStd140) {
-        if (!block.oneScalarType) {
-          runnable = false;
-          reason = "cbuffer " + effect.syntax.cbuffers[static_cast<std::size_t>(index)].name +
-                   " mixes scalar types in a packing no GL uniform block can express";
-          return true;
-        }
-        out.flattened.insert(index);
-      }
+      if (!block.fitsStd140) out.flattened.insert(index);
     }
     for (const SamplerPair& pair : stages[s].samplers)
       if (!out.samplerUnits.count(pair)) {
@@ -78,6 +93,7 @@ bool LinkPass(const CompiledEffect& effect, const CompiledPass& pass, PassProgra
   GlslPlan plans[kStageCount];
   for (int s = 0; s < kStageCount; ++s) {
     plans[s].samplerUnits = out.samplerUnits;
+    plans[s].plainUniforms = plain;
     for (auto [index, binding] : out.blockBindings) {
       std::string name = index == 0 ? std::string(kGlobalsBlockName)
                                     : effect.syntax.cbuffers[static_cast<std::size_t>(index)].name;

@@ -22,6 +22,9 @@ struct PassProgram {
   std::map<int, int> blockBindings;            // cbuffer index (in the effect) -> block binding
   std::map<SamplerPair, int> samplerUnits;
   std::set<int> flattened;  // cbuffers read as vec4 arrays: their packing does not fit std140
+  // Set when some cbuffer fits neither a block nor a vec4 array; then every cbuffer of the
+  // program is plain uniforms (none in blockBindings), by cbuffer index, over all stages.
+  std::map<int, std::vector<PlainUniform>> plain;
 };
 
 // False with `error` for faults of the effect (offsets the compiler placed differently);

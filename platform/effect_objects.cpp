@@ -57,6 +57,7 @@ HRESULT Pass::Apply(UINT flags) {
     }
     device->PSSetConstantBuffers(b.slot, 1, &b.image->buffer);
   }
+  for (Plain& p : plain) UploadPlainUniforms(program, p);
   for (const Unit& u : units) {
     ID3D10ShaderResourceView* view = u.texture && !u.texture->views.empty() ? u.texture->views[0] : nullptr;
     device->PSSetShaderResources(u.slot, 1, &view);
@@ -288,6 +289,13 @@ bool Effect::BuildPass(const CompiledPass& cp, Pass& pass, std::string& reason, 
   }
   for (auto [index, binding] : program.blockBindings)
     pass.blocks.push_back({images[static_cast<std::size_t>(index)], static_cast<UINT>(binding)});
+  for (const auto& [index, uniforms] : program.plain) {
+    Pass::Plain p;
+    p.image = images[static_cast<std::size_t>(index)];
+    for (const PlainUniform& u : uniforms) p.uniforms.push_back({u, -1, {}});
+    LocatePlainUniforms(pass.program, p);
+    pass.plain.push_back(std::move(p));
+  }
   for (const auto& [pair, unit] : program.samplerUnits) {
     Pass::Unit u;
     u.slot = static_cast<UINT>(unit);

@@ -8,6 +8,7 @@
 
 #include "platform/effect.h"
 #include "platform/effect_compiler.h"
+#include "platform/effect_reflect.h"
 #include "platform/gl_program.h"
 
 namespace platform::fx {
@@ -121,12 +122,26 @@ class Pass final : public ID3D10EffectPass {
     Variable* sampler = nullptr;  // null for textures read with Load
   };
 
+  // A cbuffer read as plain uniforms: GL keeps their values per program, so each pass
+  // remembers what it last uploaded.
+  struct Uniform {
+    PlainUniform layout;
+    int location = -1;  // -1 when the compiler dropped it
+    std::vector<std::uint32_t> last;
+  };
+  struct Plain {
+    std::shared_ptr<CBufferImage> image;
+    std::uint64_t seen = 0;  // the image version last uploaded
+    std::vector<Uniform> uniforms;
+  };
+
   Effect* effect;
   bool valid = false;
   std::string name;
   std::vector<std::unique_ptr<Variable>> annotations;
   IGlslProgram* program = nullptr;
   std::vector<Block> blocks;
+  std::vector<Plain> plain;
   std::vector<Unit> units;
   const PassDecl* decl = nullptr;
   Variable* blend = nullptr;
@@ -204,6 +219,11 @@ class Effect final : public ComObject<ID3D10Effect> {
   bool BuildPass(const CompiledPass& compiled, Pass& pass, std::string& reason, std::string& error);
   Variable* FindAny(const std::string& name);
 };
+
+// Plain uniforms: their locations in the pass's program once it links, and at Apply the
+// upload of those whose values in the image changed.
+void LocatePlainUniforms(IGlslProgram* program, Pass::Plain& plain);
+void UploadPlainUniforms(IGlslProgram* program, Pass::Plain& plain);
 
 // Annotation objects from their declarations.
 std::vector<std::unique_ptr<Variable>> MakeAnnotations(const std::vector<Annotation>& list, Variable* invalid);

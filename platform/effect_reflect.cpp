@@ -100,6 +100,67 @@ void CollectBaseTypes(spvc_compiler c, spvc_type_id typeId, spvc_basetype& seen,
   else if (seen != base) same = false;
 }
 
+std::string Identifier(const std::string& name);
+
+// The leaves of a struct (a block or a struct member) at `base` bytes into the image.
+void CollectPlain(spvc_compiler c, spvc_type structType, const std::string& prefix, std::uint32_t base,
+                  ReflectedBlock& block, int depth) {
+  spvc_type_id self = spvc_type_get_base_type_id(structType);
+  unsigned n = spvc_type_get_num_member_types(structType);
+  for (unsigned i = 0; i < n && block.plainProblem.empty(); ++i) {
+    spvc_type t = spvc_compiler_get_type_handle(c, spvc_type_get_member_type(structType, i));
+    std::string name = prefix + spvc_compiler_get_member_name(c, self, i);
+    unsigned offset = 0, arrayStride = 0, matrixStride = 0;
+    spvc_compiler_type_struct_member_offset(c, structType, i, &offset);
+    unsigned dims = spvc_type_get_num_array_dimensions(t);
+    std::uint32_t count = 1;
+    if (dims > 1) {
+      block.plainProblem = "member " + name + " is an array of arrays";
+      return;
+    }
+    if (dims == 1) {
+      if (!spvc_type_array_dimension_is_literal(t, 0)) {
+        block.plainProblem = "member " + name + " has an array size GL cannot read";
+        return;
+      }
+      count = spvc_type_get_array_dimension(t, 0);
+      spvc_compiler_type_struct_member_array_stride(c, structType, i, &arrayStride);
+    }
+    spvc_basetype type = spvc_type_get_basetype(t);
+    if (type == SPVC_BASETYPE_STRUCT) {
+      if (depth >= 16) {
+        block.plainProblem = "member " + name + " nests structs too deeply";
+        return;
+      }
+      for (std::uint32_t e = 0; e < count; ++e)
+        CollectPlain(c, t, name + (dims ? "[" + std::to_string(e) + "]." : "."), base + offset + e * arrayStride,
+                     block, depth + 1);
+      continue;
+    }
+    PlainUniform u;
+    u.name = name;
+    u.offset = base + offset;
+    u.scalar = type == SPVC_BASETYPE_FP32     ? 'f'
+               : type == SPVC_BASETYPE_INT32  ? 'i'
+               : type == SPVC_BASETYPE_UINT32 ? 'u'
+                                              : 0;
+    if (!u.scalar) {
+      block.plainProblem = "member " + name + " has a scalar type GL uniforms cannot take";
+      return;
+    }
+    u.rows = spvc_type_get_vector_size(t);
+    u.columns = spvc_type_get_columns(t);
+    u.count = count;
+    u.arrayStride = arrayStride;
+    if (u.columns > 1) {
+      spvc_compiler_type_struct_member_matrix_stride(c, structType, i, &matrixStride);
+      u.matrixStride = matrixStride;
+      u.rowMajor = spvc_compiler_has_member_decoration(c, self, i, SpvDecorationRowMajor);
+    }
+    block.plain.push_back(u);
+  }
+}
+
 void ParseSemantic(const char* raw, ReflectedVarying& v) {
   std::string s = raw ? raw : "";
   for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
@@ -186,6 +247,7 @@ bool ReflectStage(const std::vector<std::uint32_t>& spirv, StageReflection& out,
       CollectBaseTypes(c, spvc_type_get_member_type(t, i), base, block.oneScalarType, 0);
       block.members.push_back(m);
     }
+    CollectPlain(c, t, "cb_" + Identifier(block.name) + ".", 0, block, 0);
     out.blocks.push_back(std::move(block));
   }
   out.inputs = Varyings(cc, SPVC_RESOURCE_TYPE_STAGE_INPUT);
@@ -243,6 +305,10 @@ bool EmitGlsl(const std::vector<std::uint32_t>& spirv, const GlslPlan& plan, std
   spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES, SPVC_FALSE);
   // gl_BaseInstance would need GL 4.6 or an extension; D3D10's SV_InstanceID starts at 0.
   spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_SUPPORT_NONZERO_BASE_INSTANCE, SPVC_FALSE);
+  // Applies to every block of the stage; the link decides it for the whole program, since
+  // GL matches a uniform across stages only if each declares it the same way.
+  spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_EMIT_UNIFORM_BUFFER_AS_PLAIN_UNIFORMS,
+                                 plan.plainUniforms ? SPVC_TRUE : SPVC_FALSE);
   spvc_compiler_install_compiler_options(c, options);
   const char* source = nullptr;
   if (spvc_compiler_compile(c, &source) != SPVC_SUCCESS || !source) {

@@ -20,11 +20,27 @@ struct ReflectedMember {
   std::uint32_t size = 0;
 };
 
+// One scalar, vector or matrix (or a one-dimensional array of them) of a cbuffer read as
+// plain uniforms: its GLSL uniform name and where its values lie in the cbuffer's image.
+struct PlainUniform {
+  std::string name;  // "cb_Mixed.Palette", "cb_Mixed.Lights[1].Colour"
+  std::uint32_t offset = 0;
+  char scalar = 'f';  // 'f', 'i', 'u'
+  std::uint32_t rows = 1;     // components of a vector, or of one matrix column
+  std::uint32_t columns = 1;  // 1 unless a matrix
+  std::uint32_t count = 1;    // array elements, 1 when not an array
+  std::uint32_t arrayStride = 0;
+  std::uint32_t matrixStride = 0;
+  bool rowMajor = false;  // the image holds each row of the GLSL matrix contiguously
+};
+
 struct ReflectedBlock {
   std::string name;  // the cbuffer's name in the HLSL text
   std::vector<ReflectedMember> members;
   bool fitsStd140 = true;  // expressible as a GL uniform block with explicit offsets
   bool oneScalarType = true;  // every member float, or every member int, or every one uint
+  std::vector<PlainUniform> plain;  // the block as plain uniforms, in member order
+  std::string plainProblem;         // why the block cannot be plain uniforms, empty when it can
 };
 
 struct ReflectedVarying {
@@ -62,6 +78,9 @@ struct GlslPlan {
   // cbuffers that do not fit std140 and hold one scalar type: read as a vec4 array in a
   // uniform block, which has the HLSL packing's 16-byte registers exactly.
   std::set<std::string> flattenBlocks;
+  // Every cbuffer as a uniform of struct type, for packings neither a block nor a vec4
+  // array can express (ints beside floats off std140's alignment).
+  bool plainUniforms = false;
   bool nameInputs = false;     // vertex inputs named "in_<SEMANTIC><index>" for the input signature
 };
 

@@ -394,6 +394,141 @@ technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPi
   EXPECT_EQ((Rgba8{255, 255, 51, 255}), At(3, 3));
 }
 
+// Ints beside floats off std140's alignment fit neither a uniform block nor a vec4 array:
+// every cbuffer of such a program, the vertex stage's and $Globals too, becomes plain
+// uniforms. Each column of the target shows one member; the lower half of columns 6 and
+// 7 shows the non-square matrices.
+TEST_F(EffectTest, MixedScalarCBufferDrawsThroughPlainUniforms) {
+  Ref<ID3D10Effect> fx = Load("mixed.fx", std::string(kPrelude) + R"(
+cbuffer Place { float2 Shift; };
+cbuffer Mixed { float Alpha; int2 Pick; float3 Rgb; uint Flag; float4 Palette[3];
+                float4x4 ColumnM; row_major float4x4 RowM; float2x3 Wide; row_major float3x2 Tall; };
+float Gain = 0.5;
+VOut VSShift(VIn v) { VOut o; o.pos = float4(v.pos.xy + Shift, v.pos.z, 1); o.uv = v.uv; return o; }
+float4 PSMixed(VOut i) : SV_Target {
+  int col = int(i.pos.x);
+  bool low = i.pos.y >= 4;
+  if (col == 0) return float4(Alpha * Gain, 0, 0, 1);
+  if (col == 1) return float4(-Pick.x / 255.0, Pick.y / 255.0, 0, 1);
+  if (col == 2) return float4(Rgb, 1);
+  if (col == 3) return float4(float(Flag & 0xFFu) / 255.0, float(Flag >> 24) / 255.0, 0, 1);
+  if (col == 4) return Palette[1];
+  if (col == 5) return Palette[2];
+  if (col == 6) return low ? float4(mul(float2(0, 1), Wide), 1) : mul(float4(0, 0, 0, 1), ColumnM);
+  return low ? float4(mul(float3(0, 0, 1), Tall), 0, 1) : mul(float4(0, 0, 0, 1), RowM);
+}
+float4 PSAlpha(VOut i) : SV_Target { return float4(Alpha, Alpha, Alpha, 1); }
+technique10 Mixed { pass P { SetVertexShader(CompileShader(vs_4_0, VSShift())); SetPixelShader(CompileShader(ps_4_0, PSMixed())); } }
+technique10 AlphaOnly { pass P { SetVertexShader(CompileShader(vs_4_0, VSShift())); SetPixelShader(CompileShader(ps_4_0, PSAlpha())); } }
+)");
+  ASSERT_TRUE(fx);
+  ASSERT_TRUE(fx->GetTechniqueByName("Mixed")->IsValid());
+  const float shift[2] = {1, 0};
+  const int pick[2] = {-40, 200};
+  const float rgb[3] = {0.2f, 0.4f, 0.8f};
+  const std::uint32_t flag = 0x80000040u;
+  const float palette[12] = {1, 1, 1, 1, 0.2f, 0.6f, 1, 1, 1, 0.4f, 0, 1};
+  float column[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0.2f, 0.4f, 0.6f, 1};
+  float row[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0.8f, 0.6f, 0.4f, 1};
+  const float wide[16] = {1, 1, 1, 0, 0.2f, 0.8f, 0.4f, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const float tall[16] = {1, 1, 0, 0, 1, 1, 0, 0, 0.6f, 0.2f, 0, 0, 0, 0, 0, 0};
+  ASSERT_EQ(S_OK, fx->GetVariableByName("Shift")->AsVector()->SetFloatVector(shift));
+  ASSERT_EQ(S_OK, fx->GetVariableByName("Alpha")->AsScalar()->SetFloat(0.8f));
+  ASSERT_EQ(S_OK, fx->GetVariableByName("Pick")->AsVector()->SetIntVector(pick));
+  ASSERT_EQ(S_OK, fx->GetVariableByName("Rgb")->AsVector()->SetFloatVector(rgb));
+  ASSERT_EQ(S_OK, fx->GetVariableByName("Flag")->SetRawValue(&flag, 0, 4));
+  ASSERT_EQ(S_OK, fx->GetVariableByName("Palette")->SetRawValue(palette, 0, sizeof palette));
+  ASSERT_EQ(S_OK, fx->GetVariableByName("ColumnM")->AsMatrix()->SetMatrix(column));
+  ASSERT_EQ(S_OK, fx->GetVariableByName("RowM")->AsMatrix()->SetMatrix(row));
+  ASSERT_EQ(S_OK, fx->GetVariableByName("Wide")->AsMatrix()->SetMatrix(wide));
+  ASSERT_EQ(S_OK, fx->GetVariableByName("Tall")->AsMatrix()->SetMatrix(tall));
+  // Drawn off the left edge, so only an uploaded Shift brings it on screen.
+  Draw(fx->GetTechniqueByName("Mixed"), Rect(-2, -1, 0, 1));
+  EXPECT_EQ((Rgba8{102, 0, 0, 255}), At(0, 1)) << "float beside $Globals' initial value";
+  EXPECT_EQ((Rgba8{40, 200, 0, 255}), At(1, 1)) << "int2";
+  EXPECT_EQ((Rgba8{51, 102, 204, 255}), At(2, 1)) << "float3";
+  EXPECT_EQ((Rgba8{64, 128, 0, 255}), At(3, 1)) << "uint";
+  EXPECT_EQ((Rgba8{51, 153, 255, 255}), At(4, 1)) << "float4 array, element 1";
+  EXPECT_EQ((Rgba8{255, 102, 0, 255}), At(5, 1)) << "float4 array, element 2";
+  EXPECT_EQ((Rgba8{51, 102, 153, 255}), At(6, 1)) << "column_major float4x4";
+  EXPECT_EQ((Rgba8{204, 153, 102, 255}), At(7, 1)) << "row_major float4x4";
+  EXPECT_EQ((Rgba8{51, 204, 102, 255}), At(6, 6)) << "column_major float2x3";
+  EXPECT_EQ((Rgba8{153, 51, 0, 255}), At(7, 6)) << "row_major float3x2";
+
+  // GL keeps plain uniforms per program: a change drawn by one technique must still
+  // reach the other, and what did not change stays.
+  ASSERT_EQ(S_OK, fx->GetVariableByName("Alpha")->AsScalar()->SetFloat(0.4f));
+  ClearAndBind();
+  Draw(fx->GetTechniqueByName("AlphaOnly"), Rect(-2, -1, 0, 1));
+  EXPECT_EQ((Rgba8{102, 102, 102, 255}), At(0, 1));
+  ClearAndBind();
+  Draw(fx->GetTechniqueByName("Mixed"), Rect(-2, -1, 0, 1));
+  EXPECT_EQ((Rgba8{51, 0, 0, 255}), At(0, 1));
+  EXPECT_EQ((Rgba8{51, 102, 204, 255}), At(2, 1));
+  EXPECT_EQ((Rgba8{204, 153, 102, 255}), At(7, 1));
+}
+
+// The engine binds a depth-target array as a one-element resource array; a write past
+// the variable's elements is refused and leaves the bound view in place.
+TEST_F(EffectTest, DepthArrayBoundAsOneElementResourceArray) {
+  Ref<ID3D10Effect> fx = Load("shadow_array.fx", std::string(kPrelude) + R"(
+Texture2DArray ShadowMap;
+float Slice;
+SamplerComparisonState Compare { Filter = COMPARISON_MIN_MAG_MIP_POINT; AddressU = CLAMP; AddressV = CLAMP;
+  ComparisonFunc = LESS; };
+float4 PSLit(VOut i) : SV_Target {
+  float lit = ShadowMap.SampleCmpLevelZero(Compare, float3(i.uv, Slice), 0.5);
+  return float4(lit, lit, lit, 1);
+}
+technique10 Lit { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSLit())); } }
+)");
+  ASSERT_TRUE(fx);
+  // Two depth arrays: `lit` has slice 1 cleared far (lit), `dark` is near everywhere.
+  Ref<ID3D10ShaderResourceView> views[2];
+  Ref<ID3D10Texture2D> maps[2];
+  for (int m = 0; m < 2; ++m) {
+    D3D10_TEXTURE2D_DESC desc = {kSize, kSize, 1, 2, DXGI_FORMAT_R32_TYPELESS, {1, 0}, D3D10_USAGE_DEFAULT,
+                                 D3D10_BIND_DEPTH_STENCIL | D3D10_BIND_SHADER_RESOURCE, 0, 0};
+    ASSERT_EQ(S_OK, device_->CreateTexture2D(&desc, nullptr, maps[m].Out()));
+    for (UINT s = 0; s < 2; ++s) {
+      D3D10_DEPTH_STENCIL_VIEW_DESC dsv = {};
+      dsv.Format = DXGI_FORMAT_D32_FLOAT;
+      dsv.ViewDimension = D3D10_DSV_DIMENSION_TEXTURE2DARRAY;
+      dsv.Texture2DArray.FirstArraySlice = s;
+      dsv.Texture2DArray.ArraySize = 1;
+      Ref<ID3D10DepthStencilView> slice;
+      ASSERT_EQ(S_OK, device_->CreateDepthStencilView(maps[m].get(), &dsv, slice.Out()));
+      device_->ClearDepthStencilView(slice.get(), D3D10_CLEAR_DEPTH, m == 0 && s == 1 ? 1.0f : 0.0f, 0);
+    }
+    D3D10_SHADER_RESOURCE_VIEW_DESC srv = {};
+    srv.Format = DXGI_FORMAT_R32_FLOAT;
+    srv.ViewDimension = D3D10_SRV_DIMENSION_TEXTURE2DARRAY;
+    srv.Texture2DArray.MipLevels = 1;
+    srv.Texture2DArray.ArraySize = 2;
+    ASSERT_EQ(S_OK, device_->CreateShaderResourceView(maps[m].get(), &srv, views[m].Out()));
+  }
+  ID3D10EffectShaderResourceVariable* map = fx->GetVariableByName("ShadowMap")->AsShaderResource();
+  ID3D10ShaderResourceView* lit = views[0].get();
+  ID3D10ShaderResourceView* both[2] = {views[1].get(), views[1].get()};
+  ASSERT_EQ(S_OK, map->SetResourceArray(&lit, 0, 1));
+  EXPECT_EQ(E_INVALIDARG, map->SetResourceArray(both, 1, 1));
+  EXPECT_EQ(E_INVALIDARG, map->SetResourceArray(both, 0, 2));
+  ID3D10ShaderResourceView* bound = nullptr;
+  ASSERT_EQ(S_OK, map->GetResource(&bound));
+  EXPECT_EQ(lit, bound);
+  if (bound) bound->Release();
+
+  fx->GetVariableByName("Slice")->AsScalar()->SetFloat(1.0f);
+  Draw(fx->GetTechniqueByName("Lit"), FullScreen());
+  EXPECT_EQ((Rgba8{255, 255, 255, 255}), At(3, 3)) << "slice 1 of the bound array";
+  fx->GetVariableByName("Slice")->AsScalar()->SetFloat(0.0f);
+  ClearAndBind();
+  Draw(fx->GetTechniqueByName("Lit"), FullScreen());
+  EXPECT_EQ((Rgba8{0, 0, 0, 255}), At(3, 3)) << "slice 0 of the bound array";
+  ASSERT_EQ(S_OK, map->SetResourceArray(nullptr, 0, 0));
+  ASSERT_EQ(S_OK, map->SetResource(nullptr));
+}
+
 TEST_F(EffectTest, RefusalsLeaveInvalidObjectsNotNulls) {
   Ref<ID3D10Effect> fx = Load("refuse.fx", std::string(kPrelude) + R"(
 technique10 Good { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSRed())); } }

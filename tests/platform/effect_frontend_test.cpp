@@ -246,10 +246,18 @@ technique10 MixedTypes { pass P { SetVertexShader(CompileShader(vs_4_0, VS()));
             std::string::npos)
       << program.glsl[2];
 
-  // Registers of one type cannot hold ints beside floats; the technique says why it cannot run.
+  // Registers of one type cannot hold ints beside floats: each member becomes a uniform,
+  // read from the image at the offset the packing gives it.
   ASSERT_TRUE(LinkPass(effect, effect.techniques[1].passes[0], program, runnable, reason, error)) << error;
-  EXPECT_FALSE(runnable);
-  EXPECT_NE(reason.find("Mixed"), std::string::npos) << reason;
+  ASSERT_TRUE(runnable) << reason;
+  EXPECT_TRUE(program.blockBindings.empty());
+  const std::vector<PlainUniform>& plain = program.plain[CBufferIndexOfBlock(effect, "Mixed")];
+  ASSERT_EQ(2u, plain.size());
+  EXPECT_EQ("cb_Mixed.i", plain[1].name);
+  EXPECT_EQ(4u, plain[1].offset);
+  EXPECT_EQ('i', plain[1].scalar);
+  EXPECT_EQ(2u, plain[1].rows);
+  EXPECT_NE(program.glsl[2].find("uniform Mixed cb_Mixed;"), std::string::npos) << program.glsl[2];
 }
 
 }  // namespace
