@@ -59,6 +59,46 @@ AttachmentRange ResolveAttachment(AttachmentShape shape, UINT mip, UINT first, U
   return range;
 }
 
+AttachmentShape ShapeOf(D3D10_RTV_DIMENSION dimension) {
+  switch (dimension) {
+    case D3D10_RTV_DIMENSION_TEXTURE2D: return AttachmentShape::Single;
+    case D3D10_RTV_DIMENSION_TEXTURE2DARRAY: return AttachmentShape::Array;
+    case D3D10_RTV_DIMENSION_TEXTURE2DMS: return AttachmentShape::Multisampled;
+    case D3D10_RTV_DIMENSION_TEXTURE2DMSARRAY: return AttachmentShape::MultisampledArray;
+    default: return AttachmentShape::Unknown;
+  }
+}
+
+AttachmentShape ShapeOf(D3D10_DSV_DIMENSION dimension) {
+  switch (dimension) {
+    case D3D10_DSV_DIMENSION_TEXTURE2D: return AttachmentShape::Single;
+    case D3D10_DSV_DIMENSION_TEXTURE2DARRAY: return AttachmentShape::Array;
+    case D3D10_DSV_DIMENSION_TEXTURE2DMS: return AttachmentShape::Multisampled;
+    case D3D10_DSV_DIMENSION_TEXTURE2DMSARRAY: return AttachmentShape::MultisampledArray;
+    default: return AttachmentShape::Unknown;
+  }
+}
+
+// Render target and depth view descriptions share their union's field names.
+template <class ViewDesc>
+AttachmentRange ResolveAttachment(const ViewDesc& desc, const Texture2D& texture) {
+  switch (ShapeOf(desc.ViewDimension)) {
+    case AttachmentShape::Single:
+      return ResolveAttachment(AttachmentShape::Single, desc.Texture2D.MipSlice, 0, 1, texture);
+    case AttachmentShape::Array:
+      return ResolveAttachment(AttachmentShape::Array, desc.Texture2DArray.MipSlice,
+                               desc.Texture2DArray.FirstArraySlice, desc.Texture2DArray.ArraySize, texture);
+    case AttachmentShape::Multisampled:
+      return ResolveAttachment(AttachmentShape::Multisampled, 0, 0, 1, texture);
+    case AttachmentShape::MultisampledArray:
+      return ResolveAttachment(AttachmentShape::MultisampledArray, 0, desc.Texture2DMSArray.FirstArraySlice,
+                               desc.Texture2DMSArray.ArraySize, texture);
+    case AttachmentShape::Unknown:
+      break;
+  }
+  return AttachmentRange();
+}
+
 // Fills `out` for a view of mips [mip, mip + mipCount) and slices [first, first + count).
 // Attachments (render target and depth views) can use one slice and one mip of the
 // texture itself; shader views need a texture that starts at their first mip and slice.
@@ -315,25 +355,7 @@ HRESULT Device::CreateRenderTargetView(ID3D10Resource* resource, const D3D10_REN
   if (!FormatFits(desc.Format, *texture)) {
     return Fail(E_INVALIDARG, "%s: format %s does not fit a %s texture", call, viewInfo.name, Name(t.Format));
   }
-  AttachmentRange range;
-  switch (desc.ViewDimension) {
-    case D3D10_RTV_DIMENSION_TEXTURE2D:
-      range = ResolveAttachment(AttachmentShape::Single, desc.Texture2D.MipSlice, 0, 1, *texture);
-      break;
-    case D3D10_RTV_DIMENSION_TEXTURE2DARRAY:
-      range = ResolveAttachment(AttachmentShape::Array, desc.Texture2DArray.MipSlice,
-                                desc.Texture2DArray.FirstArraySlice, desc.Texture2DArray.ArraySize, *texture);
-      break;
-    case D3D10_RTV_DIMENSION_TEXTURE2DMS:
-      range = ResolveAttachment(AttachmentShape::Multisampled, 0, 0, 1, *texture);
-      break;
-    case D3D10_RTV_DIMENSION_TEXTURE2DMSARRAY:
-      range = ResolveAttachment(AttachmentShape::MultisampledArray, 0, desc.Texture2DMSArray.FirstArraySlice,
-                                desc.Texture2DMSArray.ArraySize, *texture);
-      break;
-    default:
-      break;
-  }
+  const AttachmentRange range = ResolveAttachment(desc, *texture);
   GLenum target = range.target;
   const UINT mip = range.mip, first = range.first, count = range.count;
   if (!target) {
@@ -388,25 +410,7 @@ HRESULT Device::CreateDepthStencilView(ID3D10Resource* resource, const D3D10_DEP
   if (!FormatFits(desc.Format, *texture)) {
     return Fail(E_INVALIDARG, "%s: format %s does not fit a %s texture", call, viewInfo.name, Name(t.Format));
   }
-  AttachmentRange range;
-  switch (desc.ViewDimension) {
-    case D3D10_DSV_DIMENSION_TEXTURE2D:
-      range = ResolveAttachment(AttachmentShape::Single, desc.Texture2D.MipSlice, 0, 1, *texture);
-      break;
-    case D3D10_DSV_DIMENSION_TEXTURE2DARRAY:
-      range = ResolveAttachment(AttachmentShape::Array, desc.Texture2DArray.MipSlice,
-                                desc.Texture2DArray.FirstArraySlice, desc.Texture2DArray.ArraySize, *texture);
-      break;
-    case D3D10_DSV_DIMENSION_TEXTURE2DMS:
-      range = ResolveAttachment(AttachmentShape::Multisampled, 0, 0, 1, *texture);
-      break;
-    case D3D10_DSV_DIMENSION_TEXTURE2DMSARRAY:
-      range = ResolveAttachment(AttachmentShape::MultisampledArray, 0, desc.Texture2DMSArray.FirstArraySlice,
-                                desc.Texture2DMSArray.ArraySize, *texture);
-      break;
-    default:
-      break;
-  }
+  const AttachmentRange range = ResolveAttachment(desc, *texture);
   GLenum target = range.target;
   const UINT mip = range.mip, first = range.first, count = range.count;
   if (!target) {
