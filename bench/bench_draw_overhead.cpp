@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/d3d10.h"
-#include "platform/gl_program.h"
+#include "platform/d3d10/gl_program.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "platform/d3d10.h"
 #include "platform/effect.h"
-#include "platform/gl_program.h"
+#include "platform/d3d10/gl_program.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/dds.h"
+#include "platform/d3dx/dds.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   platform::DdsImage image;

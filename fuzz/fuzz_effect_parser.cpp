@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/effect_layout.h"
-#include "platform/effect_syntax.h"
+#include "platform/effect/layout.h"
+#include "platform/effect/syntax.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);

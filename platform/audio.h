@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/api.h"
-#include "platform/win32_types.h"
+#include "platform/win32/types.h"
 
 typedef std::uint64_t QWORD;
 typedef DWORD HSTREAM;

@@ -1,11 +1,11 @@
 #pragma once
 
-// Direct3D 10 in its Windows shape, carried out on OpenGL 4.5 (see platform/d3d10_device.h
+// Direct3D 10 in its Windows shape, carried out on OpenGL 4.5 (see platform/d3d10/device.h
 // for how each call maps). Every object is a COM-style object: out pointers hold one
 // reference, Release drops it, the last Release frees the GL objects behind it.
 // Device children keep their device (and its GL context) alive until they are gone.
 
-#include "platform/com.h"
+#include "platform/d3d10/com.h"
 #include "platform/dxgi.h"
 
 constexpr UINT D3D10_SDK_VERSION = 29;
@@ -458,7 +458,7 @@ struct ID3D10BlendState : ID3D10DeviceChild {
 struct ID3D10Device : IUnknown {
   using Parent = IUnknown;
 
-  // Shader stages. Slots map to GL units per stage (see d3d10_device.h).
+  // Shader stages. Slots map to GL units per stage (see platform/d3d10/device.h).
   virtual void VSSetConstantBuffers(UINT start, UINT count, ID3D10Buffer* const* buffers) = 0;
   virtual void PSSetConstantBuffers(UINT start, UINT count, ID3D10Buffer* const* buffers) = 0;
   virtual void GSSetConstantBuffers(UINT start, UINT count, ID3D10Buffer* const* buffers) = 0;
@@ -520,7 +520,7 @@ struct ID3D10Device : IUnknown {
   virtual HRESULT CreateDepthStencilView(ID3D10Resource* resource, const D3D10_DEPTH_STENCIL_VIEW_DESC* desc,
                                          ID3D10DepthStencilView** view) = 0;
   // The signature is what an effect pass reports as its input signature (the layer's
-  // own encoding, platform/input_signature.h); every input it lists must be matched.
+  // own encoding, platform/d3d10/input_signature.h); every input it lists must be matched.
   virtual HRESULT CreateInputLayout(const D3D10_INPUT_ELEMENT_DESC* elements, UINT count, const void* signature,
                                     SIZE_T signatureLength, ID3D10InputLayout** layout) = 0;
   virtual HRESULT CreateBlendState(const D3D10_BLEND_DESC* desc, ID3D10BlendState** state) = 0;
@@ -553,7 +553,7 @@ struct IDXGIAdapter;
 PLATFORM_API HRESULT D3D10CreateDevice(IDXGIAdapter* adapter, D3D10_DRIVER_TYPE driverType, HMODULE software,
                                        UINT flags, UINT sdkVersion, ID3D10Device** device);
 
-// The context comes from the seam in platform/gl_context.h: the window layer's
+// The context comes from the seam in platform/gl/context.h: the window layer's
 // surface for desc->OutputWindow, or a headless one.
 PLATFORM_API HRESULT D3D10CreateDeviceAndSwapChain(IDXGIAdapter* adapter, D3D10_DRIVER_TYPE driverType,
                                                    HMODULE software, UINT flags, UINT sdkVersion,

@@ -2,7 +2,7 @@
 
 // The D3DX10 image calls: image files to textures and views, textures to image files.
 // PNG, JPEG, TGA and BMP are read with stb_image, DDS with our own reader
-// (platform/dds.h); saving writes PNG, BMP or JPEG. The effect calls of D3DX10 have
+// (platform/d3dx/dds.h); saving writes PNG, BMP or JPEG. The effect calls of D3DX10 have
 // their own header. Paths go through platform::NativePath.
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 // The adapter is the GL driver; the output's modes are the window layer's
 // platform::DisplayModes() (the display's modes, or a fixed list when headless).
 
-#include "platform/com.h"
+#include "platform/d3d10/com.h"
 #include "platform/dxgi_format.h"
 
 typedef std::uint32_t DXGI_USAGE;

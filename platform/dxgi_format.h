@@ -2,7 +2,7 @@
 
 // DXGI format codes with their published numeric values. Mesh files, vertex layouts and
 // resource scripts store these numbers directly, so the values must never be renumbered.
-// Every code from 0 to 88 is listed; what each means to GL lives in platform/formats.h.
+// Every code from 0 to 88 is listed; what each means to GL lives in platform/d3d10/formats.h.
 // The fixed underlying type lets any 32-bit code pass through (files and scripts hold
 // arbitrary numbers) for the layer to refuse, as the API does.
 enum DXGI_FORMAT : unsigned int {

@@ -6,7 +6,7 @@
 // (no reference counting, as in the API) and stay valid while it lives. A lookup by an
 // unknown name or index answers an invalid object whose IsValid() is false, never null.
 //
-// How it maps: each pass is one GLSL program made by the device (platform/gl_program.h);
+// How it maps: each pass is one GLSL program made by the device (platform/d3d10/gl_program.h);
 // variables live in CPU images of their constant buffers in HLSL packing, and Apply
 // uploads the images that changed and binds the pass's program, buffers, textures,
 // samplers and state objects through the device.
@@ -47,7 +47,7 @@ struct D3D10_TECHNIQUE_DESC {
 struct D3D10_PASS_DESC {
   LPCSTR Name;
   UINT Annotations;
-  BYTE* pIAInputSignature;  // for CreateInputLayout (platform/input_signature.h)
+  BYTE* pIAInputSignature;  // for CreateInputLayout (platform/d3d10/input_signature.h)
   SIZE_T IAInputSignatureSize;
   UINT StencilRef;
   UINT SampleMask;
@@ -190,7 +190,7 @@ NEBLU_INTERFACE_ID(ID3D10EffectPool, 0x00000402)
 // in fxFlags, `pool` must be given and the effect's shared variables are the pool's.
 // Includes resolve relative to the file; `include`, `pump` and the blobs are not
 // supported (pass null): the compiler's message, with the file and line, goes to
-// standard error. Compiled shaders are cached on disk (platform/effect_cache.h).
+// standard error. Compiled shaders are cached on disk (platform/effect/cache.h).
 PLATFORM_API HRESULT D3DX10CreateEffectFromFileW(LPCWSTR fileName, const D3D10_SHADER_MACRO* defines,
                                                  ID3D10Include* include, LPCSTR profile, UINT hlslFlags,
                                                  UINT fxFlags, ID3D10Device* device, ID3D10EffectPool* pool,

@@ -8,12 +8,12 @@
 #include <string>
 
 #include "platform/api.h"
-#include "platform/win32_dialog.h"
-#include "platform/win32_display.h"
-#include "platform/win32_keys.h"
-#include "platform/win32_messages.h"
-#include "platform/win32_types.h"
-#include "platform/win32_window.h"
+#include "platform/win32/dialog.h"
+#include "platform/win32/display.h"
+#include "platform/win32/keys.h"
+#include "platform/win32/messages.h"
+#include "platform/win32/types.h"
+#include "platform/win32/window.h"
 
 // MessageBoxW styles and results.
 constexpr UINT MB_OK = 0x00000000;

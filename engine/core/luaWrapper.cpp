@@ -1,6 +1,9 @@
 #include "engine/core/luaWrapper.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <lua.hpp>
 
@@ -43,6 +46,55 @@ void InstructionBudget(lua_State* L, lua_Debug* /*ar*/) {
   lua_setfield(L, LUA_REGISTRYINDEX, "neblu.instructions");
 }
 
+// Streams a file into lua_load in blocks, so the chunk name can be the name the engine
+// was given ("data\\startup.resources") rather than the translated path that
+// luaL_loadfile would put into every message.
+struct FileReader {
+  std::FILE* file;
+  char block[4096];
+};
+
+const char* ReadBlock(lua_State* /*L*/, void* data, size_t* size) {
+  FileReader& reader = *static_cast<FileReader*>(data);
+  *size = std::fread(reader.block, 1, sizeof reader.block, reader.file);
+  return *size > 0 ? reader.block : nullptr;
+}
+
+// luaL_loadfile's contract with the given name as chunk name: a first line starting with
+// '#' is skipped, and a failure to open says "cannot open NAME: reason". Precompiled
+// chunks are refused: the 5.1 loader does not verify bytecode, so a damaged one could
+// crash the process, and every engine script is source text.
+int LoadChunk(lua_State* L, const std::string& file) {
+  const std::string chunkName = "@" + file;
+  FileReader reader;
+  reader.file = std::fopen(platform::NativePath(file).c_str(), "rb");
+  if (!reader.file) {
+    lua_pushfstring(L, "cannot open %s: %s", file.c_str(), std::strerror(errno));
+    return LUA_ERRFILE;
+  }
+  int first = std::getc(reader.file);
+  if (first == '#') {
+    while (first != EOF && first != '\n') first = std::getc(reader.file);
+    // Keeps the line count right for the messages.
+    std::ungetc('\n', reader.file);
+  } else if (first == LUA_SIGNATURE[0]) {
+    std::fclose(reader.file);
+    lua_pushfstring(L, "cannot load %s: precompiled chunks are not accepted", file.c_str());
+    return LUA_ERRSYNTAX;
+  } else if (first != EOF) {
+    std::ungetc(first, reader.file);
+  }
+  const int result = lua_load(L, ReadBlock, &reader, chunkName.c_str());
+  const bool readFailed = std::ferror(reader.file) != 0;
+  std::fclose(reader.file);
+  if (readFailed) {
+    lua_settop(L, 0);
+    lua_pushfstring(L, "cannot read %s", file.c_str());
+    return LUA_ERRFILE;
+  }
+  return result;
+}
+
 }  // namespace
 
 LuaScript::LuaScript() : L(nullptr), allocated(0) {
@@ -61,7 +113,7 @@ void LuaScript::Run(const std::string& file) {
   lua_pushnumber(L, 0);
   lua_setfield(L, LUA_REGISTRYINDEX, "neblu.instructions");
   lua_sethook(L, InstructionBudget, LUA_MASKCOUNT, kHookInterval);
-  int result = luaL_loadfile(L, platform::NativePath(file).c_str());
+  int result = LoadChunk(L, file);
   if (result == 0) result = lua_pcall(L, 0, 0, 0);
   lua_sethook(L, nullptr, 0, 0);
   if (result == 0) return;

@@ -24,7 +24,9 @@ class ENGINE_API ResourceManager : public pattern::Singleton<ResourceManager> {
   // The resource under the name, or an empty pointer. Never creates, never reports.
   boost::shared_ptr<Resource> GetResource(const std::wstring& name);
   // The resource under the name cast to T, or a new default T made from the name alone,
-  // created and stored. An existing resource of another class yields an empty pointer.
+  // created and stored. An existing resource of another class yields an empty pointer,
+  // and so does a name registered empty (the window's "_framebuffer"): that entry stands
+  // for the back buffer and is never replaced by a default.
   template <class T>
   boost::shared_ptr<T> GetOrCreateResource(const std::wstring& name);
   // Lets every resource rebuild itself if its source changed, in name order.
@@ -41,7 +43,7 @@ class ENGINE_API ResourceManager : public pattern::Singleton<ResourceManager> {
 template <class T>
 boost::shared_ptr<T> ResourceManager::GetOrCreateResource(const std::wstring& name) {
   auto found = resources.find(name);
-  if (found != resources.end() && found->second) return boost::dynamic_pointer_cast<T>(found->second);
+  if (found != resources.end()) return boost::dynamic_pointer_cast<T>(found->second);
   boost::shared_ptr<T> created(new T(name));
   created->Create();
   resources[name] = created;

@@ -187,6 +187,8 @@ DepthTargetTexture::DepthTargetTexture(const std::wstring& name_, bool shaderRea
       texture(nullptr),
       multisampleMode(multisampleMode_),
       shaderReadable(shaderReadable_) {}
+DepthTargetTexture::DepthTargetTexture(const std::wstring& name_)
+    : DepthTargetTexture(name_, false, 512, 512, DXGI_FORMAT_D24_UNORM_S8_UINT, 2) {}
 
 DepthTargetTexture::~DepthTargetTexture() {
   SafeRelease(depthStencilView);

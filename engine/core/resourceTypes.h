@@ -90,6 +90,9 @@ class ENGINE_API DepthTargetTexture : public Texture {
  public:
   DepthTargetTexture(const std::wstring& name, bool shaderReadable, int width, int height, int format,
                      int multisampleMode);
+  // A depth target nobody declared: 512 x 512 D24_UNORM_S8_UINT, not shader-readable,
+  // one sample.
+  explicit DepthTargetTexture(const std::wstring& name);
   ~DepthTargetTexture() override;
   void Create() override;
   void Destroy() override;

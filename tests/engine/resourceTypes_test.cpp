@@ -1,6 +1,10 @@
 #include <boost/make_shared.hpp>
 #include <chrono>
+#include <cstdint>
+#include <cwchar>
 #include <filesystem>
+#include <functional>
+#include <vector>
 
 #include "engine/core/resourceTypes.h"
 #include "engine_fixture.h"
@@ -156,6 +160,104 @@ TEST_F(ResourceTypesTest, AnEffectRecompilesOnceAfterItsFileChanges) {
 
   EXPECT_EQ(ErrorOf(boost::make_shared<FXEffect>(L"data\\fx\\missing.fx")),
             L"Failed to create effect data\\fx\\missing.fx");
+}
+
+
+
+// A 1x1 uncompressed RGBA DDS file, optionally with all six cube faces.
+std::string SmallDds(bool cube) {
+  std::vector<uint32_t> header(32, 0);
+  header[0] = 0x20534444;  // "DDS "
+  header[1] = 124;
+  header[2] = 0x100F;  // caps, height, width, pitch, pixel format
+  header[3] = 1;
+  header[4] = 1;
+  header[5] = 4;
+  header[19] = 32;    // pixel format size
+  header[20] = 0x41;  // RGB with alpha
+  header[22] = 32;
+  header[23] = 0x000000FF;
+  header[24] = 0x0000FF00;
+  header[25] = 0x00FF0000;
+  header[26] = 0xFF000000;
+  header[27] = cube ? 0x1008 : 0x1000;
+  header[28] = cube ? 0xFE00 : 0;
+  std::string bytes(reinterpret_cast<const char*>(header.data()), header.size() * 4);
+  bytes.append((cube ? 6 : 1) * 4, '\x7f');
+  return bytes;
+}
+
+// Every class the lookup can make from a name alone, with the defaults it must give.
+TEST_F(ResourceTypesTest, GetOrCreateBuildsEveryClassWithItsDefaults) {
+  boost::filesystem::create_directories(dir.Path("data/fx"));
+  dir.Write("data/plain.dds", SmallDds(false));
+  dir.Write("data/sky.dds", SmallDds(true));
+  dir.Write("data/fx/plain.fx", testing_support::ScratchDir::ReadFile(NEBLU_PLAIN_EFFECT));
+  ResourceManager* manager = ResourceManager::Get();
+
+  struct Case {
+    const wchar_t* name;
+    std::function<boost::shared_ptr<engine::core::Resource>()> lookup;
+    std::function<void(const engine::core::Resource&)> check;
+  };
+  const std::vector<Case> cases = {
+      {L"data\\plain.dds", [&] { return manager->GetOrCreateResource<Texture>(L"data\\plain.dds"); },
+       [](const engine::core::Resource& r) {
+         auto& texture = dynamic_cast<const Texture&>(r);
+         EXPECT_EQ(texture.Format(), DXGI_FORMAT_R8G8B8A8_UNORM);
+         EXPECT_EQ(texture.TextureKind(), 0);
+         EXPECT_NE(texture.Get(), nullptr);
+       }},
+      {L"data\\sky.dds", [&] { return manager->GetOrCreateResource<CubeTexture>(L"data\\sky.dds"); },
+       [](const engine::core::Resource& r) {
+         auto& texture = dynamic_cast<const CubeTexture&>(r);
+         EXPECT_EQ(texture.TextureKind(), 2);
+         EXPECT_NE(texture.Get(), nullptr);
+       }},
+      {L"x", [&] { return manager->GetOrCreateResource<DepthTargetTexture>(L"x"); },
+       [](const engine::core::Resource& r) {
+         auto& depth = dynamic_cast<const DepthTargetTexture&>(r);
+         EXPECT_EQ(depth.Width(), 512);
+         EXPECT_EQ(depth.Height(), 512);
+         EXPECT_EQ(depth.Format(), kD24S8);
+         EXPECT_FALSE(depth.ShaderReadable());
+         ASSERT_NE(depth.DeviceTexture(), nullptr);
+         EXPECT_EQ(SamplesOf(depth.DeviceTexture()), 1u) << "mode 2 is single-sampled on a 4x swap chain";
+         EXPECT_NE(depth.DepthStencilView(), nullptr);
+       }},
+      {L"data\\fx\\plain.fx", [&] { return manager->GetOrCreateResource<FXEffect>(L"data\\fx\\plain.fx"); },
+       [](const engine::core::Resource& r) { EXPECT_NE(dynamic_cast<const FXEffect&>(r).Get(), nullptr); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.name, c.name + std::wcslen(c.name)));
+    auto made = c.lookup();
+    ASSERT_TRUE(made);
+    c.check(*made);
+    EXPECT_EQ(manager->GetResource(c.name), made) << "stored under its name";
+    EXPECT_EQ(c.lookup(), made) << "a second lookup finds the same object";
+  }
+
+  // A custom texture has nothing to make a texture from.
+  try {
+    manager->GetOrCreateResource<CustomTexture>(L"fft");
+    ADD_FAILURE() << "a name-only custom texture must fail";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.GetText(), L"Texture pointer is NULL");
+  }
+  EXPECT_FALSE(manager->GetResource(L"fft")) << "stored only after its Create";
+}
+
+// The window registers its back buffer under "_framebuffer" with no object: a lookup
+// must hand back that empty entry, not build a texture from a file of that name.
+TEST_F(ResourceTypesTest, GetOrCreateKeepsTheEmptyFramebufferEntry) {
+  ResourceManager* manager = ResourceManager::Get();
+  ASSERT_EQ(manager->Resources().count(L"_framebuffer"), 1u);
+  ASSERT_FALSE(manager->Resources().at(L"_framebuffer"));
+  EXPECT_FALSE(manager->GetOrCreateResource<Texture>(L"_framebuffer"));
+  EXPECT_EQ(manager->Resources().count(L"_framebuffer"), 1u);
+  EXPECT_FALSE(manager->Resources().at(L"_framebuffer")) << "the entry stays empty";
+  const auto rows = Rows();
+  EXPECT_EQ(std::find(rows.begin(), rows.end(), "Creating texture _framebuffer"), rows.end());
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 
 #include "platform/d3d10.h"
 #include "platform/d3dx10.h"
-#include "platform/gl_program.h"
+#include "platform/d3d10/gl_program.h"
 
 namespace gltest {
 

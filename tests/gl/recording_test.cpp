@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "platform/d3d10_recording.h"
+#include "platform/d3d10/recording.h"
 #include "tests/gl/gl_fixture.h"
 
 namespace gltest {

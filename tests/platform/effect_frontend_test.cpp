@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/effect_compiler.h"
-#include "platform/effect_link.h"
-#include "platform/effect_reflect.h"
+#include "platform/effect/compiler.h"
+#include "platform/effect/link.h"
+#include "platform/effect/reflect.h"
 #include "support/scratch_dir.h"
 
 using namespace platform::fx;

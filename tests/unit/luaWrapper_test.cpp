@@ -123,8 +123,39 @@ TEST_F(LuaScriptTest, EveryFailureIsOneErrorCarryingLuasMessage) {
   } catch (const Exception& e) {
     absent = e.GetText();
   }
-  EXPECT_TRUE(StartsWith(absent, L"Error in lua script: cannot open")) << absent.c_str();
+  EXPECT_TRUE(StartsWith(absent, L"Error in lua script: cannot open data\\absent.lua")) << absent.c_str();
+}
 
+// Messages name the script as the engine was given it, not the translated path.
+TEST_F(LuaScriptTest, MessagesNameTheScriptAsGiven) {
+  dir.Write("data/test.lua", "x = 1\ny = = 2\n");
+  std::wstring syntax;
+  try {
+    LuaScript script("data\\test.lua");
+  } catch (const Exception& e) {
+    syntax = e.GetText();
+  }
+  EXPECT_TRUE(StartsWith(syntax, L"Error in lua script: data\\test.lua:2:")) << syntax.c_str();
+
+  // A first line starting with '#' is skipped and the line numbers stay right.
+  dir.Write("data/test.lua", "#!/usr/bin/env lua\nx = 1\ny = nil + 1\n");
+  std::wstring run;
+  try {
+    LuaScript script("data\\test.lua");
+  } catch (const Exception& e) {
+    run = e.GetText();
+  }
+  EXPECT_TRUE(StartsWith(run, L"Error in lua script: data\\test.lua:3:")) << run.c_str();
+
+  // Precompiled chunks are refused before Lua reads them.
+  dir.Write("data/test.lua", std::string("\x1bLua\x51\x00garbage", 12));
+  std::wstring binary;
+  try {
+    LuaScript script("data\\test.lua");
+  } catch (const Exception& e) {
+    binary = e.GetText();
+  }
+  EXPECT_NE(binary.find(L"precompiled chunks are not accepted"), std::wstring::npos) << binary.c_str();
 }
 
 TEST_F(LuaScriptTest, RunawayScriptsHitTheirLimitsInsteadOfHanging) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gl_context.h"
+#include "platform/gl/context.h"
 #include "platform/win32.h"
 #include "support/golden_image.h"
 

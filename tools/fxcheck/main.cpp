@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "platform/effect_compiler.h"
-#include "platform/effect_link.h"
+#include "platform/effect/compiler.h"
+#include "platform/effect/link.h"
 
 using namespace platform::fx;
 

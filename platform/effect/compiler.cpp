@@ -1,0 +1,388 @@
+#include "platform/effect/compiler.h"
+
+#include <shaderc/shaderc.h>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <sstream>
+
+#include "platform/effect/cache.h"
+
+namespace platform::fx {
+
+namespace {
+
+std::atomic<std::uint64_t> compileCount{0};
+
+// The name the compiler reports errors against; its line numbers are those of the
+// parser's text, which the line map turns back into file and line.
+constexpr const char* kSourceTag = "fx-source";
+
+// Bump when the options below or the text the parser produces change, so old cache
+// entries are never used for new output.
+constexpr const char* kCompilerVersion = "neblu-fx-3";
+
+// Effect files written on Windows may say #include "inc\\common.fxh".
+std::string NativePath(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+
+std::string Directory(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool ReadFile(const std::string& path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+struct IncludeData {
+  std::string name;
+  std::string content;
+};
+
+shaderc_include_result* ResolveInclude(void*, const char* requested, int, const char* requester, size_t) {
+  auto* data = new IncludeData;
+  std::string path = NativePath(std::string(requested));
+  if (path.empty() || path[0] != '/') path = Directory(requester ? requester : "") + path;
+  if (ReadFile(path, data->content)) {
+    data->name = path;
+  } else {
+    data->name.clear();  // tells the compiler the include failed; content is the reason
+    data->content = "cannot open include file " + path;
+  }
+  auto* result = new shaderc_include_result;
+  result->source_name = data->name.c_str();
+  result->source_name_length = data->name.size();
+  result->content = data->content.c_str();
+  result->content_length = data->content.size();
+  result->user_data = data;
+  return result;
+}
+
+void ReleaseInclude(void*, shaderc_include_result* result) {
+  delete static_cast<IncludeData*>(result->user_data);
+  delete result;
+}
+
+struct Compiler {
+  shaderc_compiler_t compiler = shaderc_compiler_initialize();
+  std::mutex mutex;  // the compiler object is not meant for concurrent use
+  ~Compiler() { shaderc_compiler_release(compiler); }
+};
+
+Compiler& SharedCompiler() {
+  static Compiler instance;
+  return instance;
+}
+
+using OptionsPtr = std::unique_ptr<shaderc_compile_options, void (*)(shaderc_compile_options_t)>;
+
+OptionsPtr BaseOptions(const CompileOptions& options) {
+  OptionsPtr o(shaderc_compile_options_initialize(), shaderc_compile_options_release);
+  shaderc_compile_options_set_source_language(o.get(), shaderc_source_language_hlsl);
+  shaderc_compile_options_set_target_env(o.get(), shaderc_target_env_opengl, shaderc_env_version_opengl_4_5);
+  shaderc_compile_options_set_auto_bind_uniforms(o.get(), true);
+  shaderc_compile_options_set_auto_map_locations(o.get(), true);
+  shaderc_compile_options_set_hlsl_functionality1(o.get(), true);  // keeps semantics in the SPIR-V
+  shaderc_compile_options_set_hlsl_offsets(o.get(), true);
+  shaderc_compile_options_set_include_callbacks(o.get(), ResolveInclude, ReleaseInclude, nullptr);
+  for (const auto& [name, value] : options.defines)
+    shaderc_compile_options_add_macro_definition(o.get(), name.data(), name.size(), value.data(), value.size());
+  return o;
+}
+
+// Compiler messages name the parser's text; point them at the effect's own files.
+std::string MapMessages(const std::string& messages, const LineMap& lines) {
+  std::string out;
+  std::istringstream in(messages);
+  std::string line;
+  const std::string tag = std::string(kSourceTag) + ":";
+  while (std::getline(in, line)) {
+    if (line.compare(0, tag.size(), tag) == 0) {
+      std::size_t colon = line.find(':', tag.size());
+      int n = std::atoi(line.substr(tag.size(), colon - tag.size()).c_str());
+      if (colon != std::string::npos) line = lines.Describe(n) + line.substr(colon);
+    }
+    if (!line.empty()) out += line + "\n";
+  }
+  if (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+// Entry points named in SPIR-V (OpEntryPoint is opcode 15).
+std::vector<std::string> EntryPoints(const std::vector<std::uint32_t>& words) {
+  std::vector<std::string> names;
+  for (std::size_t i = 5; i < words.size();) {
+    std::uint32_t count = words[i] >> 16, op = words[i] & 0xffff;
+    if (count == 0 || i + count > words.size()) break;
+    if (op == 15 && count > 3) {
+      const char* s = reinterpret_cast<const char*>(&words[i + 3]);
+      names.emplace_back(s, strnlen(s, (count - 3) * 4));
+    }
+    i += count;
+  }
+  return names;
+}
+
+// The name of a parameter declaration: the last identifier before any semantic or array.
+std::string ParamName(const std::string& text) {
+  std::string head = text.substr(0, text.find(':'));
+  head = head.substr(0, head.find('['));
+  std::size_t end = head.find_last_not_of(" \t\r\n");
+  if (end == std::string::npos) return "";
+  std::size_t begin = end;
+  while (begin > 0 && (std::isalnum(static_cast<unsigned char>(head[begin - 1])) || head[begin - 1] == '_')) --begin;
+  return head.substr(begin, end - begin + 1);
+}
+
+// CompileShader(ps_4_0, PS(1, true)) binds uniform parameters at compile time; the HLSL
+// compiler wants an entry without them, so wrap the call.
+bool WrapEntry(const EffectSyntax& syntax, const ShaderRef& ref, int index, std::string& hlsl, std::string& entry,
+               std::string& error) {
+  entry = ref.entry;
+  if (ref.args.empty()) return true;
+  const FunctionDecl* f = syntax.FindFunction(ref.entry);
+  if (!f) {
+    error = syntax.lines.Describe(ref.line) + ": error: entry point '" + ref.entry + "' not found";
+    return false;
+  }
+  std::string params, call;
+  std::size_t arg = 0;
+  for (const FunctionDecl::Param& p : f->params) {
+    if (!call.empty()) call += ", ";
+    if (p.uniform) {
+      if (arg >= ref.args.size()) break;
+      call += ref.args[arg++];
+    } else {
+      if (!params.empty()) params += ", ";
+      params += p.text;
+      call += ParamName(p.text);
+    }
+  }
+  if (arg != ref.args.size()) {
+    error = syntax.lines.Describe(ref.line) + ": error: " + ref.entry + " takes " + std::to_string(arg) +
+            " uniform arguments, " + std::to_string(ref.args.size()) + " given";
+    return false;
+  }
+  entry = "fx_entry_" + std::to_string(index);
+  bool isVoid = f->returnType.find("void") != std::string::npos;
+  std::string wrapper = " " + f->attributes + " " + f->returnType + " " + entry + "(" + params + ")" +
+                        (f->semantic.empty() ? "" : " : " + f->semantic) + " { " + (isVoid ? "" : "return ") +
+                        f->name + "(" + call + "); }";
+  for (char& c : wrapper)
+    if (c == '\n' || c == '\r') c = ' ';
+  hlsl += wrapper;
+  return true;
+}
+
+bool CompileStage(const std::string& hlsl, const LineMap& lines, Stage stage, const std::string& entry,
+                  const std::string& shownEntry, int declLine, const CompileOptions& options,
+                  std::vector<std::uint32_t>& spirv, std::string& error) {
+  std::string key;
+  if (options.useCache) {
+    std::string material = std::string(kCompilerVersion) + '\0' + StageName(stage) + '\0' + entry + '\0' + hlsl;
+    for (const auto& [name, value] : options.defines) material += '\0' + name + '=' + value;
+    key = ContentHash(material);
+    if (CacheLoad(key, spirv)) return true;
+  }
+  shaderc_shader_kind kind = stage == Stage::Vertex     ? shaderc_vertex_shader
+                             : stage == Stage::Geometry ? shaderc_geometry_shader
+                                                        : shaderc_fragment_shader;
+  OptionsPtr o = BaseOptions(options);
+  Compiler& c = SharedCompiler();
+  std::lock_guard<std::mutex> lock(c.mutex);
+  ++compileCount;
+  std::unique_ptr<shaderc_compilation_result, void (*)(shaderc_compilation_result_t)> r(
+      shaderc_compile_into_spv(c.compiler, hlsl.data(), hlsl.size(), kind, kSourceTag, entry.c_str(), o.get()),
+      shaderc_result_release);
+  if (shaderc_result_get_compilation_status(r.get()) != shaderc_compilation_status_success) {
+    error = MapMessages(shaderc_result_get_error_message(r.get()), lines);
+    if (error.find("Entry point not found") != std::string::npos)
+      error = lines.Describe(declLine) + ": error: entry point '" + shownEntry + "' not found";
+    if (error.empty()) error = lines.Describe(declLine) + ": error: " + shownEntry + " failed to compile";
+    return false;
+  }
+  const auto* bytes = reinterpret_cast<const std::uint32_t*>(shaderc_result_get_bytes(r.get()));
+  spirv.assign(bytes, bytes + shaderc_result_get_length(r.get()) / 4);
+  // The compiler answers an entry point that does not exist with an empty module.
+  std::vector<std::string> entries = EntryPoints(spirv);
+  if (entries.size() != 1 || entries[0] != entry) {
+    error = lines.Describe(declLine) + ": error: entry point '" + shownEntry + "' not found";
+    return false;
+  }
+  if (options.useCache) CacheStore(key, spirv);
+  return true;
+}
+
+// The preprocessor says "file:12: error"; every other message of the layer says
+// "file(12): error", the form editors and the engine's users already jump to.
+std::string FileLineStyle(const std::string& messages) {
+  std::string out;
+  std::istringstream in(messages);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::size_t marker = line.find(": error:");
+    std::size_t colon = marker == std::string::npos || marker == 0 ? std::string::npos : line.rfind(':', marker - 1);
+    if (colon != std::string::npos && colon + 1 < marker &&
+        line.find_first_not_of("0123456789", colon + 1) == marker)
+      line = line.substr(0, colon) + "(" + line.substr(colon + 1, marker - colon - 1) + ")" + line.substr(marker);
+    out += line + "\n";
+  }
+  return out;
+}
+
+bool Preprocess(const std::string& source, const std::string& name, const CompileOptions& options,
+                std::string& text, std::string& error) {
+  OptionsPtr o = BaseOptions(options);
+  Compiler& c = SharedCompiler();
+  std::lock_guard<std::mutex> lock(c.mutex);
+  std::unique_ptr<shaderc_compilation_result, void (*)(shaderc_compilation_result_t)> r(
+      shaderc_compile_into_preprocessed_text(c.compiler, source.data(), source.size(), shaderc_vertex_shader,
+                                             name.c_str(), "main", o.get()),
+      shaderc_result_release);
+  if (shaderc_result_get_compilation_status(r.get()) != shaderc_compilation_status_success) {
+    error = FileLineStyle(shaderc_result_get_error_message(r.get()));
+    while (!error.empty() && error.back() == '\n') error.pop_back();
+    return false;
+  }
+  text.assign(shaderc_result_get_bytes(r.get()), shaderc_result_get_length(r.get()));
+  return true;
+}
+
+// Resolves a pass's shader reference (directly or through a shader variable).
+const ShaderRef* ResolveRef(const EffectSyntax& syntax, const ShaderRef& ref) {
+  if (ref.variable.empty()) return &ref;
+  const VariableDecl* v = syntax.FindVariable(ref.variable);
+  if (!v || !v->shader.set) return nullptr;
+  return &v->shader;
+}
+
+}  // namespace
+
+const char* StageName(Stage stage) {
+  switch (stage) {
+    case Stage::Vertex:
+      return "vs";
+    case Stage::Geometry:
+      return "gs";
+    case Stage::Pixel:
+      return "ps";
+  }
+  return "?";
+}
+
+bool ProfileStage(const std::string& profile, Stage& stage) {
+  if (profile.size() < 3 || profile[2] != '_') return false;
+  std::string prefix = profile.substr(0, 2);
+  if (prefix == "vs") stage = Stage::Vertex;
+  else if (prefix == "gs") stage = Stage::Geometry;
+  else if (prefix == "ps") stage = Stage::Pixel;
+  else return false;
+  return true;
+}
+
+bool ProfileSupported(const std::string& profile) {
+  Stage stage;
+  if (!ProfileStage(profile, stage)) return false;
+  std::string model = profile.substr(3);
+  return model == "4_0" || model == "4_1";
+}
+
+std::uint64_t HlslCompileCount() { return compileCount.load(); }
+
+bool CompileEffectSource(const std::string& source, const std::string& name, const CompileOptions& options,
+                         CompiledEffect& out, std::string& error) {
+  out = CompiledEffect();
+  out.path = name;
+  std::string text;
+  if (!Preprocess(source, name, options, text, error)) return false;
+  if (!ParseEffect(std::move(text), name, out.syntax, error)) return false;
+  const EffectSyntax& syntax = out.syntax;
+  for (const CBufferDecl& cb : syntax.cbuffers) out.layouts.push_back(LayoutCBuffer(syntax, cb));
+
+  std::string hlsl = syntax.hlsl;
+  // Gather entry points first: wrappers for compile-time arguments extend the text, and
+  // every stage must see the same text for the cache to share it.
+  struct Pending {
+    const ShaderRef* ref;
+    Stage stage;
+    std::string entry;
+  };
+  std::vector<Pending> pending;
+  for (const TechniqueDecl& t : syntax.techniques) {
+    CompiledTechnique ct;
+    for (const PassDecl& p : t.passes) {
+      CompiledPass cp;
+      const ShaderRef* refs[kStageCount] = {&p.vs, &p.gs, &p.ps};
+      for (int s = 0; s < kStageCount; ++s) {
+        if (!refs[s]->set || refs[s]->null) continue;
+        const ShaderRef* ref = ResolveRef(syntax, *refs[s]);
+        if (!ref) {
+          error = syntax.lines.Describe(refs[s]->line) + ": error: unknown shader '" + refs[s]->variable + "'";
+          return false;
+        }
+        Stage stage;
+        if (!ProfileSupported(ref->profile) || !ProfileStage(ref->profile, stage) || static_cast<int>(stage) != s) {
+          cp.valid = false;
+          cp.reason = "pass " + p.name + ": profile " + ref->profile + " cannot run here";
+          continue;
+        }
+        int found = -1;
+        for (std::size_t k = 0; k < pending.size(); ++k)
+          if (pending[k].stage == stage && pending[k].ref->entry == ref->entry && pending[k].ref->args == ref->args)
+            found = static_cast<int>(k);
+        if (found < 0) {
+          Pending pd{ref, stage, ""};
+          if (!WrapEntry(syntax, *ref, static_cast<int>(pending.size()), hlsl, pd.entry, error)) return false;
+          found = static_cast<int>(pending.size());
+          pending.push_back(pd);
+        }
+        cp.shaders[s] = found;
+      }
+      if (cp.shaders[0] < 0 && cp.valid) {
+        cp.valid = false;
+        cp.reason = "pass " + p.name + " has no vertex shader";
+      }
+      if (!cp.valid && ct.valid) {
+        ct.valid = false;
+        ct.reason = cp.reason;
+      }
+      ct.passes.push_back(cp);
+    }
+    out.techniques.push_back(ct);
+  }
+  for (const Pending& pd : pending) {
+    ShaderBinary b;
+    b.stage = pd.stage;
+    b.entry = pd.ref->entry;
+    b.profile = pd.ref->profile;
+    b.args = pd.ref->args;
+    if (!CompileStage(hlsl, syntax.lines, pd.stage, pd.entry, pd.ref->entry, pd.ref->line, options, b.spirv, error))
+      return false;
+    out.shaders.push_back(std::move(b));
+  }
+  return true;
+}
+
+bool CompileEffectFile(const std::string& path, const CompileOptions& options, CompiledEffect& out,
+                       std::string& error) {
+  std::string native = NativePath(path);
+  std::string source;
+  if (!ReadFile(native, source)) {
+    error = native + ": error: cannot open file";
+    return false;
+  }
+  return CompileEffectSource(source, native, options, out, error);
+}
+
+}  // namespace platform::fx

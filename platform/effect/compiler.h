@@ -1,0 +1,73 @@
+#pragma once
+
+// The effect compiler's front end: preprocesses an effect file (includes resolved
+// relative to the including file), parses the effect syntax, lays out the constant
+// buffers and compiles every entry point the passes name to SPIR-V, through the on-disk
+// cache. It decides which techniques can run here; it knows nothing of GL.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/effect/layout.h"
+#include "platform/effect/syntax.h"
+
+namespace platform::fx {
+
+enum class Stage { Vertex = 0, Geometry = 1, Pixel = 2 };
+constexpr int kStageCount = 3;
+const char* StageName(Stage stage);  // "vs", "gs", "ps"
+
+// One compiled entry point.
+struct ShaderBinary {
+  Stage stage = Stage::Vertex;
+  std::string entry;    // as the pass names it
+  std::string profile;  // vs_4_0 ...
+  std::vector<std::string> args;
+  std::vector<std::uint32_t> spirv;
+};
+
+struct CompiledPass {
+  int shaders[kStageCount] = {-1, -1, -1};  // indices into CompiledEffect::shaders
+  bool valid = true;
+  std::string reason;  // why it cannot run
+};
+
+struct CompiledTechnique {
+  bool valid = true;
+  std::string reason;
+  std::vector<CompiledPass> passes;
+};
+
+struct CompiledEffect {
+  std::string path;
+  EffectSyntax syntax;
+  std::vector<CBufferLayout> layouts;  // parallel to syntax.cbuffers
+  std::vector<ShaderBinary> shaders;
+  std::vector<CompiledTechnique> techniques;  // parallel to syntax.techniques
+};
+
+struct CompileOptions {
+  std::vector<std::pair<std::string, std::string>> defines;
+  bool useCache = true;
+};
+
+// Compiles the effect file at `path`. False with the compiler's message, naming the file
+// and line, in `error` when the file cannot be read, preprocessed, parsed or compiled.
+// A pass whose profile cannot run here does not fail the effect: its technique is
+// marked invalid.
+bool CompileEffectFile(const std::string& path, const CompileOptions& options, CompiledEffect& out,
+                       std::string& error);
+// The same for source text; includes resolve against the folder of `name`.
+bool CompileEffectSource(const std::string& source, const std::string& name, const CompileOptions& options,
+                         CompiledEffect& out, std::string& error);
+
+// Stage and support of a profile: vs/gs/ps 4_0 and 4_1 run; anything else does not.
+bool ProfileStage(const std::string& profile, Stage& stage);
+bool ProfileSupported(const std::string& profile);
+
+// How many entry points went through the HLSL compiler in this process (cache misses).
+std::uint64_t HlslCompileCount();
+
+}  // namespace platform::fx

@@ -1,0 +1,143 @@
+#include "platform/effect/link.h"
+
+namespace platform::fx {
+
+int CBufferIndexOfBlock(const CompiledEffect& effect, const std::string& blockName) {
+  const std::vector<CBufferDecl>& cbuffers = effect.syntax.cbuffers;
+  for (std::size_t i = 0; i < cbuffers.size(); ++i) {
+    const std::string& name = i == 0 ? std::string(kGlobalsBlockName) : cbuffers[i].name;
+    if (name == blockName) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+namespace {
+
+bool CheckOffsets(const CompiledEffect& effect, const StageReflection& stage, std::string& error) {
+  for (const ReflectedBlock& block : stage.blocks) {
+    int index = CBufferIndexOfBlock(effect, block.name);
+    if (index < 0) continue;
+    const CBufferDecl& decl = effect.syntax.cbuffers[static_cast<std::size_t>(index)];
+    const CBufferLayout& layout = effect.layouts[static_cast<std::size_t>(index)];
+    for (const ReflectedMember& m : block.members) {
+      for (std::size_t k = 0; k < decl.variables.size(); ++k) {
+        const VariableDecl& v = effect.syntax.variables[static_cast<std::size_t>(decl.variables[k])];
+        if (v.name != m.name) continue;
+        if (layout.variables[k].offset != m.offset) {
+          error = effect.path + ": error: cbuffer " + decl.name + " member " + v.name + " is at offset " +
+                  std::to_string(m.offset) + " in the compiled shader but " +
+                  std::to_string(layout.variables[k].offset) + " in the effect's layout";
+          return false;
+        }
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool LinkPass(const CompiledEffect& effect, const CompiledPass& pass, PassProgram& out, bool& runnable,
+              std::string& reason, std::string& error) {
+  out = PassProgram();
+  runnable = pass.valid;
+  reason = pass.reason;
+  if (!runnable) return true;
+  StageReflection stages[kStageCount];
+  for (int s = 0; s < kStageCount; ++s) {
+    if (pass.shaders[s] < 0) continue;
+    out.present[s] = true;
+    const ShaderBinary& binary = effect.shaders[static_cast<std::size_t>(pass.shaders[s])];
+    if (!ReflectStage(binary.spirv, stages[s], error)) return false;
+    if (!CheckOffsets(effect, stages[s], error)) return false;
+  }
+  // Ints beside floats off std140's alignment fit neither a block nor a vec4 array, and a
+  // cbuffer must be declared alike in every stage, so one such block makes the whole
+  // program read its cbuffers as plain uniforms.
+  bool plain = false;
+  for (int s = 0; s < kStageCount; ++s)
+    for (const ReflectedBlock& block : stages[s].blocks)
+      if (CBufferIndexOfBlock(effect, block.name) >= 0 && !block.fitsStd140 && !block.oneScalarType) plain = true;
+  // One numbering for the program: blocks by cbuffer, units by texture/sampler pair.
+  for (int s = 0; s < kStageCount; ++s) {
+    for (const ReflectedBlock& block : stages[s].blocks) {
+      int index = CBufferIndexOfBlock(effect, block.name);
+      if (index < 0) continue;
+      if (plain) {
+        if (!block.plainProblem.empty()) {
+          runnable = false;
+          reason = "cbuffer " + effect.syntax.cbuffers[static_cast<std::size_t>(index)].name +
+                   " cannot be read as plain uniforms: " + block.plainProblem;
+          return true;
+        }
+        std::vector<PlainUniform>& uniforms = out.plain[index];
+        for (const PlainUniform& u : block.plain) {
+          bool known = false;
+          for (const PlainUniform& k : uniforms) known = known || k.name == u.name;
+          if (!known) uniforms.push_back(u);
+        }
+        continue;
+      }
+      if (!out.blockBindings.count(index)) {
+        int binding = static_cast<int>(out.blockBindings.size());
+        out.blockBindings[index] = binding;
+      }
+      if (!block.fitsStd140) out.flattened.insert(index);
+    }
+    for (const SamplerPair& pair : stages[s].samplers)
+      if (!out.samplerUnits.count(pair)) {
+        int unit = static_cast<int>(out.samplerUnits.size());
+        out.samplerUnits[pair] = unit;
+      }
+  }
+  GlslPlan plans[kStageCount];
+  for (int s = 0; s < kStageCount; ++s) {
+    plans[s].samplerUnits = out.samplerUnits;
+    plans[s].plainUniforms = plain;
+    for (auto [index, binding] : out.blockBindings) {
+      std::string name = index == 0 ? std::string(kGlobalsBlockName)
+                                    : effect.syntax.cbuffers[static_cast<std::size_t>(index)].name;
+      plans[s].blockBindings[name] = binding;
+      if (out.flattened.count(index)) plans[s].flattenBlocks.insert(name);
+    }
+  }
+  // Vertex inputs are numbered in the order the shader declares them; the input layout
+  // maps the same semantics to these locations.
+  plans[0].nameInputs = true;
+  int location = 0;
+  for (ReflectedVarying v : stages[0].inputs) {
+    v.location = static_cast<std::uint32_t>(location);
+    plans[0].inputLocations[v.Key()] = location++;
+    out.vertexInputs.push_back(v);
+  }
+  // Each later stage reads what the one before writes, matched by semantic.
+  int previous = 0;
+  for (int s = 1; s < kStageCount; ++s) {
+    if (!out.present[s]) continue;
+    std::map<std::string, int> locations;
+    int next = 0;
+    for (const ReflectedVarying& v : stages[previous].outputs) locations[v.Key()] = next++;
+    for (const ReflectedVarying& v : stages[s].inputs) {
+      if (!locations.count(v.Key())) {
+        runnable = false;
+        reason = std::string(StageName(static_cast<Stage>(s))) + " input " + v.Key() + " is not written by the " +
+                 StageName(static_cast<Stage>(previous));
+        return true;
+      }
+    }
+    plans[previous].outputLocations = locations;
+    plans[s].inputLocations = locations;
+    previous = s;
+  }
+  for (int s = 0; s < kStageCount; ++s) {
+    if (!out.present[s]) continue;
+    const ShaderBinary& binary = effect.shaders[static_cast<std::size_t>(pass.shaders[s])];
+    if (!EmitGlsl(binary.spirv, plans[s], out.glsl[s], error)) {
+      error = effect.path + ": error: " + binary.entry + ": " + error;
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace platform::fx

@@ -1,0 +1,618 @@
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/effect/parser.h"
+
+namespace platform::fx {
+
+const FunctionDecl* EffectSyntax::FindFunction(const std::string& name) const {
+  for (const FunctionDecl& f : functions)
+    if (f.name == name) return &f;
+  return nullptr;
+}
+
+const VariableDecl* EffectSyntax::FindVariable(const std::string& name) const {
+  for (const VariableDecl& v : variables)
+    if (v.name == name) return &v;
+  return nullptr;
+}
+
+namespace {
+
+bool ParseScalarName(std::string_view s, ScalarType& scalar, std::string_view& rest) {
+  static const struct {
+    const char* name;
+    ScalarType type;
+  } names[] = {{"float", ScalarType::Float}, {"half", ScalarType::Float}, {"int", ScalarType::Int},
+               {"uint", ScalarType::Uint},   {"dword", ScalarType::Uint}, {"bool", ScalarType::Bool}};
+  for (const auto& n : names) {
+    std::size_t len = std::strlen(n.name);
+    if (s.substr(0, len) == n.name) {
+      scalar = n.type;
+      rest = s.substr(len);
+      return true;
+    }
+  }
+  return false;
+}
+
+// "float", "float3", "float4x4", "bool2" ...
+bool ParseNumericTypeName(std::string_view s, Type& t) {
+  std::string_view rest;
+  if (!ParseScalarName(s, t.scalar, rest)) return false;
+  auto dim = [](char c) { return c >= '1' && c <= '4' ? c - '0' : 0; };
+  if (rest.empty()) {
+    t.cls = TypeClass::Scalar;
+    t.rows = t.cols = 1;
+  } else if (rest.size() == 1 && dim(rest[0])) {
+    t.cls = TypeClass::Vector;
+    t.rows = 1;
+    t.cols = dim(rest[0]);
+  } else if (rest.size() == 3 && dim(rest[0]) && rest[1] == 'x' && dim(rest[2])) {
+    t.cls = TypeClass::Matrix;
+    t.rows = dim(rest[0]);
+    t.cols = dim(rest[2]);
+  } else {
+    return false;
+  }
+  t.name = std::string(s);
+  return true;
+}
+
+ObjectType ObjectTypeByName(std::string_view s) {
+  static const struct {
+    const char* name;
+    ObjectType type;
+  } names[] = {{"string", ObjectType::String},
+               {"Texture", ObjectType::Texture},
+               {"texture", ObjectType::Texture},
+               {"Texture1D", ObjectType::Texture1D},
+               {"Texture1DArray", ObjectType::Texture1DArray},
+               {"Texture2D", ObjectType::Texture2D},
+               {"Texture2DArray", ObjectType::Texture2DArray},
+               {"Texture2DMS", ObjectType::Texture2DMS},
+               {"Texture2DMSArray", ObjectType::Texture2DMSArray},
+               {"Texture3D", ObjectType::Texture3D},
+               {"TextureCube", ObjectType::TextureCube},
+               {"SamplerState", ObjectType::SamplerState},
+               {"sampler", ObjectType::SamplerState},
+               {"SamplerComparisonState", ObjectType::SamplerComparisonState},
+               {"BlendState", ObjectType::BlendState},
+               {"DepthStencilState", ObjectType::DepthStencilState},
+               {"RasterizerState", ObjectType::RasterizerState},
+               {"VertexShader", ObjectType::VertexShader},
+               {"GeometryShader", ObjectType::GeometryShader},
+               {"PixelShader", ObjectType::PixelShader}};
+  for (const auto& n : names)
+    if (s == n.name) return n.type;
+  return ObjectType::None;
+}
+
+std::uint32_t ToBits(double v, ScalarType scalar) {
+  switch (scalar) {
+    case ScalarType::Float: {
+      float f = static_cast<float>(v);
+      std::uint32_t bits;
+      std::memcpy(&bits, &f, 4);
+      return bits;
+    }
+    case ScalarType::Int:
+      if (!(v > -2147483648.0 && v < 2147483648.0)) return 0;
+      return static_cast<std::uint32_t>(static_cast<std::int32_t>(v));
+    case ScalarType::Uint:
+      if (!(v >= 0 && v < 4294967296.0)) return 0;
+      return static_cast<std::uint32_t>(v);
+    case ScalarType::Bool:
+      return v != 0 ? 1u : 0u;
+  }
+  return 0;
+}
+
+}  // namespace
+
+namespace detail {
+
+void Parser::ParseArray(Type& t) {
+  while (Peek().Is("[")) {
+    const Token& open = Next();
+    std::vector<double> n = ParseExpression(0);
+    Expect("]");
+    if (n.size() != 1 || !(n[0] >= 1 && n[0] <= 65536) || n[0] != std::floor(n[0]))
+      Fail("array size must be a positive integer constant", open);
+    if (t.elements) Fail("arrays of arrays are not supported", open);
+    t.elements = static_cast<int>(n[0]);
+  }
+}
+
+Type Parser::ParseType(int depth) {
+  if (depth > kMaxDepth) Fail("type nesting too deep");
+  Type t;
+  bool rowMajor = false;
+  bool colMajor = false;
+  for (;;) {
+    if (Accept("row_major")) rowMajor = true;
+    else if (Accept("column_major")) colMajor = true;
+    else if (Accept("const") || Accept("uniform") || Accept("extern") || Accept("volatile") || Accept("precise")) {
+    } else break;
+  }
+  const Token& nameTok = Peek();
+  if (nameTok.kind != TokenKind::Identifier) Fail("expected a type but found " + Describe(nameTok));
+  std::string name(nameTok.text);
+  Next();
+  if (name == "vector" || name == "matrix") {
+    t.scalar = ScalarType::Float;
+    t.rows = 1;
+    t.cols = 4;
+    t.cls = TypeClass::Vector;
+    if (name == "matrix") {
+      t.cls = TypeClass::Matrix;
+      t.rows = 4;
+    }
+    if (Accept("<")) {
+      std::string_view rest;
+      std::string scalarName = ExpectIdentifier("a scalar type");
+      if (!ParseScalarName(scalarName, t.scalar, rest) || !rest.empty()) Fail("unknown scalar type " + scalarName);
+      std::vector<int> dims;
+      while (Accept(",")) {
+        const Token& d = Next();
+        int v = d.kind == TokenKind::Number ? std::atoi(std::string(d.text).c_str()) : 0;
+        if (v < 1 || v > 4) Fail("dimension must be 1 to 4", d);
+        dims.push_back(v);
+      }
+      Expect(">");
+      if (name == "vector" && dims.size() == 1) t.cols = dims[0];
+      else if (name == "matrix" && dims.size() == 2) {
+        t.rows = dims[0];
+        t.cols = dims[1];
+      } else Fail("wrong number of dimensions for " + name);
+      t.name = scalarName + (name == "vector" ? std::to_string(t.cols) : std::to_string(t.rows) + "x" + std::to_string(t.cols));
+    } else {
+      t.name = name == "vector" ? "float4" : "float4x4";
+    }
+  } else if (ParseNumericTypeName(name, t)) {
+  } else if (ObjectType o = ObjectTypeByName(name); o != ObjectType::None) {
+    t.cls = TypeClass::Object;
+    t.object = o;
+    t.name = name;
+    if (Peek().Is("<")) {  // Texture2D<float4>, Texture2DMS<float4, 4>
+      int angle = 0;
+      do {
+        const Token& x = Next();
+        if (x.kind == TokenKind::End) Fail("unterminated template arguments", nameTok);
+        if (x.Is("<")) ++angle;
+        if (x.Is(">")) --angle;
+        if (x.Is(">>")) angle -= 2;
+      } while (angle > 0);
+    }
+  } else if (auto it = out.structs.find(name); it != out.structs.end()) {
+    t = it->second;
+  } else {
+    Fail("unknown type '" + name + "'", nameTok);
+  }
+  if (t.cls == TypeClass::Matrix) t.rowMajor = rowMajor && !colMajor;
+  return t;
+}
+
+std::vector<double> Parser::ParsePrimary(int depth) {
+  if (depth > kMaxDepth) Fail("expression nesting too deep");
+  const Token& t = Peek();
+  if (t.Is("-") || t.Is("+")) {
+    bool negate = t.Is("-");
+    Next();
+    std::vector<double> v = ParsePrimary(depth + 1);
+    if (negate)
+      for (double& x : v) x = -x;
+    return v;
+  }
+  if (t.Is("(")) {
+    Next();
+    std::vector<double> v = ParseExpression(depth + 1);
+    Expect(")");
+    return v;
+  }
+  if (t.Is("{")) {
+    Next();
+    std::vector<double> all;
+    while (!Peek().Is("}")) {
+      std::vector<double> v = ParseExpression(depth + 1);
+      all.insert(all.end(), v.begin(), v.end());
+      if (!Accept(",")) break;
+    }
+    Expect("}");
+    return all;
+  }
+  if (t.kind == TokenKind::Number) {
+    Next();
+    std::string s(t.text);
+    while (!s.empty() && std::strchr("fFhHuUlL", s.back()) && !(s.size() > 2 && (s[1] == 'x' || s[1] == 'X')))
+      s.pop_back();
+    double v = (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) ? static_cast<double>(std::strtoull(s.c_str(), nullptr, 16))
+                                                                           : std::strtod(s.c_str(), nullptr);
+    return {v};
+  }
+  if (t.Is("true") || t.Is("TRUE")) {
+    Next();
+    return {1.0};
+  }
+  if (t.Is("false") || t.Is("FALSE")) {
+    Next();
+    return {0.0};
+  }
+  if (t.kind == TokenKind::Identifier && Peek(1).Is("(")) {  // float4(1, 0, 0, 1)
+    Type ctor;
+    if (!ParseNumericTypeName(t.text, ctor)) Fail("cannot evaluate '" + std::string(t.text) + "' as a constant", t);
+    Next();
+    Next();
+    std::vector<double> all;
+    while (!Peek().Is(")")) {
+      std::vector<double> v = ParseExpression(depth + 1);
+      all.insert(all.end(), v.begin(), v.end());
+      if (!Accept(",")) break;
+    }
+    Expect(")");
+    if (all.size() == 1 && ctor.Components() > 1) all.assign(static_cast<std::size_t>(ctor.Components()), all[0]);
+    return all;
+  }
+  Fail("expected a constant but found " + Describe(t), t);
+}
+
+std::vector<double> Parser::ParseExpression(int depth) {
+  if (depth > kMaxDepth) Fail("expression nesting too deep");
+  // Sums of products are all that initial values use; evaluate component-wise with a
+  // scalar broadcast.
+  auto combine = [this](std::vector<double> a, const std::vector<double>& b, char op) {
+    if (a.size() != b.size() && a.size() != 1 && b.size() != 1) Fail("mismatched sizes in a constant expression");
+    std::size_t n = std::max(a.size(), b.size());
+    std::vector<double> r(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      double x = a[a.size() == 1 ? 0 : i], y = b[b.size() == 1 ? 0 : i];
+      r[i] = op == '+' ? x + y : op == '-' ? x - y : op == '*' ? x * y : (y != 0 ? x / y : 0.0);
+    }
+    return r;
+  };
+  auto term = [&]() {
+    std::vector<double> v = ParsePrimary(depth + 1);
+    while (Peek().Is("*") || Peek().Is("/")) {
+      char op = Next().text[0];
+      v = combine(v, ParsePrimary(depth + 1), op);
+    }
+    return v;
+  };
+  std::vector<double> v = term();
+  while (Peek().Is("+") || Peek().Is("-")) {
+    char op = Next().text[0];
+    v = combine(v, term(), op);
+  }
+  return v;
+}
+
+Value Parser::ParseValue(const Type& type) {
+  Value v;
+  v.type = type;
+  if (type.object == ObjectType::String) {
+    const Token& s = Next();
+    if (s.kind != TokenKind::String) Fail("expected a string but found " + Describe(s), s);
+    v.text = std::string(s.text);
+    return v;
+  }
+  if (!type.IsNumeric() || type.cls == TypeClass::Struct) Fail("cannot give a value to a " + type.name);
+  const Token& at = Peek();
+  std::vector<double> numbers = ParseExpression(0);
+  std::size_t want = static_cast<std::size_t>(type.Components()) * static_cast<std::size_t>(std::max(1, type.elements));
+  if (numbers.size() == 1 && want > 1) numbers.assign(want, numbers[0]);
+  if (numbers.size() != want)
+    Fail("initial value has " + std::to_string(numbers.size()) + " components, " + type.name + " needs " +
+             std::to_string(want),
+         at);
+  for (double d : numbers) v.data.push_back(ToBits(d, type.scalar));
+  return v;
+}
+
+std::vector<Annotation> Parser::ParseAnnotations() {
+  std::vector<Annotation> result;
+  if (!Peek().Is("<")) return result;
+  std::size_t begin = Next().begin;
+  while (!Peek().Is(">")) {
+    if (Peek().kind == TokenKind::End) Fail("unterminated annotation list");
+    Type type = ParseType(0);
+    Annotation a;
+    a.name = ExpectIdentifier("an annotation name");
+    ParseArray(type);
+    Expect("=");
+    a.value = ParseValue(type);
+    Expect(";");
+    result.push_back(std::move(a));
+  }
+  Blank(begin, Next().end);
+  return result;
+}
+
+void Parser::ParseStruct() {
+  Next();  // struct
+  std::string name = ExpectIdentifier("a struct name");
+  Type t;
+  t.cls = TypeClass::Struct;
+  t.name = name;
+  Expect("{");
+  while (!Accept("}")) {
+    if (Peek().kind == TokenKind::End) Fail("unterminated struct " + name);
+    // Interpolation modifiers belong to the shader stage, not to the layout.
+    while (Accept("linear") || Accept("centroid") || Accept("nointerpolation") || Accept("noperspective") ||
+           Accept("sample")) {
+    }
+    Type memberType = ParseType(1);
+    do {
+      Field f;
+      f.name = ExpectIdentifier("a member name");
+      f.type = memberType;
+      ParseArray(f.type);
+      while (Accept(":")) f.semantic = ExpectIdentifier("a semantic");
+      if (f.type.cls == TypeClass::Object && f.type.object != ObjectType::None)
+        Fail("objects are not supported inside structs");
+      t.fields.push_back(std::move(f));
+    } while (Accept(","));
+    Expect(";");
+  }
+  out.structs[name] = t;
+  structEnds[name] = Peek().begin;
+  Accept(";");
+}
+
+void Parser::ParseCBuffer(bool shared, std::size_t declBegin) {
+  const Token& kw = Next();  // cbuffer / tbuffer
+  if (kw.text == "tbuffer") Fail("tbuffer is not supported", kw);
+  CBufferDecl cb;
+  cb.shared = shared;
+  cb.line = kw.line;
+  cb.name = ExpectIdentifier("a cbuffer name");
+  for (const CBufferDecl& other : out.cbuffers)
+    if (other.name == cb.name) Fail("cbuffer " + cb.name + " declared twice", kw);
+  if (Accept(":")) {
+    ExpectIdentifier("register");
+    if (Peek().Is("(")) SkipGroup();
+  }
+  cb.annotations = ParseAnnotations();
+  if (shared) Blank(declBegin, kw.begin);
+  int index = static_cast<int>(out.cbuffers.size());
+  out.cbuffers.push_back(std::move(cb));
+  Expect("{");
+  while (!Accept("}")) {
+    if (Peek().kind == TokenKind::End) Fail("unterminated cbuffer");
+    if (Accept(";")) continue;
+    ParseDeclaration(true, index);
+  }
+  Accept(";");
+}
+
+void Parser::ParseFunction(const Type&, const std::string& name, std::size_t declBegin,
+                           const std::string& attributes) {
+  FunctionDecl f;
+  f.name = name;
+  f.attributes = attributes;
+  f.returnType = Slice(declBegin, tokens[pos - 1].begin);  // up to the name
+  Expect("(");
+  while (!Peek().Is(")")) {
+    if (Peek().kind == TokenKind::End) Fail("unterminated parameter list of " + name);
+    FunctionDecl::Param p;
+    std::size_t begin = Peek().begin;
+    int depth = 0;
+    while (!(depth == 0 && (Peek().Is(",") || Peek().Is(")")))) {
+      const Token& t = Next();
+      if (t.kind == TokenKind::End) Fail("unterminated parameter list of " + name);
+      if (t.Is("uniform") && depth == 0) p.uniform = true;
+      if (t.Is("(") || t.Is("<")) ++depth;
+      if ((t.Is(")") || t.Is(">")) && depth > 0) --depth;
+    }
+    p.text = Slice(begin, tokens[pos - 1].end);
+    f.params.push_back(std::move(p));
+    Accept(",");
+  }
+  Expect(")");
+  while (Accept(":")) f.semantic = ExpectIdentifier("a semantic");
+  if (Peek().Is("{")) SkipGroup();
+  else Expect(";");
+  out.functions.push_back(std::move(f));
+}
+
+void Parser::ParseDeclaration(bool inCBuffer, int cbuffer) {
+  std::size_t declBegin = Peek().begin;
+  bool isStatic = false, isShared = false, isConst = false;
+  std::string attributes;
+  while (Peek().Is("[")) {
+    std::size_t b = Peek().begin;
+    SkipGroup();
+    attributes += Slice(b, tokens[pos - 1].end);
+  }
+  std::size_t modifiersBegin = Peek().begin;
+  for (;;) {
+    if (Peek().Is("static")) isStatic = true;
+    else if (Peek().Is("shared")) {
+      isShared = true;
+      Blank(Peek().begin, Peek().end);
+    } else if (Peek().Is("const")) isConst = true;
+    else if (Peek().Is("inline") || Peek().Is("groupshared") || Peek().Is("uniform") || Peek().Is("extern") ||
+             Peek().Is("precise") || Peek().Is("nointerpolation") || Peek().Is("volatile")) {
+    } else break;
+    Next();
+  }
+  if (Peek().Is("technique10") || Peek().Is("technique11") || Peek().Is("technique")) {
+    if (inCBuffer) Fail("technique inside a cbuffer");
+    ParseTechnique();
+    return;
+  }
+  if (Peek().Is("cbuffer") || Peek().Is("tbuffer")) {
+    if (inCBuffer) Fail("nested cbuffer");
+    ParseCBuffer(isShared, declBegin);
+    return;
+  }
+  if (Peek().Is("struct") && !inCBuffer) {
+    ParseStruct();
+    return;
+  }
+  if (Peek().Is("typedef")) {
+    while (!Peek().Is(";") && Peek().kind != TokenKind::End) Next();
+    Expect(";");
+    return;
+  }
+  if (Peek().Is("void")) {
+    Next();
+    std::string name = ExpectIdentifier("a function name");
+    ParseFunction(Type(), name, modifiersBegin, attributes);
+    return;
+  }
+  std::size_t typeBegin = Peek().begin;
+  Type base = ParseType(0);
+  std::size_t typeEnd = tokens[pos - 1].end;
+  const Token& nameTok = Peek();
+  std::string firstName = ExpectIdentifier("a name");
+  if (Peek().Is("(")) {
+    if (inCBuffer) Fail("function inside a cbuffer", nameTok);
+    ParseFunction(base, firstName, modifiersBegin, attributes);
+    return;
+  }
+  // A uniform of a numeric type is an effect variable; statics and constants are the
+  // shader's own and stay as written.
+  bool numeric = base.IsNumeric();
+  bool effectVariable = !isStatic && !(isConst && !inCBuffer);
+  bool objectDecl = base.cls == TypeClass::Object;
+  if (objectDecl && inCBuffer) Fail("objects cannot be declared inside a cbuffer", nameTok);
+  std::size_t declEnd = 0;
+  bool first = true;
+  std::vector<VariableDecl> declared;
+  for (;;) {
+    VariableDecl v;
+    v.line = Peek().line;
+    v.name = first ? firstName : ExpectIdentifier("a name");
+    first = false;
+    v.type = base;
+    v.shared = isShared;
+    ParseArray(v.type);
+    std::string semanticText;
+    while (Peek().Is(":")) {
+      std::size_t colon = Peek().begin;
+      Next();
+      std::string s = ExpectIdentifier("a semantic");
+      if ((s == "register" || s == "packoffset") && Peek().Is("(")) {
+        SkipGroup();
+        if (numeric && !inCBuffer) Blank(colon, tokens[pos - 1].end);  // not valid in the globals block
+      } else {
+        v.semantic = s;
+        semanticText = " : " + s;
+      }
+    }
+    v.annotations = ParseAnnotations();
+    if (Peek().Is("=")) {
+      std::size_t eq = Next().begin;
+      if (objectDecl && (Peek().Is("sampler_state") || Peek().Is("{"))) {
+        Accept("sampler_state");
+        ParseStateBlock(v);
+      } else if (objectDecl && (base.object == ObjectType::VertexShader || base.object == ObjectType::GeometryShader ||
+                                base.object == ObjectType::PixelShader)) {
+        v.shader = ParseShaderExpression();
+      } else if (numeric || base.object == ObjectType::String) {
+        if (!effectVariable) {
+          // Keep the shader's own constants intact.
+          int depth = 0;
+          while (!(depth == 0 && (Peek().Is(";") || Peek().Is(",")))) {
+            const Token& t = Next();
+            if (t.kind == TokenKind::End) Fail("unterminated declaration");
+            if (t.Is("(") || t.Is("{")) ++depth;
+            if (t.Is(")") || t.Is("}")) --depth;
+          }
+        } else {
+          v.initializer = ParseValue(v.type);
+          v.hasInitializer = true;
+        }
+      } else {
+        Fail("cannot initialise a " + base.name, nameTok);
+      }
+      if (effectVariable || objectDecl) Blank(eq, tokens[pos - 1].end);
+    } else if (objectDecl && Peek().Is("{")) {
+      std::size_t b = Peek().begin;
+      ParseStateBlock(v);
+      Blank(b, tokens[pos - 1].end);
+    }
+    if (numeric && effectVariable && !inCBuffer) {
+      std::string arrayText = v.type.elements ? "[" + std::to_string(v.type.elements) + "]" : "";
+      globalsText += Slice(typeBegin, typeEnd) + " " + v.name + arrayText + semanticText + "; ";
+    }
+    declared.push_back(std::move(v));
+    if (!Accept(",")) break;
+  }
+  declEnd = Expect(";").end;
+  if (numeric && effectVariable && !inCBuffer) {
+    Blank(declBegin, declEnd);
+    std::size_t at = declBegin;
+    if (globalsInsert == std::string::npos) globalsInsert = at;
+  }
+  if (objectDecl && (base.object == ObjectType::String || base.object == ObjectType::BlendState ||
+                     base.object == ObjectType::DepthStencilState || base.object == ObjectType::RasterizerState ||
+                     base.object == ObjectType::VertexShader || base.object == ObjectType::GeometryShader ||
+                     base.object == ObjectType::PixelShader)) {
+    Blank(declBegin, declEnd);  // effect-only objects: nothing the HLSL compiler knows
+  }
+  if (!effectVariable && !objectDecl) return;
+  for (VariableDecl& v : declared) {
+    if (out.FindVariable(v.name)) Fail("variable " + v.name + " declared twice", nameTok);
+    if (numeric) {
+      if (!effectVariable) continue;
+      v.cbuffer = inCBuffer ? cbuffer : 0;
+      out.cbuffers[static_cast<std::size_t>(v.cbuffer)].variables.push_back(static_cast<int>(out.variables.size()));
+    }
+    out.variables.push_back(std::move(v));
+  }
+}
+
+void Parser::BuildHlsl() {
+  std::string& h = out.hlsl;
+  h = text;
+  for (auto [b, e] : blanks)
+    for (std::size_t i = b; i < e && i < h.size(); ++i)
+      if (h[i] != '\n') h[i] = ' ';
+  if (globalsInsert != std::string::npos) {
+    // The block must follow the declarations of the structs its members use.
+    std::size_t at = globalsInsert;
+    for (int index : out.cbuffers[0].variables) {
+      const VariableDecl& v = out.variables[static_cast<std::size_t>(index)];
+      if (v.type.cls == TypeClass::Struct) {
+        auto it = structEnds.find(v.type.name);
+        if (it != structEnds.end()) at = std::max(at, it->second);
+      }
+    }
+    std::string block = std::string("cbuffer ") + kGlobalsBlockName + " { " + globalsText + "}; ";
+    for (char& c : block)
+      if (c == '\n' || c == '\r') c = ' ';
+    h.insert(std::min(at, h.size()), block);
+  }
+}
+
+void Parser::Run() {
+  CBufferDecl globals;
+  globals.name = "$Globals";
+  out.cbuffers.push_back(globals);
+  while (Peek().kind != TokenKind::End) {
+    if (Accept(";")) continue;
+    ParseDeclaration(false, 0);
+  }
+  BuildHlsl();
+  out.lines = lexer.Lines();
+}
+
+}  // namespace detail
+
+
+bool ParseEffect(std::string text, const std::string& fileName, EffectSyntax& out, std::string& error) {
+  out = EffectSyntax();
+  detail::Parser parser(text, fileName, out);
+  try {
+    parser.Run();
+    return true;
+  } catch (const detail::ParseError& e) {
+    error = parser.Lines().Describe(e.line) + ": error: " + e.what();
+    return false;
+  }
+}
+
+}  // namespace platform::fx

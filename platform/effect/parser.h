@@ -1,0 +1,111 @@
+#pragma once
+
+// The effect parser's internals, shared by the files it is split across.
+
+#include <algorithm>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/effect/syntax.h"
+
+namespace platform::fx::detail {
+
+struct ParseError : std::runtime_error {
+  ParseError(const std::string& message, int lineOfText) : std::runtime_error(message), line(lineOfText) {}
+  int line;
+};
+
+constexpr int kMaxDepth = 64;
+
+class Parser {
+ public:
+  Parser(std::string& source, const std::string& fileName, EffectSyntax& result)
+      : text(source), lexer(source, fileName), tokens(lexer.Tokens()), out(result) {}
+
+  void Run();
+  const LineMap& Lines() const { return lexer.Lines(); }
+
+ private:
+  const Token& Peek(std::size_t ahead = 0) const {
+    std::size_t i = std::min(pos + ahead, tokens.size() - 1);
+    return tokens[i];
+  }
+  const Token& Next() {
+    const Token& t = tokens[pos];
+    if (pos + 1 < tokens.size()) ++pos;
+    return t;
+  }
+  bool Accept(std::string_view s) {
+    if (Peek().Is(s)) {
+      Next();
+      return true;
+    }
+    return false;
+  }
+  [[noreturn]] void Fail(const std::string& message, const Token& at) const { throw ParseError(message, at.line); }
+  [[noreturn]] void Fail(const std::string& message) const { Fail(message, Peek()); }
+  const Token& Expect(std::string_view s) {
+    if (!Peek().Is(s)) Fail("expected '" + std::string(s) + "' but found " + Describe(Peek()));
+    return Next();
+  }
+  std::string ExpectIdentifier(const char* what) {
+    if (Peek().kind != TokenKind::Identifier) Fail(std::string("expected ") + what + " but found " + Describe(Peek()));
+    return std::string(Next().text);
+  }
+  static std::string Describe(const Token& t) {
+    if (t.kind == TokenKind::End) return "end of file";
+    if (t.kind == TokenKind::String) return "a string";
+    return "'" + std::string(t.text) + "'";
+  }
+
+  void Blank(std::size_t begin, std::size_t end) { blanks.push_back({begin, end}); }
+  std::string Slice(std::size_t begin, std::size_t end) const { return text.substr(begin, end - begin); }
+
+  // Skips a balanced (), [], {} group starting at the opening token.
+  void SkipGroup() {
+    const Token& open = Next();
+    std::string_view close = open.text == "(" ? ")" : open.text == "[" ? "]" : "}";
+    std::string_view opening = open.text;
+    int depth = 1;
+    while (depth > 0) {
+      const Token& t = Next();
+      if (t.kind == TokenKind::End) Fail("unbalanced '" + std::string(opening) + "'", open);
+      if (t.kind != TokenKind::Punct) continue;
+      if (t.text == opening) ++depth;
+      else if (t.text == close) --depth;
+    }
+  }
+
+  Type ParseType(int depth);
+  void ParseArray(Type& t);
+  std::vector<Annotation> ParseAnnotations();
+  Value ParseValue(const Type& type);
+  std::vector<double> ParseExpression(int depth);
+  std::vector<double> ParsePrimary(int depth);
+  void ParseStruct();
+  void ParseCBuffer(bool shared, std::size_t declBegin);
+  void ParseDeclaration(bool inCBuffer, int cbuffer);
+  void ParseStateBlock(VariableDecl& v);
+  ShaderRef ParseShaderExpression();
+  void ParseTechnique();
+  PassDecl ParsePass();
+  void ParseFunction(const Type& returnType, const std::string& name, std::size_t declBegin,
+                     const std::string& attributes);
+  void BuildHlsl();
+
+  std::string& text;
+  Lexer lexer;
+  const std::vector<Token>& tokens;
+  EffectSyntax& out;
+  std::size_t pos = 0;
+  std::vector<std::pair<std::size_t, std::size_t>> blanks;
+  std::string globalsText;               // declarations gathered into the globals block
+  std::size_t globalsInsert = std::string::npos;
+  std::map<std::string, std::size_t> structEnds;  // where each struct declaration ends
+};
+
+}  // namespace platform::fx::detail

@@ -1,0 +1,164 @@
+#include "platform/gl/context.h"
+
+#include <epoxy/egl.h>
+#include <epoxy/gl.h>
+
+#include <cstdio>
+#include <mutex>
+#include <utility>
+
+namespace platform {
+namespace {
+
+thread_local GlSurface* currentSurface = nullptr;
+
+std::mutex factoryMutex;
+GlSurfaceFactory& Factory() {
+  static GlSurfaceFactory factory;
+  return factory;
+}
+
+// The surfaceless display is shared by every headless surface and initialised once
+// for the life of the process. Terminating it unloads the driver, whose own caches
+// would then show up as leaks nobody can attribute; its contexts are what we free.
+std::mutex displayMutex;
+EGLDisplay sharedDisplay = EGL_NO_DISPLAY;
+
+std::string EglErrorText(const char* what) {
+  char buffer[96];
+  std::snprintf(buffer, sizeof buffer, "%s failed (EGL error 0x%04X)", what, static_cast<unsigned>(eglGetError()));
+  return buffer;
+}
+
+EGLDisplay AcquireDisplay(std::string* error) {
+  std::lock_guard<std::mutex> lock(displayMutex);
+  if (sharedDisplay == EGL_NO_DISPLAY) {
+    if (!epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_MESA_platform_surfaceless")) {
+      *error = "EGL_MESA_platform_surfaceless is not available";
+      return EGL_NO_DISPLAY;
+    }
+    EGLDisplay display = eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (display == EGL_NO_DISPLAY) {
+      *error = EglErrorText("eglGetPlatformDisplayEXT(surfaceless)");
+      return EGL_NO_DISPLAY;
+    }
+    EGLint major = 0, minor = 0;
+    if (!eglInitialize(display, &major, &minor)) {
+      *error = EglErrorText("eglInitialize");
+      return EGL_NO_DISPLAY;
+    }
+    sharedDisplay = display;
+  }
+  return sharedDisplay;
+}
+
+class HeadlessSurface final : public GlSurface {
+ public:
+  HeadlessSurface(EGLDisplay display, EGLContext context) : display_(display), context_(context) {}
+  ~HeadlessSurface() override {
+    ForgetIfCurrent();
+    eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    eglDestroyContext(display_, context_);
+  }
+
+  void Present(unsigned, int, int, unsigned) override {
+    // Nothing to show; flushing keeps the driver's queue from growing without bound
+    // when nobody ever reads a pixel back.
+    glFlush();
+  }
+
+  std::string Describe() const override { return "EGL surfaceless"; }
+
+ protected:
+  bool MakeCurrentImpl() override {
+    if (eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_)) return true;
+    std::fprintf(stderr, "platform: %s\n", EglErrorText("eglMakeCurrent").c_str());
+    return false;
+  }
+
+ private:
+  EGLDisplay display_;
+  EGLContext context_;
+};
+
+}  // namespace
+
+GlSurface::GlSurface() = default;
+GlSurface::~GlSurface() { ForgetIfCurrent(); }
+
+bool GlSurface::EnsureCurrent() {
+  if (currentSurface == this) return true;
+  if (!MakeCurrentImpl()) return false;
+  currentSurface = this;
+  return true;
+}
+
+GlSurface* GlSurface::Current() { return currentSurface; }
+
+void GlSurface::ForgetIfCurrent() {
+  if (currentSurface == this) currentSurface = nullptr;
+}
+
+void SetGlSurfaceFactory(GlSurfaceFactory factory) {
+  std::lock_guard<std::mutex> lock(factoryMutex);
+  Factory() = std::move(factory);
+}
+
+std::unique_ptr<GlSurface> CreateHeadlessGlSurface(std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
+  EGLDisplay display = AcquireDisplay(error);
+  if (display == EGL_NO_DISPLAY) return nullptr;
+  if (!eglBindAPI(EGL_OPENGL_API)) {
+    *error = EglErrorText("eglBindAPI(OpenGL)");
+    return nullptr;
+  }
+  const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 4, EGL_CONTEXT_MINOR_VERSION, 5,
+                               EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+  EGLContext context = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attributes);
+  if (context == EGL_NO_CONTEXT) {
+    *error = EglErrorText("eglCreateContext(OpenGL 4.5 core)");
+    return nullptr;
+  }
+  return std::unique_ptr<GlSurface>(new HeadlessSurface(display, context));
+}
+
+std::unique_ptr<GlSurface> CreateGlSurface(HWND window, std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
+  GlSurfaceFactory factory;
+  {
+    std::lock_guard<std::mutex> lock(factoryMutex);
+    factory = Factory();
+  }
+  if (window && factory) {
+    error->clear();
+    std::unique_ptr<GlSurface> surface = factory(window, error);
+    if (surface || !error->empty()) return surface;
+  }
+  return CreateHeadlessGlSurface(error);
+}
+
+void BlitToDefaultFramebuffer(unsigned texture, int width, int height, int dstWidth, int dstHeight) {
+  GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+  GLboolean srgb = glIsEnabled(GL_FRAMEBUFFER_SRGB);
+  GLint drawFramebuffer = 0;
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
+  glDisable(GL_SCISSOR_TEST);
+  glDisable(GL_FRAMEBUFFER_SRGB);
+
+  GLuint source = 0;
+  glCreateFramebuffers(1, &source);
+  glNamedFramebufferTexture(source, GL_COLOR_ATTACHMENT0, texture, 0);
+  glNamedFramebufferReadBuffer(source, GL_COLOR_ATTACHMENT0);
+  // Rows run top first in the texture and bottom first on a window: swap y0 and y1.
+  glBlitNamedFramebuffer(source, 0, 0, 0, width, height, 0, dstHeight, dstWidth, 0, GL_COLOR_BUFFER_BIT,
+                         width == dstWidth && height == dstHeight ? GL_NEAREST : GL_LINEAR);
+  glDeleteFramebuffers(1, &source);
+
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawFramebuffer));
+  if (scissor) glEnable(GL_SCISSOR_TEST);
+  if (srgb) glEnable(GL_FRAMEBUFFER_SRGB);
+}
+
+}  // namespace platform
