@@ -9,6 +9,9 @@
 #include "engine/core/logging.h"
 #include "engine/core/timer.h"
 #include "engine/gfx/NBLMesh.h"
+#include "engine/gfx/effectPool.h"
+#include "engine/gfx/gpuMesh.h"
+#include "engine/gfx/renderer.h"
 #include "engine/gfx/sceneInfo.h"
 
 namespace engine {
@@ -45,6 +48,8 @@ void StartApplication() {
   delete input;
   delete screen;
   delete core::Timer::Get();
+  // Only a pool that exists is deleted: making one here would compile _shared.fx.
+  delete gfx::EffectPool::mInstance;
   delete renderer;
   delete core::CWin32Window::Get();
   delete core::ResourceManager::Get();
@@ -84,6 +89,17 @@ double GetSinceLast() { return core::Timer::Get()->sinceLast; }
 void CreateTexture2D(const std::wstring& name, const D3D10_TEXTURE2D_DESC* description,
                      const D3D10_SUBRESOURCE_DATA* initialData) {
   core::CreateTexture2D(name, description, initialData);
+}
+
+void Render(boost::shared_ptr<gfx::RenderObject> object) {
+  auto* renderer = dynamic_cast<gfx::Renderer*>(core::Kernel::Get()->FindModule(kRendererKey));
+  if (renderer) renderer->Submit(object);
+}
+
+boost::shared_ptr<gfx::Effect> BuildEffect(const std::string& name) { return gfx::EffectPool::Get()->BuildEffect(name); }
+
+void AddMesh(const std::wstring& name, gfx::LoadMesh* mesh, boost::shared_ptr<gfx::Effect> effect) {
+  core::ResourceManager::Get()->AddResource(name, boost::shared_ptr<core::Resource>(new gfx::Mesh(mesh, effect)));
 }
 
 }  // namespace engine

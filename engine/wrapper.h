@@ -8,6 +8,7 @@
 #include "engine/api.h"
 #include "engine/core/module.h"
 #include "engine/gfx/mesh.h"
+#include "engine/gfx/renderObject.h"
 #include "platform/d3d10.h"
 
 namespace engine {
@@ -47,5 +48,16 @@ ENGINE_API void DeleteMemory(void* block);
 // 2D texture" when the device refuses.
 ENGINE_API void CreateTexture2D(const std::wstring& name, const D3D10_TEXTURE2D_DESC* description,
                                 const D3D10_SUBRESOURCE_DATA* initialData);
+
+namespace gfx {
+class Effect;
+}
+
+// Submits an object to the renderer (key 10) for the current frame.
+ENGINE_API void Render(boost::shared_ptr<gfx::RenderObject> object);
+// An effect built from a material script by the effect pool.
+ENGINE_API boost::shared_ptr<gfx::Effect> BuildEffect(const std::string& name);
+// A GPU mesh of the data (taken over) and effect, registered under the name.
+ENGINE_API void AddMesh(const std::wstring& name, gfx::LoadMesh* mesh, boost::shared_ptr<gfx::Effect> effect);
 
 }  // namespace engine

@@ -1,6 +1,8 @@
 #include "engine/core/luaWrapper.h"
 
 #include <cerrno>
+#include <cmath>
+#include <limits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -150,6 +152,20 @@ LuaValue LuaScript::Top() { return LuaValue(lua_gettop(L), this); }
 LuaValue::LuaValue(int index_, LuaScript* script_) : index(index_), script(script_) {}
 
 lua_State* LuaValue::State() const { return script->L; }
+
+int LuaValue::ToInt() const {
+  const double value = ToNumber();
+  if (std::isnan(value)) return 0;
+  if (value >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+  if (value <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+  return static_cast<int>(value);
+}
+
+bool LuaValue::ToBoolean() const { return lua_toboolean(State(), index) != 0; }
+
+bool LuaValue::IsTable() const { return lua_type(State(), index) == LUA_TTABLE; }
+
+bool LuaValue::IsString() const { return lua_isstring(State(), index) != 0; }
 
 LuaValue LuaValue::operator[](int i) const {
   lua_State* L = State();

@@ -28,6 +28,14 @@ class ENGINE_API LuaValue {
   std::string ToString() const;
   // Numbers and numeric strings; 0 for anything else.
   double ToNumber() const;
+  // ToNumber truncated toward zero; held at the ends of the 32-bit range, NaN reads 0,
+  // so a script's number never becomes undefined behaviour.
+  int ToInt() const;
+  // Lua truth: false only for nil and false (0 is true).
+  bool ToBoolean() const;
+  bool IsTable() const;
+  // Strings and numbers (what Lua converts to text).
+  bool IsString() const;
 
   int Index() const { return index; }
   LuaScript* Script() const { return script; }

@@ -14,24 +14,17 @@
 #include "engine/core/resourceManager.h"
 #include "engine/core/resourceTypes.h"
 #include "engine/core/textConversion.h"
+#include "engine/gfx/effectPool.h"
+#include "engine/gfx/gpuMesh.h"
 
 namespace engine {
 namespace core {
 
 namespace {
 
-// Truncates toward zero. Values past the 32-bit range are held at its ends and NaN
-// reads as 0: a script's number must never become undefined behaviour.
-int ToInt(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
-  if (value <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
-  return static_cast<int>(value);
-}
-
 // Reads position `i` of the descriptor and pops it again.
 int IntAt(LuaScript& script, const LuaValue& descriptor, int i) {
-  const int value = ToInt(descriptor[i].ToNumber());
+  const int value = descriptor[i].ToInt();
   script.Pop();
   return value;
 }
@@ -131,8 +124,7 @@ boost::shared_ptr<Resource> MakeResource(const ResourceDescriptor& d) {
     case SHADER:
       return boost::make_shared<FXEffect>(d.name);
     default:
-      // Meshes need the GPU mesh, which does not exist in this build.
-      NEBLU_ERROR(L"NBLMESH resources are not supported yet: " + d.name);
+      return boost::make_shared<gfx::Mesh>(d.name);
   }
 }
 
@@ -142,8 +134,7 @@ void ResourceManager::LoadResourceScript(const std::string& path) {
   const WindowSettings& window = CWin32Window::Get()->settings;
   ReadResourceScript(path, window.width, window.height,
                      [this](const ResourceDescriptor& d) { AddResource(d.name, MakeResource(d)); });
-  // The render-target priorities ("data/rtpriorities.txt") belong to the effect pool,
-  // which reads them once it exists.
+  gfx::EffectPool::Get()->LoadRenderTargetPriorities(L"data/rtpriorities.txt");
 }
 
 }  // namespace core

@@ -8,6 +8,7 @@
 #include "engine/core/logging.h"
 #include "engine/core/resourceManager.h"
 #include "engine/core/textConversion.h"
+#include "engine/gfx/effectPool.h"
 #include "platform/d3dx10.h"
 #include "platform/paths.h"
 
@@ -35,7 +36,7 @@ void SafeRelease(T*& pointer) {
 }
 
 // The file's modification time, or false when it cannot be read.
-bool LastWriteTime(const std::wstring& name, std::int64_t* time) {
+bool FileWriteTime(const std::wstring& name, std::int64_t* time) {
   std::error_code error;
   const auto stamp = std::filesystem::last_write_time(platform::NativePath(name), error);
   if (error) return false;
@@ -129,6 +130,7 @@ RenderTargetTexture::RenderTargetTexture(const std::wstring& name_, int width_, 
       height(height_),
       renderTargetView(nullptr),
       texture(nullptr),
+      clearPending(false),
       multisampleMode(multisampleMode_) {}
 
 RenderTargetTexture::~RenderTargetTexture() {
@@ -186,7 +188,8 @@ DepthTargetTexture::DepthTargetTexture(const std::wstring& name_, bool shaderRea
       depthStencilView(nullptr),
       texture(nullptr),
       multisampleMode(multisampleMode_),
-      shaderReadable(shaderReadable_) {}
+      shaderReadable(shaderReadable_),
+      clearPending(false) {}
 DepthTargetTexture::DepthTargetTexture(const std::wstring& name_)
     : DepthTargetTexture(name_, false, 512, 512, DXGI_FORMAT_D24_UNORM_S8_UINT, 2) {}
 
@@ -288,19 +291,23 @@ void DepthTargetArray::Create() {
 }
 
 FXEffect::FXEffect(const std::wstring& name_) : Resource(name_), lastWriteTime(0) {}
+FXEffect::FXEffect(const std::wstring& name_, ID3D10Effect* effect) : Resource(name_), lastWriteTime(0) {
+  pointer = effect;
+  if (pointer) pointer->AddRef();
+}
 FXEffect::~FXEffect() { SafeRelease(pointer); }
 
 void FXEffect::Create() {
   SafeRelease(pointer);
   NEBLU_MESSAGE("Creating .fx effect " + ToNarrow(name));
-  ID3D10EffectPool* pool = SharedEffectPool();
-  const UINT flags = pool ? D3D10_EFFECT_COMPILE_CHILD_EFFECT : 0;
+  ID3D10EffectPool* pool = gfx::EffectPool::Get()->pool;
+  const UINT flags = D3D10_EFFECT_COMPILE_CHILD_EFFECT;
   if (FAILED(D3DX10CreateEffectFromFileW(name.c_str(), nullptr, nullptr, "fx_4_0", 0, flags, Device(), pool, nullptr,
                                          &pointer, nullptr, nullptr))) {
     pointer = nullptr;
     NEBLU_ERROR(L"Failed to create effect " + name);
   }
-  if (!LastWriteTime(name, &lastWriteTime)) NEBLU_ERROR("Could not get file attributes");
+  if (!FileWriteTime(name, &lastWriteTime)) NEBLU_ERROR("Could not get file attributes");
 }
 
 void FXEffect::Destroy() {
@@ -310,7 +317,7 @@ void FXEffect::Destroy() {
 
 void FXEffect::Update() {
   std::int64_t time = 0;
-  if (!LastWriteTime(name, &time)) NEBLU_ERROR("Could not get file attributes");
+  if (!FileWriteTime(name, &time)) NEBLU_ERROR("Could not get file attributes");
   if (time == lastWriteTime) return;
   lastWriteTime = time;
   NEBLU_MESSAGE(L"Updating " + name);
@@ -318,10 +325,6 @@ void FXEffect::Update() {
 }
 
 }  // namespace resources
-
-ID3D10EffectPool* (*effectPoolProvider)() = nullptr;
-
-ID3D10EffectPool* SharedEffectPool() { return effectPoolProvider ? effectPoolProvider() : nullptr; }
 
 void CreateTexture2D(const std::wstring& name, const D3D10_TEXTURE2D_DESC* description,
                      const D3D10_SUBRESOURCE_DATA* initialData) {

@@ -82,6 +82,11 @@ class ENGINE_API RenderTargetTexture : public Texture {
   int height;
   ID3D10RenderTargetView* renderTargetView;
   ID3D10Texture2D* texture;
+
+ public:
+  bool clearPending;  // set by the renderer when a pass of this frame draws here; no default needed
+
+ private:
   int multisampleMode;  // 0: as the swap chain; anything else: one sample
 };
 
@@ -114,6 +119,9 @@ class ENGINE_API DepthTargetTexture : public Texture {
   ID3D10Texture2D* texture;
   int multisampleMode;
   bool shaderReadable;
+
+ public:
+  bool clearPending;  // set by the renderer when a pass of this frame draws here; no default needed
 };
 
 // Several depth targets in one texture: one slice per shadow cascade.
@@ -135,21 +143,22 @@ class ENGINE_API DepthTargetArray : public DepthTargetTexture {
 class ENGINE_API FXEffect : public Resource, public ResourceRetriever<ID3D10Effect*> {
  public:
   explicit FXEffect(const std::wstring& name);
+  // Wraps a compiled effect (the pool's own) that no file stands behind; takes a
+  // reference. Never registered, so it is never created or updated.
+  FXEffect(const std::wstring& name, ID3D10Effect* effect);
   ~FXEffect() override;
   void Create() override;
   void Destroy() override;
   void Update() override;
+  // The effect file's modification time at the last compile; shaders compare it to
+  // notice a reload.
+  std::int64_t LastWriteTime() const { return lastWriteTime; }
 
  private:
   std::int64_t lastWriteTime;  // of the effect file when last compiled
 };
 
 }  // namespace resources
-
-// The pool effects compile against: the effect pool's, once it exists; until then
-// effects compile on their own.
-ENGINE_API ID3D10EffectPool* SharedEffectPool();
-extern ENGINE_API ID3D10EffectPool* (*effectPoolProvider)();
 
 // Creates a device texture and registers it as a CustomTexture under `name`; raises
 // "Failed to create 2D texture" when the device refuses.

@@ -19,6 +19,12 @@ class ENGINE_API Light : public Node {
   math::Matrix4x4 Projection() override;
   // Refreshes the cached parent matrices and registers; children are not walked.
   void Update(Renderer* renderList) override;
+  // "SplitProjection": the three crop projections, recomputed at most once per frame
+  // (192 bytes). "SplitPlanes": the distances d1 to d3 of the last recomputation (12).
+  std::pair<void*, int> GetCustomData(const std::wstring& semantic) override;
+  // Splits the camera's range between the near plane and `far` into three cascades and
+  // fits a crop projection around each slice, as seen from the light.
+  void ComputeSplits();
 
   math::Matrix4x4 splitProjections[3];  // transposed for shader upload, one per cascade
   float splitDistances[4];              // view-space d0 (near) to d3 (far); 0

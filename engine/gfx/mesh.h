@@ -21,6 +21,7 @@ enum DataTypes : std::int32_t {
   TEXCOORD = 2,
   TANGENT = 3,
   BINORMAL = 4,
+  BONE = 5,  // a stream kind materials may name; no mesh processing acts on it
 };
 
 }  // namespace MeshData

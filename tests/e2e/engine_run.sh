@@ -11,6 +11,10 @@ mkdir -p "$work/data/fx"
 cp "$soundtrack" "$work/data/soundtrack.mp3"
 cp "$here/engine_run/startup.resources" "$work/data/"
 cp "$here/engine_run/plain.fx" "$work/data/fx/"
+# The effect pool and its wireframe fallback, which every effect file needs.
+cp "$here/../support/content/_shared.fx" "$here/../support/content/wireframe.fx" "$work/data/fx/"
+cp "$here/../support/content/wireframe.efx" "$work/data/"
+: > "$work/data/rtpriorities.txt"
 cd "$work"
 DISPLAY= WAYLAND_DISPLAY= "$program"
 

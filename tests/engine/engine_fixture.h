@@ -19,6 +19,8 @@
 #include "engine/core/textConversion.h"
 #include "engine/core/timer.h"
 #include "platform/win32.h"
+#include "engine/gfx/effectPool.h"
+#include "support/effect_content.h"
 #include "support/scratch_dir.h"
 
 namespace enginetest {
@@ -27,6 +29,7 @@ class EngineFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::ForceHeadless(true);
+    testing_support::WriteEffectBasics(dir);
     platform::SetMessageBoxHook([this](HWND, const std::wstring& text, const std::wstring&, UINT) {
       messageBoxes.push_back(text);
     });
@@ -35,6 +38,7 @@ class EngineFixture : public ::testing::Test {
   void TearDown() override {
     CloseWindow();
     delete engine::core::Timer::mInstance;
+    delete engine::gfx::EffectPool::mInstance;
     delete engine::core::ResourceManager::mInstance;
     delete engine::core::CWin32Window::mInstance;
     delete engine::core::Input::mInstance;

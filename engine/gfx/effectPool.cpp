@@ -1,0 +1,149 @@
+#include "engine/gfx/effectPool.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "engine/core/Window.h"
+#include "engine/core/exception.h"
+#include "engine/core/kernel.h"
+#include "engine/core/logging.h"
+#include "engine/core/resourceManager.h"
+#include "engine/core/resourceTypes.h"
+#include "engine/core/textConversion.h"
+#include "engine/gfx/renderState.h"
+#include "engine/gfx/renderer.h"
+#include "platform/paths.h"
+
+namespace engine {
+namespace gfx {
+
+using core::resources::FXEffect;
+
+namespace {
+
+constexpr int kRendererKey = 10;
+
+// The order of two passes, key by key; true when a is drawn before b.
+struct DrawsBefore {
+  std::map<TargetList, int>& priorities;
+  bool operator()(const boost::shared_ptr<Shader>& a, const boost::shared_ptr<Shader>& b) const {
+    const int pa = priorities[a->Targets()];
+    const int pb = priorities[b->Targets()];
+    if (pa != pb) return pa > pb;
+    if (a->Pass().priority != b->Pass().priority) return a->Pass().priority < b->Pass().priority;
+    if (a->GetEffect() != b->GetEffect()) return a->GetEffect().get() > b->GetEffect().get();
+    if (a->Technique() != b->Technique()) return a->Technique() > b->Technique();
+    return false;
+  }
+};
+
+}  // namespace
+
+void Effect::AddShader(const boost::shared_ptr<Shader>& shader) {
+  shaders.push_back(shader);
+  for (const StreamRequirement& requirement : shader->Pass().streams) {
+    if (std::find(streams.begin(), streams.end(), requirement) == streams.end()) streams.push_back(requirement);
+  }
+}
+
+bool Effect::IsSupported() const {
+  for (const auto& shader : shaders) {
+    if (!shader->Technique()->IsValid()) {
+      NEBLU_WARNING("FXShader " + shader->Pass().fx + " with technique " + shader->Pass().tec + " not supported");
+      return false;
+    }
+  }
+  return true;
+}
+
+void Effect::Bind() {
+  for (const auto& shader : shaders) shader->Bind();
+}
+
+EffectPool::EffectPool() : pool(nullptr) {
+  RenderState& state = TheRenderState();
+  state.device = core::CWin32Window::Get()->device;
+  state.renderer = dynamic_cast<Renderer*>(core::Kernel::Get()->FindModule(kRendererKey));
+
+  if (FAILED(D3DX10CreateEffectPoolFromFileW(L"data/fx/_shared.fx", nullptr, nullptr, "fx_4_0", 0, 0, state.device,
+                                             nullptr, &pool, nullptr, nullptr))) {
+    pool = nullptr;
+    NEBLU_ERROR("Failed to create effect pool from data/fx/_shared.fx");
+  }
+  boost::shared_ptr<FXEffect> poolEffect(new FXEffect(L"Unnamed", pool->AsEffect()));
+  poolShader.reset(new Shader(poolEffect));
+  poolShader->BindSemantics();
+  wireframe = BuildEffect("data/wireframe.efx");
+}
+
+EffectPool::~EffectPool() {
+  if (pool) pool->Release();
+  pool = nullptr;
+  targetPriorities.clear();
+  shaders.clear();
+  wireframe.reset();
+  poolShader.reset();
+}
+
+boost::shared_ptr<Effect> EffectPool::BuildEffect(const std::string& scriptPath) {
+  const std::vector<EffectAlternative> alternatives = ParseMaterial(scriptPath);
+  for (const EffectAlternative& alternative : alternatives) {
+    boost::shared_ptr<Effect> effect(new Effect());
+    for (const PassDescription& d : alternative.passes) {
+      try {
+        effect->AddShader(boost::shared_ptr<Shader>(new Shader(d, "data/fx/" + d.fx)));
+      } catch (const core::Exception&) {
+        NEBLU_WARNING("Effect data/fx/" + d.fx + " Technique " + d.tec + " failed");
+      }
+    }
+    if (effect->IsSupported()) {
+      effect->Bind();
+      for (unsigned i = 0; i < effect->GetShaderCount(); ++i) shaders.push_back(effect->GetShader(i));
+      return effect;
+    }
+  }
+  NEBLU_WARNING("No effects supported in the list for " + scriptPath + ", falling back to wireframe");
+  return wireframe;
+}
+
+void EffectPool::LoadRenderTargetPriorities(const std::wstring& path) {
+  // Each byte of the file is one character: names are 8-bit text.
+  std::ifstream file(platform::NativePath(path), std::ios::binary);
+  if (!file) {
+    NEBLU_WARNING(L"No render target priority file " + path + L" found. ");
+    return;
+  }
+  core::ResourceManager* manager = core::ResourceManager::Get();
+  int lineNumber = 1;
+  std::string line;
+  while (std::getline(file, line)) {
+    if (!line.empty()) {
+      std::istringstream words(line);
+      TargetList list;
+      std::string word;
+      while (words >> word) {
+        list.push_back(word == "_framebuffer" ? boost::shared_ptr<core::Resource>()
+                                              : manager->GetResource(core::ToWide(word)));
+      }
+      targetPriorities[list] = lineNumber;
+    }
+    ++lineNumber;
+  }
+  targetPriorities[TargetList()] = lineNumber;
+}
+
+void EffectPool::SortShaders() {
+  std::stable_sort(shaders.begin(), shaders.end(), DrawsBefore{targetPriorities});
+  for (size_t i = 0; i < shaders.size(); ++i) shaders[i]->renderIndex = static_cast<int>(i);
+}
+
+void EffectPool::UpdateSharedSemantics() { poolShader->UpdateSemantics(boost::shared_ptr<RenderObject>()); }
+
+RenderState& TheRenderState() {
+  static RenderState state;
+  return state;
+}
+
+}  // namespace gfx
+}  // namespace engine

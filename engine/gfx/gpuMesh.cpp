@@ -1,0 +1,244 @@
+#include "engine/gfx/gpuMesh.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "engine/core/logging.h"
+#include "engine/core/textConversion.h"
+#include "engine/gfx/NBLMesh.h"
+#include "engine/gfx/animationController.h"
+#include "engine/gfx/effectPool.h"
+#include "engine/gfx/meshProcessing.h"
+#include "engine/gfx/renderState.h"
+
+namespace engine {
+namespace gfx {
+
+namespace {
+
+const wchar_t kQuadName[] = L"data/quad.nbl";
+
+template <class T>
+void SafeRelease(T*& object) {
+  if (object) object->Release();
+  object = nullptr;
+}
+
+ID3D10Buffer* CreateImmutableBuffer(UINT bytes, UINT bind, const void* data) {
+  D3D10_BUFFER_DESC description = {};
+  description.ByteWidth = bytes;
+  description.Usage = D3D10_USAGE_IMMUTABLE;
+  description.BindFlags = bind;
+  D3D10_SUBRESOURCE_DATA initial = {};
+  initial.pSysMem = data;
+  ID3D10Buffer* buffer = nullptr;
+  ID3D10Device* device = TheRenderState().device;
+  if (!device || bytes == 0 || FAILED(device->CreateBuffer(&description, &initial, &buffer))) return nullptr;
+  return buffer;
+}
+
+}  // namespace
+
+Mesh::Mesh(const std::wstring& name_)
+    : Resource(name_), mesh(new LoadNBLMesh(name_)), renderObject(new RenderObject()), radius(0.0f), culling(false) {
+  if (name_ != kQuadName) {
+    try {
+      renderObject->effect = EffectPool::Get()->BuildEffect(core::ToNarrow(name_) + ".efx");
+    } catch (...) {
+      delete mesh;
+      throw;
+    }
+  }
+}
+
+Mesh::Mesh(LoadMesh* mesh_, const boost::shared_ptr<Effect>& effect)
+    : Resource(L""), mesh(mesh_), renderObject(new RenderObject()), radius(0.0f), culling(false) {
+  renderObject->effect = effect;
+}
+
+Mesh::Mesh(const boost::shared_ptr<Mesh>& geometry_, const boost::shared_ptr<Effect>& effect)
+    : Resource(L""),
+      mesh(nullptr),
+      renderObject(new RenderObject(*geometry_->renderObject)),
+      inputElements(geometry_->inputElements),
+      semanticNames(geometry_->semanticNames),
+      radius(geometry_->radius),
+      centre(geometry_->centre),
+      culling(false),
+      geometry(geometry_) {
+  renderObject->effect = effect;
+}
+
+Mesh::~Mesh() {
+  NEBLU_MESSAGE(L"Destroying " + name + L" mesh");
+  // A quad mesh shares its geometry's buffers and leaves them to it.
+  if (!geometry) {
+    SafeRelease(renderObject->vertexBuffer);
+    SafeRelease(renderObject->indexBuffer);
+  }
+  delete mesh;
+}
+
+bool Mesh::IsQuad() const { return name == kQuadName; }
+
+void Mesh::Destroy() {
+  delete mesh;
+  mesh = nullptr;
+}
+
+void Mesh::Create() {
+  if (geometry) {
+    // The quad's buffers exist; only this effect's shaders need layouts and places.
+    EffectPool::Get()->SortShaders();
+    CreateInputLayouts();
+    return;
+  }
+  if (!mesh) NEBLU_ERROR(L"Mesh " + name + L" has no data to create");
+  if (!IsQuad()) CompleteStreams();
+  EffectPool::Get()->SortShaders();
+  CreateBuffers();
+  DescribeVertex();
+  if (!IsQuad()) CreateInputLayouts();
+  renderObject->topology = D3D10_PRIMITIVE_TOPOLOGY_TRIANGLELIST;
+  ComputeBoundingSphere(*mesh, name, centre, radius);
+}
+
+void Mesh::CompleteStreams() {
+  const boost::shared_ptr<Effect>& effect = renderObject->effect;
+  bool needNormals = false;
+  bool needFrame = false;
+  if (effect) {
+    for (const StreamRequirement& requirement : effect->GetStreams()) {
+      switch (requirement.kind) {
+        case MeshData::POSITION:
+          if (!mesh->IsAvailable(MeshData::POSITION)) {
+            NEBLU_ERROR(L"Effect requires vertex coordinates, not found in .nbl mesh " + name);
+          }
+          break;
+        case MeshData::NORMAL:
+          needNormals = true;
+          break;
+        case MeshData::TEXCOORD:
+          if (!mesh->IsAvailable(MeshData::TEXCOORD)) {
+            NEBLU_ERROR(L"Effect requires texture coordinates, not found in .nbl mesh " + name);
+          }
+          break;
+        case MeshData::TANGENT:
+          needFrame = true;
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  if (needFrame) {
+    GenerateTBN(*mesh, name);
+  } else if (needNormals && !mesh->IsAvailable(MeshData::NORMAL)) {
+    mesh->GenerateNormals();
+  }
+  if (!needNormals && mesh->IsAvailable(MeshData::NORMAL)) {
+    void* normals = mesh->GetData(MeshData::NORMAL)->data;
+    mesh->Delete(MeshData::NORMAL);
+    ReleaseMeshBuffer(normals);
+  }
+}
+
+void Mesh::CreateBuffers() {
+  const int vertices = mesh->NumVertices();
+  UINT stride = 0;
+  for (unsigned s = 0; s < mesh->NumData(); ++s) {
+    const PVData* stream = mesh->GetData(s);
+    if (!stream->data) NEBLU_ERROR("Creating vertex buffer failed");
+    stride += static_cast<UINT>(FormatSize(stream->format));
+  }
+  // An index past the last vertex would make the device read outside the vertex buffer.
+  const int indexCount = mesh->NumIndices();
+  const int indexStride = mesh->IndexStride();
+  const void* indexData = mesh->Indices();
+  if (!indexData || indexCount <= 0) NEBLU_ERROR("Creating index buffer failed");
+  for (int k = 0; k < indexCount; ++k) {
+    const std::uint32_t index = indexStride == 4 ? static_cast<const std::uint32_t*>(indexData)[k]
+                                                 : static_cast<const std::uint16_t*>(indexData)[k];
+    if (index >= static_cast<std::uint32_t>(vertices)) {
+      NEBLU_ERROR(L"Mesh index " + std::to_wstring(index) + L" is past the last vertex of " + name);
+    }
+  }
+
+  std::vector<std::uint8_t> image(static_cast<size_t>(stride) * static_cast<size_t>(vertices));
+  size_t at = 0;
+  for (int v = 0; v < vertices; ++v) {
+    for (unsigned s = 0; s < mesh->NumData(); ++s) {
+      const PVData* stream = mesh->GetData(s);
+      const size_t size = static_cast<size_t>(FormatSize(stream->format));
+      std::memcpy(&image[at], static_cast<const std::uint8_t*>(stream->data) + size * static_cast<size_t>(v), size);
+      at += size;
+    }
+  }
+  renderObject->vertexBuffer =
+      CreateImmutableBuffer(static_cast<UINT>(image.size()), D3D10_BIND_VERTEX_BUFFER, image.data());
+  if (!renderObject->vertexBuffer) NEBLU_ERROR("Creating vertex buffer failed");
+  renderObject->indexBuffer =
+      CreateImmutableBuffer(static_cast<UINT>(indexStride * indexCount), D3D10_BIND_INDEX_BUFFER, indexData);
+  if (!renderObject->indexBuffer) NEBLU_ERROR("Creating index buffer failed");
+
+  renderObject->triangleCount = static_cast<std::uint32_t>(indexCount / 3);
+  renderObject->indices32 = indexStride == 4;
+  renderObject->vertexStride = stride;
+  renderObject->vertexCount = static_cast<std::uint32_t>(vertices);
+}
+
+void Mesh::DescribeVertex() {
+  const unsigned count = mesh->NumData();
+  semanticNames.reset(new std::string[count]);
+  inputElements.clear();
+  UINT offset = 0;
+  for (unsigned s = 0; s < count; ++s) {
+    const PVData* stream = mesh->GetData(s);
+    semanticNames[s] = stream->name;
+    D3D10_INPUT_ELEMENT_DESC element = {};
+    element.SemanticName = semanticNames[s].c_str();
+    element.SemanticIndex = static_cast<UINT>(stream->semanticIndex);
+    element.Format = static_cast<DXGI_FORMAT>(stream->format);
+    element.InputSlot = 0;
+    element.AlignedByteOffset = offset;
+    element.InputSlotClass = D3D10_INPUT_PER_VERTEX_DATA;
+    element.InstanceDataStepRate = 0;
+    inputElements.push_back(element);
+    offset += static_cast<UINT>(FormatSize(stream->format));
+  }
+}
+
+void Mesh::CreateInputLayouts() {
+  const boost::shared_ptr<Effect>& effect = renderObject->effect;
+  if (!effect) return;
+  for (unsigned i = 0; i < effect->GetShaderCount(); ++i) {
+    const boost::shared_ptr<Shader>& shader = effect->GetShader(i);
+    ID3D10EffectPass* pass = shader->Technique()->GetPassByIndex(0);
+    D3D10_PASS_DESC description = {};
+    ID3D10InputLayout* layout = nullptr;
+    if (!pass || FAILED(pass->GetDesc(&description)) ||
+        FAILED(TheRenderState().device->CreateInputLayout(
+            inputElements.data(), static_cast<UINT>(inputElements.size()), description.pIAInputSignature,
+            description.IAInputSignatureSize, &layout))) {
+      NEBLU_ERROR("Failed to create input layout");
+    }
+    shader->InputLayout(layout);
+  }
+}
+
+boost::shared_ptr<RenderObject> Mesh::CreateRenderObject() {
+  return boost::shared_ptr<RenderObject>(new RenderObject(*renderObject));
+}
+
+void Mesh::AdvanceAnimation(float seconds) {
+  if (!animationSet) return;
+  for (const auto& animation : animationSet->animations) animation->Update(animationSet->speed * seconds);
+}
+
+void Mesh::ResetAnimation() {
+  if (!animationSet) return;
+  for (const auto& animation : animationSet->animations) animation->Reset();
+}
+
+}  // namespace gfx
+}  // namespace engine

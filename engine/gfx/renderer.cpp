@@ -1,0 +1,267 @@
+#include "engine/gfx/renderer.h"
+
+#include <boost/filesystem.hpp>
+#include <boost/lexical_cast.hpp>
+
+#include "engine/core/Window.h"
+#include "engine/core/input.h"
+#include "engine/core/logging.h"
+#include "engine/core/resourceManager.h"
+#include "engine/core/resourceTypes.h"
+#include "engine/core/textConversion.h"
+#include "engine/gfx/Shader.h"
+#include "engine/gfx/camera.h"
+#include "engine/gfx/effectPool.h"
+#include "engine/gfx/renderState.h"
+#include "engine/gfx/sceneInfo.h"
+#include "platform/d3dx10.h"
+
+namespace engine {
+namespace gfx {
+
+using core::resources::DepthTargetTexture;
+using core::resources::RenderTargetTexture;
+
+namespace {
+
+constexpr int kF9 = 0x78;
+constexpr int kF11 = 0x7A;
+
+template <class T>
+void SafeRelease(T*& object) {
+  if (object) object->Release();
+  object = nullptr;
+}
+
+Shader* ShaderOf(const Renderer::Slot& slot) {
+  return slot.object->effect->GetShader(static_cast<unsigned>(slot.passIndex)).get();
+}
+
+}  // namespace
+
+Renderer::Renderer() : sceneNode(new Node()), backBufferView(nullptr), depthView(nullptr), sized(false) {
+  sceneNodeHolder.reset(sceneNode);
+  Name(L"Renderer");
+  Priority(12000);
+}
+
+Renderer::~Renderer() {
+  SafeRelease(backBufferView);
+  SafeRelease(depthView);
+  if (TheRenderState().renderer == this) TheRenderState().renderer = nullptr;
+}
+
+void Renderer::SceneNode(const boost::shared_ptr<Node>& node) {
+  sceneNodeHolder = node;
+  sceneNode = node.get();
+}
+
+bool Renderer::Start() {
+  ID3D10Device* device = core::CWin32Window::Get()->device;
+  if (device) device->OMGetRenderTargets(1, &backBufferView, &depthView);
+  SceneInfo::Get()->AddNode(boost::shared_ptr<Node>(new ActiveCamera()), L"ActiveCamera", L"global");
+  return true;
+}
+
+void Renderer::Stop() { SafeRelease(depthView); }
+
+void Renderer::Submit(const boost::shared_ptr<RenderObject>& object) {
+  if (!object || !object->effect) return;
+  const unsigned count = object->effect->GetShaderCount();
+  for (unsigned i = 0; i < count; ++i) {
+    const int s = object->effect->GetShader(i)->renderIndex;
+    object->passIndex = static_cast<int>(i);
+    // Shaders made after the first frame, or never sorted, have no slot.
+    if (s < 0 || static_cast<size_t>(s) >= slots.size()) continue;
+    slots[s].object = object;
+    slots[s].passIndex = static_cast<int>(i);
+    slots[s].empty = false;
+  }
+}
+
+void Renderer::Update() {
+  if (!sized) {
+    slots.assign(EffectPool::Get()->Shaders().size(), Slot());
+    sized = true;
+  }
+  core::CWin32Window* window = core::CWin32Window::Get();
+  if (!window->device) return;
+  TheRenderState().device = window->device;
+  TheRenderState().renderer = this;
+
+  if (core::Input::Get()->Pressed(kF9)) core::ResourceManager::Get()->UpdateResources();
+
+  if (!sceneNode) NEBLU_ERROR("Scene root node is null");
+  sceneNode->Update(this);
+
+  Shader* previous = nullptr;
+  for (const Slot& slot : slots) {
+    if (slot.empty) continue;
+    Shader* shader = ShaderOf(slot);
+    if (!previous || shader->GetEffect() != previous->GetEffect() || shader->Technique() != previous->Technique()) {
+      shader->SubmitQuad();
+    }
+    previous = shader;
+  }
+
+  MarkTargetsForClearing();
+  window->device->ClearRenderTargetView(backBufferView, window->clearColor);
+  EffectPool::Get()->UpdateSharedSemantics();
+  DrawSlots();
+  window->swapChain->Present(static_cast<UINT>(window->settings.vsync), 0);
+  if (core::Input::Get()->Released(kF11)) TakeScreenshot();
+}
+
+void Renderer::MarkTargetsForClearing() {
+  for (const Slot& slot : slots) {
+    if (slot.empty) continue;
+    Shader* shader = ShaderOf(slot);
+    for (const auto& target : shader->Targets()) {
+      if (auto colour = boost::dynamic_pointer_cast<RenderTargetTexture>(target)) colour->clearPending = true;
+    }
+    if (shader->GetDepthTarget()) shader->GetDepthTarget()->clearPending = true;
+  }
+}
+
+void Renderer::DrawSlots() {
+  std::vector<Slot> batch;
+  Shader* batchShader = nullptr;
+  const TargetList* boundTargets = nullptr;
+  const DepthTargetTexture* boundDepth = nullptr;
+  static const TargetList kNoTargets;
+
+  for (Slot& slot : slots) {
+    if (slot.empty) continue;
+    slot.empty = true;
+    const boost::shared_ptr<RenderObject> object = slot.object;
+    slot.object.reset();
+    Shader* shader = object->effect->GetShader(static_cast<unsigned>(slot.passIndex)).get();
+    object->passIndex = slot.passIndex;
+
+    const bool stateChange = shader != batchShader && (!batchShader || shader->GetEffect() != batchShader->GetEffect() ||
+                                                       shader->Technique() != batchShader->Technique());
+    const TargetList& bound = boundTargets ? *boundTargets : kNoTargets;
+    // The first pass of a frame changes targets even when it names none, so a pass
+    // with nothing to draw into is caught by the binding below.
+    const bool targetChange =
+        !batchShader || shader->Targets() != bound || shader->GetDepthTarget().get() != boundDepth;
+    if ((stateChange || targetChange) && batchShader) {
+      Flush(batch, batchShader);
+      batch.clear();
+    }
+    batch.push_back(Slot{object, slot.passIndex, false});
+    if (targetChange) BindTargets(*shader);
+    boundTargets = &shader->Targets();
+    boundDepth = shader->GetDepthTarget().get();
+    batchShader = shader;
+  }
+  if (batchShader) Flush(batch, batchShader);
+}
+
+void Renderer::Flush(const std::vector<Slot>& batch, Shader* shader) {
+  const unsigned passes = shader->SelectPass(0);
+  for (unsigned p = 0; p < passes; ++p) {
+    for (const Slot& entry : batch) {
+      entry.object->passIndex = entry.passIndex;
+      shader->Draw(entry.object);
+    }
+    shader->SelectPass(p + 1);
+  }
+}
+
+void Renderer::BindTargets(Shader& shader) {
+  core::CWin32Window* window = core::CWin32Window::Get();
+  ID3D10Device* device = window->device;
+  TargetBinding& binding = TheRenderState().binding;
+  const TargetList& targets = shader.Targets();
+  const boost::shared_ptr<DepthTargetTexture>& depth = shader.GetDepthTarget();
+
+  if (depth) {
+    binding.width = static_cast<UINT>(depth->Width());
+    binding.height = static_cast<UINT>(depth->Height());
+  } else if (targets.empty()) {
+    NEBLU_ERROR("No render or depth target to bind?!");
+  } else if (!targets[0]) {
+    binding.width = static_cast<UINT>(window->settings.width);
+    binding.height = static_cast<UINT>(window->settings.height);
+  } else {
+    auto first = boost::dynamic_pointer_cast<RenderTargetTexture>(targets[0]);
+    binding.width = first ? static_cast<UINT>(first->Width()) : 0;
+    binding.height = first ? static_cast<UINT>(first->Height()) : 0;
+  }
+
+  static const FLOAT kTransparent[4] = {0, 0, 0, 0};
+  binding.count = 0;
+  for (const auto& target : targets) {
+    if (binding.count == 8) break;
+    ID3D10RenderTargetView* view = backBufferView;
+    if (target) {
+      auto colour = boost::dynamic_pointer_cast<RenderTargetTexture>(target);
+      view = colour ? colour->RenderTargetView() : nullptr;
+      if (colour && colour->clearPending) {
+        device->ClearRenderTargetView(view, kTransparent);
+        colour->clearPending = false;
+      }
+    }
+    binding.views[binding.count++] = view;
+  }
+  binding.depth = nullptr;
+  if (depth) {
+    if (depth->clearPending) {
+      device->ClearDepthStencilView(depth->DepthStencilView(), D3D10_CLEAR_DEPTH, 1.0f, 0);
+      depth->clearPending = false;
+    }
+    binding.depth = depth->DepthStencilView();
+  }
+  binding.applied = false;
+}
+
+void Renderer::TakeScreenshot() {
+  core::CWin32Window* window = core::CWin32Window::Get();
+  ID3D10Device* device = window->device;
+  boost::filesystem::create_directory("screenshots");
+  std::string file;
+  for (unsigned n = 0;; ++n) {
+    file = "screenshots/screenshot" + boost::lexical_cast<std::string>(n) + ".png";
+    if (!boost::filesystem::exists(file)) break;
+  }
+
+  ID3D10RenderTargetView* view = nullptr;
+  device->OMGetRenderTargets(1, &view, nullptr);
+  ID3D10Resource* resource = nullptr;
+  if (view) view->GetResource(&resource);
+  const std::wstring wideName = core::ToWide(file);
+  bool saved = false;
+  if (resource && window->settings.sampleCount < 2) {
+    saved = SUCCEEDED(D3DX10SaveTextureToFileW(resource, D3DX10_IFF_PNG, wideName.c_str()));
+  } else if (resource) {
+    D3D10_TEXTURE2D_DESC description = {};
+    description.Width = static_cast<UINT>(window->settings.width);
+    description.Height = static_cast<UINT>(window->settings.height);
+    description.MipLevels = 1;
+    description.ArraySize = 1;
+    description.Format = static_cast<DXGI_FORMAT>(window->settings.backBufferFormat);
+    description.SampleDesc.Count = 1;
+    description.Usage = D3D10_USAGE_DEFAULT;
+    ID3D10Texture2D* resolved = nullptr;
+    if (FAILED(device->CreateTexture2D(&description, nullptr, &resolved))) {
+      SafeRelease(resource);
+      SafeRelease(view);
+      NEBLU_ERROR("Failed to create a non-multisampled texture for saving a screenshot");
+    }
+    device->ResolveSubresource(resolved, 0, resource, 0, description.Format);
+    saved = SUCCEEDED(D3DX10SaveTextureToFileW(resolved, D3DX10_IFF_PNG, wideName.c_str()));
+    SafeRelease(resolved);
+  }
+  SafeRelease(resource);
+  SafeRelease(view);
+  if (!saved) {
+    boost::system::error_code ignored;
+    boost::filesystem::remove(file, ignored);
+    NEBLU_ERROR("Failed to save a screenshot to " + file);
+  }
+  NEBLU_MESSAGE("Saved screenshot to " + file);
+}
+
+}  // namespace gfx
+}  // namespace engine
