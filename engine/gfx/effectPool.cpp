@@ -115,22 +115,34 @@ void EffectPool::LoadRenderTargetPriorities(const std::wstring& path) {
     return;
   }
   core::ResourceManager* manager = core::ResourceManager::Get();
+  const PriorityLines read = ReadPriorityLines(file);
+  for (const auto& line : read.lines) {
+    TargetList list;
+    for (const std::string& word : line.first) {
+      list.push_back(word == "_framebuffer" ? boost::shared_ptr<core::Resource>()
+                                            : manager->GetResource(core::ToWide(word)));
+    }
+    targetPriorities[list] = line.second;
+  }
+  targetPriorities[TargetList()] = read.emptyListPriority;
+}
+
+PriorityLines ReadPriorityLines(std::istream& in) {
+  PriorityLines read;
   int lineNumber = 1;
   std::string line;
-  while (std::getline(file, line)) {
+  while (std::getline(in, line)) {
     if (!line.empty()) {
       std::istringstream words(line);
-      TargetList list;
+      std::vector<std::string> list;
       std::string word;
-      while (words >> word) {
-        list.push_back(word == "_framebuffer" ? boost::shared_ptr<core::Resource>()
-                                              : manager->GetResource(core::ToWide(word)));
-      }
-      targetPriorities[list] = lineNumber;
+      while (words >> word) list.push_back(word);
+      read.lines.emplace_back(std::move(list), lineNumber);
     }
     ++lineNumber;
   }
-  targetPriorities[TargetList()] = lineNumber;
+  read.emptyListPriority = lineNumber;
+  return read;
 }
 
 void EffectPool::SortShaders() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <boost/shared_ptr.hpp>
+#include <istream>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,6 +32,15 @@ class ENGINE_API Effect {
   std::vector<boost::shared_ptr<Shader>> shaders;
   std::vector<StreamRequirement> streams;
 };
+
+// The words of every non-empty line of a render-target priority file with its line
+// number (counting from 1, empty lines included), and the number the empty target list
+// gets: the count of lines read plus 1.
+struct ENGINE_API PriorityLines {
+  std::vector<std::pair<std::vector<std::string>, int>> lines;
+  int emptyListPriority = 1;
+};
+ENGINE_API PriorityLines ReadPriorityLines(std::istream& in);
 
 // The one place effects are built. It compiles data/fx/_shared.fx into the pool every
 // .fx resource is a child of, builds effects from material scripts (first supported

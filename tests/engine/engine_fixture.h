@@ -20,6 +20,7 @@
 #include "engine/core/timer.h"
 #include "platform/win32.h"
 #include "engine/gfx/effectPool.h"
+#include "engine/gfx/sceneInfo.h"
 #include "support/effect_content.h"
 #include "support/scratch_dir.h"
 
@@ -37,6 +38,7 @@ class EngineFixture : public ::testing::Test {
 
   void TearDown() override {
     CloseWindow();
+    delete engine::gfx::SceneInfo::mInstance;
     delete engine::core::Timer::mInstance;
     delete engine::gfx::EffectPool::mInstance;
     delete engine::core::ResourceManager::mInstance;

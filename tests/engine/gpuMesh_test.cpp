@@ -1,0 +1,2 @@
+// Filled in by the renderer-stack work.
+#include "engine_fixture.h"

@@ -1,0 +1,203 @@
+// The renderer's frame: slots, batches, pass order, lazy clears, viewports and
+// screenshots, checked through the recording device wrapped around the real one.
+
+#include <algorithm>
+#include <boost/filesystem.hpp>
+
+#include "engine/core/input.h"
+#include "engine/core/resourceTypes.h"
+#include "platform/d3d10/recording.h"
+#include "render_fixture.h"
+
+using engine::core::CWin32Window;
+using engine::core::Exception;
+using engine::core::ResourceManager;
+
+namespace {
+
+class RendererTest : public enginetest::RenderFixture {
+ protected:
+  // From here on every device call of the renderer is also written down.
+  void Record() {
+    CWin32Window* window = CWin32Window::Get();
+    real = window->device;
+    ASSERT_EQ(S_OK, platform::CreateRecordingDevice(real, &recording));
+    ASSERT_EQ(S_OK, recording->QueryInterface(__uuidof(ID3D10DeviceRecording), reinterpret_cast<void**>(&log)));
+    log->Name(window->renderTargetView, "backbuffer");
+    window->device = recording;
+  }
+
+  void TearDown() override {
+    if (real) CWin32Window::Get()->device = real;
+    if (log) log->Release();
+    if (recording) recording->Release();
+    RenderFixture::TearDown();
+  }
+
+  void Name(const boost::shared_ptr<engine::gfx::Mesh>& mesh, const char* name) {
+    log->Name(mesh->GetRenderObject()->vertexBuffer, name);
+  }
+
+  // The recorded calls whose text starts with one of the prefixes.
+  std::vector<std::string> Calls(std::initializer_list<const char*> prefixes) const {
+    std::vector<std::string> kept;
+    for (const std::string& call : log->Calls()) {
+      for (const char* prefix : prefixes) {
+        if (call.rfind(prefix, 0) == 0) kept.push_back(call);
+      }
+    }
+    return kept;
+  }
+
+  ID3D10Device* real = nullptr;
+  ID3D10Device* recording = nullptr;
+  ID3D10DeviceRecording* log = nullptr;
+};
+
+TEST_F(RendererTest, TwoObjectsSharingAnEffectDrawOnlyTheLaterOne) {
+  const std::string material = Material("one", "flat", "One");
+  auto first = QuadMesh(L"first", material);
+  // The same Effect object, as two meshes that fell back to the wireframe would share.
+  auto second = boost::make_shared<engine::gfx::Mesh>(new engine::gfx::LoadNBLMesh(L"data/quad.nbl"),
+                                                      first->GetEffect());
+  ResourceManager::Get()->AddResource(L"second", second);
+  Place(first);
+  Place(second);
+  Record();
+  Name(first, "first");
+  Name(second, "second");
+  renderer->Update();
+  const auto draws = Calls({"IASetVertexBuffers", "DrawIndexed"});
+  ASSERT_EQ(draws.size(), 2u) << testing::PrintToString(log->Calls());
+  EXPECT_NE(draws[0].find("second"), std::string::npos) << draws[0];
+}
+
+TEST_F(RendererTest, ABatchDrawsEveryObjectWithPassZeroThenWithPassOne) {
+  const std::string material = Material("two", "flat", "Two");
+  // Three builds of one script: distinct shaders of one file and technique, so their
+  // slots are adjacent and form one batch.
+  auto a = QuadMesh(L"a", material);
+  auto b = QuadMesh(L"b", material);
+  auto c = QuadMesh(L"c", material);
+  Place(a);
+  Place(b);
+  Place(c);
+  Record();
+  Name(a, "A");
+  Name(b, "B");
+  Name(c, "C");
+  renderer->Update();
+  std::vector<std::string> order;
+  std::string buffer;
+  for (const std::string& call : Calls({"IASetVertexBuffers", "DrawIndexed"})) {
+    if (call.rfind("IASetVertexBuffers", 0) == 0) {
+      buffer = call.find("[A]") != std::string::npos ? "A" : call.find("[B]") != std::string::npos ? "B" : "C";
+    } else {
+      order.push_back(buffer);
+    }
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"A", "B", "C", "A", "B", "C"})) << testing::PrintToString(log->Calls());
+  EXPECT_EQ(Calls({"OMSetRenderTargets"}).size(), 1u) << "one target binding for the batch";
+}
+
+TEST_F(RendererTest, ATargetDrawnByTwoSeparateBatchesIsClearedOnce) {
+  dir.Write("data/startup.resources",
+            "resources = { { RENDERTARGET, 'rt', 32, 16, FMT_R8G8B8A8_UNORM, NO_MULTISAMPLING } }\n");
+  dir.Write("data/rtpriorities.txt", "");
+  ResourceManager::Get()->LoadResourceScript("data\\startup.resources");
+  // Equal target priorities: the pass priorities interleave the targets rt, back buffer, rt.
+  auto into = QuadMesh(L"into", Material("into", "flat", "One", "rendertarget = 'rt', priority = 0"));
+  auto onScreen = QuadMesh(L"screen", Material("screen", "flat", "Two", "priority = 1"));
+  auto again = QuadMesh(L"again", Material("again", "flat", "One", "rendertarget = 'rt', priority = 2"));
+  Place(into);
+  Place(onScreen);
+  Place(again);
+  auto rt = boost::dynamic_pointer_cast<engine::core::resources::RenderTargetTexture>(
+      ResourceManager::Get()->GetResource(L"rt"));
+  ASSERT_TRUE(rt);
+  Record();
+  log->Name(rt->RenderTargetView(), "rt");
+  auto depth = boost::dynamic_pointer_cast<engine::core::resources::DepthTargetTexture>(
+      ResourceManager::Get()->GetResource(L"_depthbuffer"));
+  ASSERT_TRUE(depth);
+  log->Name(depth->DepthStencilView(), "depthbuffer");
+  renderer->Update();
+  const auto clears = Calls({"ClearRenderTargetView"});
+  EXPECT_EQ(std::count_if(clears.begin(), clears.end(),
+                          [](const std::string& call) { return call.find("(rt,") != std::string::npos; }),
+            1)
+      << testing::PrintToString(clears);
+  EXPECT_EQ(Calls({"OMSetRenderTargets"}),
+            (std::vector<std::string>{"OMSetRenderTargets(1, [rt], depthbuffer)",
+                                      "OMSetRenderTargets(1, [backbuffer], depthbuffer)",
+                                      "OMSetRenderTargets(1, [rt], depthbuffer)"}))
+      << testing::PrintToString(log->Calls());
+}
+
+TEST_F(RendererTest, ADepthOnlyPassTakesTheDepthTargetsViewport) {
+  dir.Write("data/startup.resources",
+            "resources = { { DEPTHTARGET, 'shadow', 256, 128, true, FMT_R32_TYPELESS, NO_MULTISAMPLING } }\n");
+  ResourceManager::Get()->LoadResourceScript("data\\startup.resources");
+  auto caster = QuadMesh(L"caster", Material("caster", "flat", "Depth", "rendertarget = 'null', depthtarget = 'shadow'"));
+  Place(caster);
+  auto shadow = boost::dynamic_pointer_cast<engine::core::resources::DepthTargetTexture>(
+      ResourceManager::Get()->GetResource(L"shadow"));
+  ASSERT_TRUE(shadow);
+  Record();
+  log->Name(shadow->DepthStencilView(), "shadow");
+  renderer->Update();
+  EXPECT_EQ(Calls({"RSSetViewports", "OMSetRenderTargets", "ClearDepthStencilView"}),
+            (std::vector<std::string>{"ClearDepthStencilView(shadow, 1, 1, 0)",
+                                      "RSSetViewports(1, [(0, 0, 256, 128, 0, 1)])",
+                                      "OMSetRenderTargets(0, [], shadow)"}))
+      << testing::PrintToString(log->Calls());
+}
+
+TEST_F(RendererTest, AFrameWithNothingSubmittedIsStillClearedAndPresented) {
+  float blue[4] = {0, 0, 1, 1};
+  for (int i = 0; i < 4; ++i) CWin32Window::Get()->clearColor[i] = blue[i];
+  Record();
+  renderer->Update();
+  EXPECT_EQ(Calls({"ClearRenderTargetView", "DrawIndexed"}),
+            (std::vector<std::string>{"ClearRenderTargetView(backbuffer, (0, 0, 1, 1))"}));
+}
+
+TEST_F(RendererTest, APassWithNoTargetAtAllIsRefusedEvenFirst) {
+  auto nowhere = QuadMesh(L"nowhere", Material("nowhere", "flat", "One", "rendertarget = 'null', depthtarget = 'null'"));
+  Place(nowhere);
+  try {
+    renderer->Update();
+    ADD_FAILURE() << "a pass with no target must not draw";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.GetText(), L"No render or depth target to bind?!");
+  }
+}
+
+TEST_F(RendererTest, ScreenshotsTakeTheFirstFreeNumbers) {
+  boost::filesystem::create_directory(dir.Path("screenshots"));
+  dir.Write("screenshots/screenshot0.png", "taken");
+  dir.Write("screenshots/screenshot2.png", "taken");
+  engine::core::Input* input = engine::core::Input::Get();
+  for (int shot = 0; shot < 2; ++shot) {
+    input->previousKeys[0x7A] = true;  // F11 went up in this pass
+    input->keys[0x7A] = false;
+    renderer->Update();
+  }
+  EXPECT_TRUE(dir.Exists("screenshots/screenshot1.png"));
+  EXPECT_TRUE(dir.Exists("screenshots/screenshot3.png"));
+  EXPECT_EQ(dir.Read("screenshots/screenshot0.png"), "taken");
+  const auto rows = Rows();
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "Saved screenshot to screenshots/screenshot3.png"), rows.end());
+}
+
+TEST_F(RendererTest, AMissingSceneNodeIsAnError) {
+  renderer->SceneNode(boost::shared_ptr<engine::gfx::Node>());
+  try {
+    renderer->Update();
+    ADD_FAILURE() << "no scene node";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.GetText(), L"Scene root node is null");
+  }
+}
+
+}  // namespace

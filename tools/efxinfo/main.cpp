@@ -1,0 +1,297 @@
+// efxinfo [--resources SCRIPT] [--build] MATERIAL...
+// Reads material scripts the way the engine does, on a headless device, and prints every
+// alternative with its passes (templates expanded, material-wide values applied) as one
+// JSON document. With --build each material is also built into an effect by the effect
+// pool, and the pool's global render order is printed after it is sorted. Run it in the
+// folder that holds data/. An engine error goes to standard error and the exit status
+// is 1; bad usage gives 2.
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "engine/core/Window.h"
+#include "engine/core/exception.h"
+#include "engine/core/kernel.h"
+#include "engine/core/logging.h"
+#include "engine/core/resourceManager.h"
+#include "engine/core/screen.h"
+#include "engine/core/textConversion.h"
+#include "engine/gfx/Shader.h"
+#include "engine/gfx/effectPool.h"
+#include "engine/gfx/material.h"
+#include "engine/gfx/renderer.h"
+#include "engine/gfx/sceneInfo.h"
+#include "platform/win32.h"
+
+namespace {
+
+using engine::core::ToNarrow;
+using engine::core::ToWide;
+using engine::gfx::EffectAlternative;
+using engine::gfx::PassDescription;
+using engine::gfx::ShaderParameters;
+
+// The effect pool finds the renderer under this key when it is created.
+constexpr int kRendererKey = 10;
+
+const char kUsage[] =
+    "usage: efxinfo [--resources SCRIPT] [--build] MATERIAL...\n"
+    "Prints the alternatives and passes of each material script as JSON.\n"
+    "Run it in the folder that holds data/.\n"
+    "  --resources SCRIPT  run a resource script first, so passes may name its targets\n"
+    "  --build             also build each material into an effect and print the sorted\n"
+    "                      render order of every pass the effect pool holds\n"
+    "  --help              print this text\n";
+
+// Script text is bytes of any kind; passing it through the wide form turns malformed
+// UTF-8 into U+FFFD, so the document stays valid JSON whatever a script holds.
+std::string Quote(const std::string& raw) {
+  const std::string text = ToNarrow(ToWide(raw));
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20 || c == 0x7f) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+// Shortest text that reads back as the same float; JSON has no infinities or NaN.
+std::string Number(float f) {
+  if (!std::isfinite(f)) return "null";
+  char buf[32];
+  const auto result = std::to_chars(buf, buf + sizeof buf, f);
+  return std::string(buf, result.ptr);
+}
+
+std::string Floats(const float* f, int n) {
+  std::string out = "[";
+  for (int k = 0; k < n; ++k) out += (k ? ", " : "") + Number(f[k]);
+  return out + "]";
+}
+
+std::string StringList(const std::vector<std::string>& names) {
+  std::string out = "[";
+  for (size_t i = 0; i < names.size(); ++i) out += (i ? ", " : "") + Quote(names[i]);
+  return out + "]";
+}
+
+template <class V, class Value>
+void AddParams(std::string& out, const std::vector<ShaderParameters::Entry<V>>& entries, Value value) {
+  for (const auto& e : entries) {
+    if (out.size() > 1) out += ", ";
+    out += "{\"name\": " + Quote(e.name) + ", \"type\": " + Quote(e.type) + ", \"value\": " + value(e) + "}";
+  }
+}
+
+std::string ParamsJson(const ShaderParameters& p) {
+  using P = ShaderParameters;
+  std::string out = "[";
+  AddParams(out, p.float4s, [](const P::Entry<P::param128>& e) { return Floats(e.value->f, 4); });
+  AddParams(out, p.float3s, [](const P::Entry<P::param96>& e) { return Floats(e.value->f, 3); });
+  AddParams(out, p.float2s, [](const P::Entry<P::param64>& e) { return Floats(e.value->f, 2); });
+  AddParams(out, p.bit32s, [](const P::Entry<P::param32>& e) {
+    return e.type == "int" ? std::to_string(e.value->i) : Number(e.value->f);
+  });
+  AddParams(out, p.animated, [](const P::Entry<P::AnimatedValue>&) { return std::string("null"); });
+  AddParams(out, p.bools, [](const P::Entry<P::param8>& e) { return std::string(e.value->b ? "true" : "false"); });
+  // An empty reference (the back buffer, or a target name nothing was registered
+  // under) names no resource.
+  AddParams(out, p.resources, [](const P::Entry<boost::shared_ptr<engine::core::Resource>>& e) {
+    return Quote(*e.value ? ToNarrow((*e.value)->Name()) : std::string());
+  });
+  return out + "]";
+}
+
+std::string StreamsJson(const std::vector<engine::gfx::StreamRequirement>& streams) {
+  static const char* const kKinds[] = {"pos", "normal", "tex", "tangent", "binormal", "bone"};
+  std::string out = "[";
+  for (size_t i = 0; i < streams.size(); ++i) {
+    const int kind = streams[i].kind;
+    const std::string word = kind >= 0 && kind < 6 ? Quote(kKinds[kind]) : std::to_string(kind);
+    out += (i ? ", " : "") + std::string("{\"kind\": ") + word + ", \"name\": " + Quote(streams[i].name) + "}";
+  }
+  return out + "]";
+}
+
+std::string PassJson(const PassDescription& d) {
+  return "{\"priority\": " + std::to_string(d.priority) + ", \"fx\": " + Quote(d.fx) + ", \"tec\": " + Quote(d.tec) +
+         ", \"targets\": " + StringList(d.targetNames) + ", \"depth\": " + Quote(d.depthTargetName) +
+         ", \"instances\": " + std::to_string(d.instances) + ", \"params\": " + ParamsJson(d.parameters) +
+         ", \"streams\": " + StreamsJson(d.streams) + "}";
+}
+
+std::string AlternativesJson(const std::vector<EffectAlternative>& alternatives) {
+  std::string out = "[";
+  for (size_t a = 0; a < alternatives.size(); ++a) {
+    out += (a ? ", " : "") + std::string("{\"priority\": ") + std::to_string(alternatives[a].priority) +
+           ", \"passes\": [";
+    for (size_t p = 0; p < alternatives[a].passes.size(); ++p)
+      out += (p ? ", " : "") + PassJson(alternatives[a].passes[p]);
+    out += "]}";
+  }
+  return out + "]";
+}
+
+std::string BuiltJson(const boost::shared_ptr<engine::gfx::Effect>& effect) {
+  const bool wireframe = effect == engine::gfx::EffectPool::Get()->Wireframe();
+  std::string out = std::string("{\"wireframe\": ") + (wireframe ? "true" : "false") + ", \"passes\": [";
+  for (unsigned i = 0; i < effect->GetShaderCount(); ++i) {
+    const engine::gfx::Shader& shader = *effect->GetShader(i);
+    out += (i ? ", " : "") + std::string("{\"fx\": ") + Quote(shader.Pass().fx) + ", \"tec\": " +
+           Quote(shader.Pass().tec) + ", \"renderIndex\": " + std::to_string(shader.renderIndex) + "}";
+  }
+  return out + "]}";
+}
+
+std::string OrderJson() {
+  const auto& shaders = engine::gfx::EffectPool::Get()->Shaders();
+  std::string out = "[";
+  for (size_t i = 0; i < shaders.size(); ++i) {
+    const PassDescription& d = shaders[i]->Pass();
+    out += (i ? ", " : "") + std::string("{\"fx\": ") + Quote(d.fx) + ", \"tec\": " + Quote(d.tec) +
+           ", \"targets\": " + StringList(d.targetNames) + ", \"depth\": " + Quote(d.depthTargetName) +
+           ", \"renderIndex\": " + std::to_string(shaders[i]->renderIndex) + "}";
+  }
+  return out + "]";
+}
+
+// Everything the run made, released in the order a whole engine run does: the pool and
+// the renderer while the device still exists, then the window and its device, then the
+// singletons the lookups came from.
+void ShutDown(engine::core::CScreen& screen, engine::gfx::Renderer* renderer) {
+  delete engine::gfx::EffectPool::mInstance;
+  delete renderer;
+  engine::core::CWin32Window* window = engine::core::CWin32Window::mInstance;
+  if (window && IsWindow(window->hWnd)) DestroyWindow(window->hWnd);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  if (window) screen.Stop();
+  delete engine::gfx::SceneInfo::mInstance;
+  delete engine::core::ResourceManager::mInstance;
+  delete engine::core::CWin32Window::mInstance;
+  delete engine::core::Kernel::mInstance;
+  delete engine::core::Logging::mInstance;
+}
+
+struct Options {
+  std::string resources;
+  bool build = false;
+  std::vector<std::string> materials;
+};
+
+// 0 to go on, else the exit status.
+int ParseArguments(int argc, char** argv, Options& options) {
+  bool switches = true;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (switches && (a == "--help" || a == "-h")) {
+      std::cout << kUsage;
+      return -1;
+    } else if (switches && a == "--resources" && i + 1 < argc) {
+      options.resources = argv[++i];
+    } else if (switches && a == "--build") {
+      options.build = true;
+    } else if (switches && a == "--") {
+      switches = false;
+    } else if (!a.empty() && (!switches || a[0] != '-')) {
+      options.materials.push_back(a);
+    } else {
+      std::cerr << "efxinfo: unknown or incomplete argument " << a << "\n" << kUsage;
+      return 2;
+    }
+  }
+  if (options.materials.empty()) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  return 0;
+}
+
+int Run(const Options& options, engine::core::CScreen& screen, engine::gfx::Renderer*& renderer) {
+  std::string where;  // what was being read when an error came
+  try {
+    engine::WindowSettings settings;
+    settings.title = L"efxinfo";
+    settings.width = 64;
+    settings.height = 64;
+    try {
+      screen.Init(settings);
+    } catch (const engine::core::Exception& e) {
+      std::cerr << "efxinfo: no graphics device can be made here: " << ToNarrow(e.GetText()) << "\n";
+      return 1;
+    }
+    renderer = new engine::gfx::Renderer();
+    engine::core::Kernel::Get()->AddModule(renderer, kRendererKey);
+
+    if (!options.resources.empty()) {
+      where = options.resources + ": ";
+      engine::core::ResourceManager::Get()->LoadResourceScript(options.resources);
+    }
+
+    std::vector<std::string> described;
+    std::vector<boost::shared_ptr<engine::gfx::Effect>> effects;
+    for (const std::string& path : options.materials) {
+      where = path + ": ";
+      described.push_back(AlternativesJson(engine::gfx::ParseMaterial(path)));
+      if (options.build) effects.push_back(engine::gfx::EffectPool::Get()->BuildEffect(path));
+    }
+    where.clear();
+    if (options.build) engine::gfx::EffectPool::Get()->SortShaders();
+
+    std::string out = "{\"materials\": [";
+    for (size_t m = 0; m < options.materials.size(); ++m) {
+      out += (m ? ", " : "") + std::string("{\"path\": ") + Quote(options.materials[m]) +
+             ", \"alternatives\": " + described[m];
+      if (options.build) out += ", \"built\": " + BuiltJson(effects[m]);
+      out += "}";
+    }
+    out += "]";
+    if (options.build) out += ", \"order\": " + OrderJson();
+    std::cout << out << "}" << std::endl;
+    return 0;
+  } catch (const engine::core::Exception& e) {
+    std::cerr << "efxinfo: " << where << ToNarrow(e.GetText()) << "\n";
+    return 1;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (const int status = ParseArguments(argc, argv, options)) return status < 0 ? 0 : status;
+
+  platform::ForceHeadless(true);
+  engine::core::SetLoggingSwitch(false);
+  // A module that fails to start says so in a message box; a tool says it on stderr.
+  platform::SetMessageBoxHook([](HWND, const std::wstring& text, const std::wstring& caption, UINT) {
+    std::cerr << "efxinfo: " << ToNarrow(caption) << ": " << ToNarrow(text) << "\n";
+  });
+
+  engine::gfx::Renderer* renderer = nullptr;
+  int status;
+  {
+    engine::core::CScreen screen;
+    status = Run(options, screen, renderer);
+    ShutDown(screen, renderer);
+  }
+  platform::SetMessageBoxHook(nullptr);
+  return status;
+}
