@@ -7,6 +7,7 @@
 
 #include "engine/core/input.h"
 #include "engine/gfx/camera.h"
+#include "engine/gfx/light.h"
 #include "engine/gfx/sceneInfo.h"
 #include "engine/wrapper.h"
 #include "render_fixture.h"
@@ -209,6 +210,147 @@ TEST_F(GoldenFramesTest, APostProcessingChainOfTwoQuadPasses) {
   Sphere("data/sphere.efx");
   const testing_support::Image image = Frame();
   EXPECT_TRUE(testing_support::MatchesGolden(NEBLU_GOLDEN_DIR, "engine_post_chain", image, 8, 40));
+}
+
+}  // namespace
+
+namespace {
+
+// Casters draw depth into one target per cascade through the light's split projections;
+// the receiver picks its cascade by view depth against the split planes and compares.
+const std::string kShadowEffect = std::string(kFrame) + R"(
+float4x4 World : World;
+float4x4 LightView : View < string Object = "Sun"; >;
+float4x4 SplitProjection[3] : SplitProjection < string Object = "Sun"; >;
+float3 SplitPlanes : SplitPlanes < string Object = "Sun"; >;
+int Cascade = 0;
+float4 Tint = float4(1, 1, 1, 1);
+Texture2D Shadow0;
+Texture2D Shadow1;
+Texture2D Shadow2;
+SamplerComparisonState Compare {
+  Filter = COMPARISON_MIN_MAG_LINEAR_MIP_POINT;
+  AddressU = BORDER; AddressV = BORDER; BorderColor = float4(1, 1, 1, 1);
+  ComparisonFunc = LESS_EQUAL;
+};
+RasterizerState TwoSided { CullMode = NONE; };
+
+float4 Cast(float3 position : POSITION) : SV_Position {
+  float4 world = mul(float4(position, 1), World);
+  return mul(mul(world, LightView), SplitProjection[Cascade]);
+}
+
+struct VSOut { float4 position : SV_Position; float3 normal : NORMAL; float4 world : TEXCOORD0; };
+VSOut Receive(float3 position : POSITION, float3 normal : NORMAL) {
+  VSOut o;
+  o.world = mul(float4(position, 1), World);
+  o.position = mul(mul(o.world, View), Projection);
+  o.normal = mul(float4(normal, 0), World).xyz;
+  return o;
+}
+float Lookup(Texture2D map, float4x4 projection, float4 world) {
+  float4 p = mul(mul(world, LightView), projection);
+  float2 uv = p.xy * float2(0.5, -0.5) + 0.5;
+  return map.SampleCmpLevelZero(Compare, uv, p.z - 0.002);
+}
+float4 Shade(VSOut i) : SV_Target {
+  float depth = mul(i.world, View).z;
+  float lit;
+  float3 band;
+  if (depth < SplitPlanes.x) { lit = Lookup(Shadow0, SplitProjection[0], i.world); band = float3(1, 0.85, 0.85); }
+  else if (depth < SplitPlanes.y) { lit = Lookup(Shadow1, SplitProjection[1], i.world); band = float3(0.85, 1, 0.85); }
+  else { lit = Lookup(Shadow2, SplitProjection[2], i.world); band = float3(0.85, 0.85, 1); }
+  float diffuse = abs(dot(normalize(i.normal), normalize(float3(0, 0.87, -0.5))));
+  return float4(Tint.rgb * band * (0.25 + 0.75 * diffuse * lit), 1);
+}
+technique10 Caster {
+  pass P {
+    SetVertexShader(CompileShader(vs_4_0, Cast()));
+    SetGeometryShader(NULL);
+    SetPixelShader(NULL);
+    SetRasterizerState(TwoSided);
+  }
+}
+technique10 Receiver {
+  pass P {
+    SetVertexShader(CompileShader(vs_4_0, Receive()));
+    SetGeometryShader(NULL);
+    SetPixelShader(CompileShader(ps_4_0, Shade()));
+    SetRasterizerState(TwoSided);
+  }
+}
+)";
+
+std::string ShadowMaterial(const std::string& tint) {
+  std::string passes;
+  for (int k = 0; k < 3; ++k) {
+    passes += "  { fx = 'shadow', tec = 'Caster', rendertarget = 'null', depthtarget = 'shadow" + std::to_string(k) +
+              "', params = { { 'Cascade', 'int', " + std::to_string(k) + " } }, streams = { { 'pos', 'POSITION' } } },\n";
+  }
+  passes += "  { fx = 'shadow', tec = 'Receiver', params = { { 'Tint', 'float4', " + tint +
+            " }, { 'Shadow0', 'depth', 'shadow0' }, { 'Shadow1', 'depth', 'shadow1' }, { 'Shadow2', 'depth', 'shadow2' } },"
+            " streams = { { 'pos', 'POSITION' }, { 'normal', 'NORMAL' } } },\n";
+  return "effect = { { pass = {\n" + passes + "} } }\n";
+}
+
+engine::math::Matrix3x3 XRotation(float angle, float scale) {
+  engine::math::Matrix3x3 m = engine::math::Matrix3x3::Identity;
+  m.ToXRot(angle);
+  m.m00 *= scale; m.m01 *= scale; m.m02 *= scale;
+  m.m10 *= scale; m.m11 *= scale; m.m12 *= scale;
+  m.m20 *= scale; m.m21 *= scale; m.m22 *= scale;
+  return m;
+}
+
+boost::shared_ptr<engine::gfx::Node> Placed(engine::gfx::Node* parent, const engine::math::Vector3f& at,
+                                            const engine::math::Matrix3x3& rotation) {
+  auto node = boost::make_shared<engine::gfx::Node>(parent);
+  engine::gfx::Transformation place;
+  place.Rotate(rotation);
+  place.Translate(at);
+  node->Local(place);
+  parent->AddChild(node);
+  return node;
+}
+
+TEST_F(GoldenFramesTest, AMeshShadowedThroughTheLightsThreeCascades) {
+  dir.Write("data/fx/shadow.fx", kShadowEffect);
+  dir.Write("data/startup.resources",
+            "resources = {\n"
+            "  { DEPTHTARGET, 'shadow0', 512, 512, true, FMT_R32_TYPELESS, NO_MULTISAMPLING },\n"
+            "  { DEPTHTARGET, 'shadow1', 512, 512, true, FMT_R32_TYPELESS, NO_MULTISAMPLING },\n"
+            "  { DEPTHTARGET, 'shadow2', 512, 512, true, FMT_R32_TYPELESS, NO_MULTISAMPLING },\n"
+            "}\n");
+  dir.Write("data/rtpriorities.txt", "_framebuffer\n");
+  dir.Write("data/ground.efx", ShadowMaterial("{ 0.9, 0.9, 0.9, 1 }"));
+  dir.Write("data/ball.efx", ShadowMaterial("{ 1, 0.5, 0.2, 1 }"));
+  ResourceManager::Get()->LoadResourceScript("data\\startup.resources");
+
+  engine::gfx::Node* root = renderer->SceneNode();
+  // Looking down at the scene from above and behind; the camera of the fixture is replaced.
+  root->Children().clear();
+  auto rig = Placed(root, engine::math::Vector3f(0, 2.5f, -6), XRotation(-0.35f, 1));
+  rig->AddChild(boost::make_shared<engine::gfx::Camera>(rig.get(), L"Camera"));
+  // The sun shines down and forwards from high behind the scene.
+  auto sunRig = Placed(root, engine::math::Vector3f(0, 8, -5), XRotation(-1.05f, 1));
+  auto sun = boost::make_shared<engine::gfx::Light>(sunRig.get());
+  sun->far = 20.0f;
+  sunRig->AddChild(sun);
+  engine::gfx::SceneInfo::Get()->AddNode(sun, L"Sun", L"global");
+
+  auto ground = boost::make_shared<engine::gfx::Mesh>(new engine::gfx::LoadNBLMesh(L"data/quad.nbl"),
+                                                      EffectPool::Get()->BuildEffect("data/ground.efx"));
+  ResourceManager::Get()->AddResource(L"ground", ground);
+  auto groundNode = Placed(root, engine::math::Vector3f(0, 0, 0), XRotation(1.5707963f, 6));
+  groundNode->AddChild(boost::make_shared<engine::gfx::Geometry>(ground, groundNode.get()));
+
+  auto ball = boost::make_shared<engine::gfx::Mesh>(SphereMesh(), EffectPool::Get()->BuildEffect("data/ball.efx"));
+  ResourceManager::Get()->AddResource(L"ball", ball);
+  auto ballNode = Placed(root, engine::math::Vector3f(0, 1.2f, 0), XRotation(0, 1));
+  ballNode->AddChild(boost::make_shared<engine::gfx::Geometry>(ball, ballNode.get()));
+
+  const testing_support::Image image = Frame();
+  EXPECT_TRUE(testing_support::MatchesGolden(NEBLU_GOLDEN_DIR, "engine_cascaded_shadow", image, 8, 40));
 }
 
 }  // namespace
