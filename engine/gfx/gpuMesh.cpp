@@ -160,7 +160,8 @@ void Mesh::CreateBuffers() {
     const std::uint32_t index = indexStride == 4 ? static_cast<const std::uint32_t*>(indexData)[k]
                                                  : static_cast<const std::uint16_t*>(indexData)[k];
     if (index >= static_cast<std::uint32_t>(vertices)) {
-      NEBLU_ERROR(L"Mesh index " + std::to_wstring(index) + L" is past the last vertex of " + name);
+      NEBLU_ERROR(L"Mesh index " + std::to_wstring(index) + L" is past the last vertex" +
+                  (name.empty() ? std::wstring() : L" of " + name));
     }
   }
 

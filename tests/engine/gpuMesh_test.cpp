@@ -1,2 +1,220 @@
-// Filled in by the renderer-stack work.
+// GPU meshes: which streams reach the vertex buffer for a given effect, the vertex
+// layout, the built-in quad, refusals of meshes that cannot be drawn, and render-object
+// copies.
+
+#include <boost/make_shared.hpp>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "engine/gfx/gpuMesh.h"
+#include "engine/gfx/renderObject.h"
+#include "engine/wrapper.h"
 #include "engine_fixture.h"
+
+using engine::core::Exception;
+using engine::core::ResourceManager;
+using engine::gfx::EffectPool;
+using engine::gfx::Mesh;
+
+namespace {
+
+constexpr const char* kEffect = R"(
+shared cbuffer Frame {
+  float4x4 View : View;
+  float4x4 Projection : Projection;
+  float Time : Time;
+};
+float4x4 World : World;
+struct Lit { float3 position : POSITION; float3 normal : NORMAL; };
+struct Textured { float3 position : POSITION; float2 uv : TEXCOORD; };
+float4 VSPos(float3 position : POSITION) : SV_Position { return mul(float4(position, 1), World); }
+float4 VSLit(Lit v) : SV_Position { return mul(float4(v.position + v.normal, 1), World); }
+float4 VSTex(Textured v) : SV_Position { return mul(float4(v.position, v.uv.x), World); }
+float4 PS() : SV_Target { return float4(1, 1, 1, 1); }
+technique10 Pos { pass P { SetVertexShader(CompileShader(vs_4_0, VSPos())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
+technique10 Lit { pass P { SetVertexShader(CompileShader(vs_4_0, VSLit())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
+technique10 Tex { pass P { SetVertexShader(CompileShader(vs_4_0, VSTex())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
+)";
+
+constexpr int kR32G32B32Float = 6;
+constexpr int kR32G32Float = 16;
+
+std::string Int(std::int32_t value) { return std::string(reinterpret_cast<const char*>(&value), 4); }
+std::string Floats(const std::vector<float>& values) {
+  return std::string(reinterpret_cast<const char*>(values.data()), values.size() * 4);
+}
+std::string Chunk(std::int32_t kind, const std::string& payload) {
+  return Int(kind) + Int(static_cast<std::int32_t>(payload.size())) + payload;
+}
+
+// A one-triangle .nbl image with the streams asked for and 32-bit indices.
+std::string NblTriangle(bool normals, bool texCoords, std::vector<std::int32_t> indices = {0, 1, 2}) {
+  std::string bytes = "NBLU" + Chunk(3, Floats({0, 0, 0, 1, 0, 0, 0, 1, 0}));
+  if (normals) bytes += Chunk(5, Floats({0, 0, -1, 0, 0, -1, 0, 0, -1}));
+  if (texCoords) bytes += Chunk(6, Floats({0, 0, 1, 0, 0, 1}));
+  std::string indexPayload = Int(4);
+  for (std::int32_t i : indices) indexPayload += Int(i);
+  return bytes + Chunk(4, indexPayload) + Int(9);
+}
+
+class GpuMeshTest : public enginetest::EngineFixture {
+ protected:
+  void SetUp() override {
+    EngineFixture::SetUp();
+    OpenWindow(Settings(64, 64));
+    if (IsSkipped() || HasFatalFailure()) return;
+    dir.Write("data/fx/m.fx", kEffect);
+  }
+
+  // data/<name>.nbl and its material, drawn with one technique that reads `streams`.
+  std::wstring WriteMesh(const std::string& name, const std::string& image, const std::string& tec,
+                         const std::string& streams) {
+    const std::string path = "data/" + name + ".nbl";
+    dir.Write(path, image);
+    dir.Write(path + ".efx", "effect = { { pass = { { fx = 'm', tec = '" + tec + "', params = {}, streams = { " +
+                                 streams + " } } } } }\n");
+    return engine::core::ToWide(path);
+  }
+
+  boost::shared_ptr<Mesh> Load(const std::wstring& name) {
+    return ResourceManager::Get()->GetOrCreateResource<Mesh>(name);
+  }
+
+  std::string ErrorOf(const std::wstring& name) {
+    try {
+      Load(name);
+    } catch (const Exception& e) {
+      return engine::core::ToNarrow(e.GetText());
+    }
+    return "(no error)";
+  }
+
+  static std::vector<std::string> Semantics(const Mesh& mesh) {
+    std::vector<std::string> names;
+    for (const auto& element : mesh.InputElements()) names.push_back(element.SemanticName);
+    return names;
+  }
+};
+
+TEST_F(GpuMeshTest, NormalsAreMadeWhenReadAndDroppedWhenNot) {
+  const std::string lit = "{ 'pos', 'POSITION' }, { 'normal', 'NORMAL' }";
+  const std::string plain = "{ 'pos', 'POSITION' }";
+  struct Case {
+    const char* name;
+    bool fileNormals;
+    const char* tec;
+    std::string streams;
+    std::vector<std::string> semantics;
+    unsigned stride;
+  };
+  const Case cases[] = {
+      {"generated", false, "Lit", lit, {"POSITION", "NORMAL"}, 24},
+      {"kept", true, "Lit", lit, {"POSITION", "NORMAL", "TEXCOORD"}, 32},
+      {"dropped", true, "Pos", plain, {"POSITION", "TEXCOORD"}, 20},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto mesh = Load(WriteMesh(c.name, NblTriangle(c.fileNormals, c.fileNormals), c.tec, c.streams));
+    ASSERT_TRUE(mesh);
+    EXPECT_EQ(Semantics(*mesh), c.semantics);
+    EXPECT_EQ(mesh->GetRenderObject()->vertexStride, c.stride);
+    EXPECT_EQ(mesh->CPUMesh()->IsAvailable(engine::gfx::MeshData::NORMAL), c.stride != 20);
+    ASSERT_EQ(mesh->GetEffect()->GetShaderCount(), 1u);
+    EXPECT_NE(mesh->GetEffect()->GetShader(0)->InputLayout(), nullptr);
+    if (c.semantics.size() > 1 && c.semantics[1] == "NORMAL") {
+      // The generated normal of a triangle in the z = 0 plane lies along z.
+      const float* normal = static_cast<const float*>(mesh->CPUMesh()->GetData(engine::gfx::MeshData::NORMAL)->data);
+      EXPECT_FLOAT_EQ(std::fabs(normal[2]), 1.0f);
+    }
+  }
+}
+
+TEST_F(GpuMeshTest, TheBuiltInQuadHasBuffersButNoEffect) {
+  auto quad = Load(L"data/quad.nbl");
+  ASSERT_TRUE(quad);
+  EXPECT_FALSE(quad->GetEffect());
+
+  const auto& elements = quad->InputElements();
+  ASSERT_EQ(elements.size(), 2u);
+  EXPECT_STREQ(elements[0].SemanticName, "POSITION");
+  EXPECT_EQ(static_cast<int>(elements[0].Format), kR32G32B32Float);
+  EXPECT_EQ(elements[0].AlignedByteOffset, 0u);
+  EXPECT_STREQ(elements[1].SemanticName, "TEXCOORD");
+  EXPECT_EQ(static_cast<int>(elements[1].Format), kR32G32Float);
+  EXPECT_EQ(elements[1].AlignedByteOffset, 12u);
+
+  const auto& object = quad->GetRenderObject();
+  EXPECT_EQ(object->vertexStride, 20u);
+  EXPECT_EQ(object->vertexCount, 4u);
+  EXPECT_EQ(object->triangleCount, 2u);
+  EXPECT_TRUE(object->indices32);
+  ASSERT_NE(object->vertexBuffer, nullptr);
+  ASSERT_NE(object->indexBuffer, nullptr);
+  D3D10_BUFFER_DESC desc = {};
+  object->indexBuffer->GetDesc(&desc);
+  EXPECT_EQ(desc.ByteWidth, 24u);
+  object->vertexBuffer->GetDesc(&desc);
+  EXPECT_EQ(desc.ByteWidth, 80u);
+}
+
+TEST_F(GpuMeshTest, MeshesThatCannotBeDrawnAreRefusedByName) {
+  EXPECT_EQ(ErrorOf(WriteMesh("notex", NblTriangle(false, false), "Tex", "{ 'pos', 'POSITION' }, { 'tex', 'TEXCOORD' }")),
+            "Effect requires texture coordinates, not found in .nbl mesh data/notex.nbl");
+  EXPECT_EQ(ErrorOf(WriteMesh("past", NblTriangle(false, false, {0, 1, 3}), "Pos", "{ 'pos', 'POSITION' }")),
+            "Mesh index 3 is past the last vertex of data/past.nbl");
+  EXPECT_EQ(ErrorOf(WriteMesh("last", NblTriangle(false, false, {0, 1, 2}), "Pos", "{ 'pos', 'POSITION' }")),
+            "(no error)");
+}
+
+// A mesh the program hands over is known by the name it is registered under, so its
+// refusal must say which mesh it was.
+TEST_F(GpuMeshTest, AnIndexPastTheLastVertexIsRefused) {
+  dir.Write("data/pos.efx", "effect = { { pass = { { fx = 'm', tec = 'Pos', params = {}, streams = { { 'pos', 'POSITION' } } } } } }\n");
+  auto* cpu = new engine::gfx::LoadMesh();
+  cpu->NumVertices(3);
+  const std::vector<float> positions = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+  void* data = engine::gfx::AllocateMeshBuffer(positions.size() * sizeof(float));
+  std::memcpy(data, positions.data(), positions.size() * sizeof(float));
+  engine::gfx::PVData stream;
+  stream.name = "POSITION";
+  stream.format = kR32G32B32Float;
+  stream.data = data;
+  cpu->Add(stream);
+  const std::vector<std::int32_t> indices = {0, 1, 5};
+  void* indexData = engine::gfx::AllocateMeshBuffer(indices.size() * sizeof(std::int32_t));
+  std::memcpy(indexData, indices.data(), indices.size() * sizeof(std::int32_t));
+  cpu->Indices(static_cast<short*>(indexData));
+  cpu->NumIndices(3);
+  std::string error = "(no error)";
+  try {
+    engine::AddMesh(L"hand", cpu, EffectPool::Get()->BuildEffect("data/pos.efx"));
+  } catch (const Exception& e) {
+    error = engine::core::ToNarrow(e.GetText());
+  }
+  // A mesh the program adds has no name of its own; it is known by its registration only.
+  EXPECT_EQ(error, "Mesh index 5 is past the last vertex");
+}
+
+TEST_F(GpuMeshTest, RenderObjectCopiesShareBuffersButNotMatrices) {
+  auto mesh = Load(WriteMesh("box", NblTriangle(false, true), "Pos", "{ 'pos', 'POSITION' }"));
+  ASSERT_TRUE(mesh);
+  auto copy = mesh->CreateRenderObject();
+  ASSERT_NE(copy, mesh->GetRenderObject());
+  EXPECT_EQ(copy->vertexBuffer, mesh->GetRenderObject()->vertexBuffer);
+  EXPECT_EQ(copy->indexBuffer, mesh->GetRenderObject()->indexBuffer);
+  EXPECT_EQ(copy->effect, mesh->GetEffect());
+  EXPECT_EQ(copy->vertexStride, 20u);
+  copy->world.m30 = 9.0f;
+  EXPECT_EQ(mesh->GetRenderObject()->world.m30, 0.0f);
+
+  // Without an animation set, advancing and resetting do nothing.
+  EXPECT_FALSE(mesh->animationSet);
+  mesh->AdvanceAnimation(1.0f);
+  mesh->ResetAnimation();
+  mesh->animationSet = boost::make_shared<engine::gfx::AnimationSet>();
+  mesh->AdvanceAnimation(1.0f);
+  EXPECT_TRUE(mesh->animationSet->animations.empty());
+}
+
+}  // namespace
