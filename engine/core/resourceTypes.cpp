@@ -7,6 +7,7 @@
 #include "engine/core/Window.h"
 #include "engine/core/logging.h"
 #include "engine/core/resourceManager.h"
+#include "engine/core/safeRelease.h"
 #include "engine/core/textConversion.h"
 #include "engine/gfx/effectPool.h"
 #include "platform/d3dx10.h"
@@ -27,12 +28,6 @@ DXGI_SAMPLE_DESC Samples(int multisampleMode) {
   if (multisampleMode == 0) return CWin32Window::Get()->swapChainDesc.SampleDesc;
   DXGI_SAMPLE_DESC single = {1, 0};
   return single;
-}
-
-template <class T>
-void SafeRelease(T*& pointer) {
-  if (pointer) pointer->Release();
-  pointer = nullptr;
 }
 
 // The file's modification time, or false when it cannot be read.

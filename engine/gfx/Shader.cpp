@@ -79,6 +79,15 @@ bool ReadsRenderObject(SemanticRule rule) {
   }
 }
 
+// Entry i of a kind through variable i of the kind's bound list, as raw bytes.
+template <class V>
+void WriteRaw(const std::vector<ShaderParameters::Entry<V>>& entries,
+              const std::vector<ID3D10EffectVariable*>& variables, UINT bytes) {
+  for (size_t i = 0; i < entries.size() && i < variables.size(); ++i) {
+    if (variables[i] && *entries[i].enabled) variables[i]->SetRawValue(entries[i].value.get(), 0, bytes);
+  }
+}
+
 }  // namespace
 
 Shader::Shader(const PassDescription& d, const std::string& path)
@@ -291,28 +300,17 @@ void Shader::ApplyParameters(const PassDescription& p) {
   // the last bind: after a reload they would point into the replaced effect.
   RebindIfReloaded();
   const ShaderParameters& parameters = p.parameters;
-  const auto& bools = boundVariables[ShaderParameters::BOOL];
-  for (size_t i = 0; i < parameters.bools.size() && i < bools.size(); ++i) {
-    if (bools[i] && *parameters.bools[i].enabled) bools[i]->SetRawValue(parameters.bools[i].value.get(), 0, 1);
-  }
-  const auto& bit32 = boundVariables[ShaderParameters::BIT32];
-  for (size_t i = 0; i < parameters.bit32s.size() && i < bit32.size(); ++i) {
-    if (bit32[i] && *parameters.bit32s[i].enabled) bit32[i]->SetRawValue(parameters.bit32s[i].value.get(), 0, 4);
-  }
+  WriteRaw(parameters.bools, boundVariables[ShaderParameters::BOOL], 1);
+  WriteRaw(parameters.bit32s, boundVariables[ShaderParameters::BIT32], 4);
   const auto& animated = boundVariables[ShaderParameters::ANIMATED];
   for (size_t i = 0; i < parameters.animated.size() && i < animated.size(); ++i) {
     const float* address = parameters.animated[i].value->address;
     // An animated value the demo loader never linked has nothing to write.
     if (animated[i] && address && *parameters.animated[i].enabled) animated[i]->SetRawValue(address, 0, 4);
   }
-  const auto& float2 = boundVariables[ShaderParameters::FLOAT2];
-  for (size_t i = 0; i < parameters.float2s.size() && i < float2.size(); ++i) {
-    if (float2[i] && *parameters.float2s[i].enabled) float2[i]->SetRawValue(parameters.float2s[i].value.get(), 0, 8);
-  }
-  const auto& float3 = boundVariables[ShaderParameters::FLOAT3];
-  for (size_t i = 0; i < parameters.float3s.size() && i < float3.size(); ++i) {
-    if (float3[i] && *parameters.float3s[i].enabled) float3[i]->SetRawValue(parameters.float3s[i].value.get(), 0, 12);
-  }
+  WriteRaw(parameters.float2s, boundVariables[ShaderParameters::FLOAT2], 8);
+  WriteRaw(parameters.float3s, boundVariables[ShaderParameters::FLOAT3], 12);
+  // A float4 whose variable the effect lacks writes nothing.
   const auto& float4 = boundVariables[ShaderParameters::FLOAT4];
   for (size_t i = 0; i < parameters.float4s.size() && i < float4.size(); ++i) {
     if (float4[i] && float4[i]->IsValid() && *parameters.float4s[i].enabled) {

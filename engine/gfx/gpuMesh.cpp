@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/core/logging.h"
+#include "engine/core/safeRelease.h"
 #include "engine/core/textConversion.h"
 #include "engine/gfx/NBLMesh.h"
 #include "engine/gfx/animationController.h"
@@ -14,15 +15,11 @@
 namespace engine {
 namespace gfx {
 
+using core::SafeRelease;
+
 namespace {
 
 const wchar_t kQuadName[] = L"data/quad.nbl";
-
-template <class T>
-void SafeRelease(T*& object) {
-  if (object) object->Release();
-  object = nullptr;
-}
 
 ID3D10Buffer* CreateImmutableBuffer(UINT bytes, UINT bind, const void* data) {
   D3D10_BUFFER_DESC description = {};

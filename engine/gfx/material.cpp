@@ -70,10 +70,6 @@ void RequireTarget(const std::string& name) {
   if (!boost::dynamic_pointer_cast<Target>(resource)) NEBLU_ERROR("No such render target " + name);
 }
 
-bool IsColourTarget(const boost::shared_ptr<core::Resource>& resource) {
-  return boost::dynamic_pointer_cast<core::resources::RenderTargetTexture>(resource) != nullptr;
-}
-
 const struct {
   const char* word;
   MeshData::DataTypes kind;
@@ -96,8 +92,7 @@ PassDescription ParsePass(const LuaValue& pass) {
       if (slot == 1) d.targetNames.push_back("_framebuffer");
       continue;
     }
-    auto resource = ResourceManager::Get()->GetResource(core::ToWide(v));
-    if (!IsColourTarget(resource)) NEBLU_ERROR("No such render target " + v);
+    RequireTarget<core::resources::RenderTargetTexture>(v);
     d.targetNames.push_back(v);
   }
 

@@ -6,6 +6,7 @@
 #include "engine/core/Window.h"
 #include "engine/core/input.h"
 #include "engine/core/logging.h"
+#include "engine/core/safeRelease.h"
 #include "engine/core/resourceManager.h"
 #include "engine/core/resourceTypes.h"
 #include "engine/core/textConversion.h"
@@ -19,6 +20,8 @@
 namespace engine {
 namespace gfx {
 
+using core::SafeRelease;
+
 using core::resources::DepthTargetTexture;
 using core::resources::RenderTargetTexture;
 
@@ -26,12 +29,6 @@ namespace {
 
 constexpr int kF9 = 0x78;
 constexpr int kF11 = 0x7A;
-
-template <class T>
-void SafeRelease(T*& object) {
-  if (object) object->Release();
-  object = nullptr;
-}
 
 Shader* ShaderOf(const Renderer::Slot& slot) {
   return slot.object->effect->GetShader(static_cast<unsigned>(slot.passIndex)).get();
