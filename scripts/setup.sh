@@ -18,8 +18,10 @@ packages=(
   libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri libstb-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  # window tests under a virtual display
-  xvfb xauth
+  # window tests under a virtual display; the dialog tests click through XTest
+  xvfb xauth libxtst-dev
+  # the serif face the settings dialog asks for by a name this system does not have
+  fonts-liberation2
   # the soundtrack, synthesised at build time and encoded to MP3
   lame
 )

@@ -2,6 +2,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/paths.h"
 #include "platform/win32/window_internal.h"
 
 namespace platform {
@@ -18,6 +19,7 @@ struct Gdi {
   std::vector<Font> fonts;
   std::vector<Bitmap> bitmaps;
   std::map<int, std::size_t> bitmapResources;  // resource id -> index in bitmaps
+  std::map<int, bool> missingResources;        // ids looked for beside the executable and not found
   std::map<int, Icon> icons;
 };
 
@@ -31,6 +33,32 @@ const T* Lookup(const std::vector<T>& items, const void* handle, std::uintptr_t 
   const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(handle);
   if (value < tag || value >= tag + items.size()) return nullptr;
   return &items[value - tag];
+}
+
+HBITMAP AddBitmap(Bitmap bitmap) {
+  Gdi& gdi = Objects();
+  gdi.bitmaps.push_back(std::move(bitmap));
+  return reinterpret_cast<HBITMAP>(kBitmapTag + gdi.bitmaps.size() - 1);
+}
+
+// A resource the program did not register is read once from the executable's resource
+// folder; a missing one is reported once and stays missing.
+const std::size_t* BitmapResource(int id) {
+  Gdi& gdi = Objects();
+  auto it = gdi.bitmapResources.find(id);
+  if (it != gdi.bitmapResources.end()) return &it->second;
+  if (gdi.missingResources.count(id)) return nullptr;
+  const std::string path = ExecutableResourcePath("bitmap", id, "bmp");
+  Bitmap bitmap{};
+  std::string error;
+  if (path.empty() || !ReadBmpFile(path, &bitmap, &error)) {
+    std::fprintf(stderr, "platform: bitmap resource %d (%s): %s\n", id, path.c_str(), error.c_str());
+    gdi.missingResources[id] = true;
+    return nullptr;
+  }
+  AddBitmap(std::move(bitmap));
+  gdi.bitmapResources[id] = gdi.bitmaps.size() - 1;
+  return &gdi.bitmapResources[id];
 }
 
 }  // namespace
@@ -59,8 +87,9 @@ void RegisterBitmapResource(int id, int width, int height, const std::vector<std
     return;
   }
   win::Gdi& gdi = win::Objects();
-  gdi.bitmaps.push_back(win::Bitmap{width, height, rgb});
+  win::AddBitmap(win::Bitmap{width, height, rgb});
   gdi.bitmapResources[id] = gdi.bitmaps.size() - 1;
+  gdi.missingResources.erase(id);
 }
 
 void RegisterIconResource(int id, int width, int height, const std::vector<std::uint8_t>& rgba) {
@@ -70,6 +99,15 @@ void RegisterIconResource(int id, int width, int height, const std::vector<std::
     return;
   }
   win::Objects().icons[id] = win::Icon{width, height, rgba};
+}
+
+bool BitmapPixels(HBITMAP bitmap, std::vector<std::uint8_t>* rgb, int* width, int* height) {
+  const win::Bitmap* b = win::FindBitmap(bitmap);
+  if (!b || !rgb || !width || !height) return false;
+  *rgb = b->rgb;
+  *width = b->width;
+  *height = b->height;
+  return true;
 }
 
 bool CaptureWindow(HWND window, std::vector<std::uint8_t>* rgb, int* width, int* height) {
@@ -95,18 +133,25 @@ BOOL DeleteObject(HGDIOBJ object) { return object ? TRUE : FALSE; }
 HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name) {
   if (!instance || !IS_INTRESOURCE(name)) return nullptr;
   const int id = static_cast<int>(reinterpret_cast<std::uintptr_t>(name));
-  const auto& resources = platform::win::Objects().bitmapResources;
-  auto it = resources.find(id);
-  if (it == resources.end()) return nullptr;
-  return reinterpret_cast<HBITMAP>(platform::win::kBitmapTag + it->second);
+  const std::size_t* index = platform::win::BitmapResource(id);
+  return index ? reinterpret_cast<HBITMAP>(platform::win::kBitmapTag + *index) : nullptr;
 }
 
 HANDLE LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int /*cx*/, int /*cy*/, UINT flags) {
-  if (type != IMAGE_BITMAP || (flags & LR_LOADFROMFILE)) {
-    std::fprintf(stderr, "platform: LoadImageW: only bitmap resources are implemented\n");
+  if (type != IMAGE_BITMAP) {
+    std::fprintf(stderr, "platform: LoadImageW: only bitmaps are implemented\n");
     return nullptr;
   }
-  return LoadBitmapW(instance, name);
+  if (!(flags & LR_LOADFROMFILE)) return LoadBitmapW(instance, name);
+  if (!name || IS_INTRESOURCE(name)) return nullptr;
+  const std::string path = platform::NativePath(std::wstring(name));
+  platform::win::Bitmap bitmap{};
+  std::string error;
+  if (!platform::win::ReadBmpFile(path, &bitmap, &error)) {
+    std::fprintf(stderr, "platform: LoadImageW: %s: %s\n", path.c_str(), error.c_str());
+    return nullptr;
+  }
+  return platform::win::AddBitmap(std::move(bitmap));
 }
 
 HWND GetDlgItem(HWND dialog, int id) {

@@ -73,8 +73,10 @@ PLATFORM_API HFONT CreateFontW(int height, int width, int escapement, int orient
 // Fonts and bitmaps live as long as the process; deleting one is accepted and ignored.
 PLATFORM_API BOOL DeleteObject(HGDIOBJ object);
 
-// Bitmap resources of the executable (platform::RegisterBitmapResource); null when the
-// resource does not exist. LoadImageW also reads a .bmp file with LR_LOADFROMFILE.
+// Bitmap resources of the executable: those registered with
+// platform::RegisterBitmapResource, else the file "<executable>.res/bitmap/<id>.bmp"
+// beside the executable (24- or 32-bit, uncompressed); null when neither exists.
+// LoadImageW also reads such a .bmp file with LR_LOADFROMFILE.
 PLATFORM_API HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name);
 PLATFORM_API HANDLE LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int cx, int cy, UINT flags);
 
@@ -93,6 +95,10 @@ namespace platform {
 // row first.
 PLATFORM_API void RegisterBitmapResource(int id, int width, int height, const std::vector<std::uint8_t>& rgb);
 PLATFORM_API void RegisterIconResource(int id, int width, int height, const std::vector<std::uint8_t>& rgba);
+
+// The pixels behind a bitmap handle: width * height * 3 bytes, top row first. False for
+// a handle that is not a bitmap.
+PLATFORM_API bool BitmapPixels(HBITMAP bitmap, std::vector<std::uint8_t>* rgb, int* width, int* height);
 
 // The client area of a window holding controls, drawn by the dialog toolkit as it shows
 // on screen: width * height * 3 bytes, top row first. False without a display.

@@ -15,7 +15,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <cwctype>
 #include <map>
 #include <memory>
 #include <string>
@@ -159,21 +158,36 @@ void OnList(Fl_Widget* widget, void*) {
   Notify(*c, LBN_SELCHANGE);
 }
 
+// A named face goes to the font matcher under its own name, so it gets the closest
+// family installed ("Times New Roman" finds a metric-compatible serif where one is
+// installed); each face and style takes one of the toolkit's free font slots.
+Fl_Font NamedFont(const std::wstring& face, bool bold, bool italic) {
+  static std::map<std::string, Fl_Font> slots;
+  // The toolkit reads the first character as the style: ' ' plain, 'B' bold, 'I'
+  // italic, 'P' both.
+  const char style = bold && italic ? 'P' : bold ? 'B' : italic ? 'I' : ' ';
+  const std::string name = style + Utf8FromWide(face);
+  auto it = slots.find(name);
+  if (it != slots.end()) return it->second;
+  const Fl_Font slot = static_cast<Fl_Font>(FL_FREE_FONT + slots.size());
+  // The toolkit keeps the pointer: the name lives as long as the map's key.
+  it = slots.emplace(name, slot).first;
+  Fl::set_font(slot, it->first.c_str());
+  return slot;
+}
+
 void ApplyFont(Fl_Widget* widget, HFONT handle) {
   const Font* font = FindFont(handle);
   Fl_Font face = FL_HELVETICA;
   int size = 12;
   if (font) {
-    std::wstring name;
-    for (wchar_t ch : font->face) name += static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
-    if (name.find(L"times") != std::wstring::npos || name.find(L"serif") != std::wstring::npos) {
-      face = FL_TIMES;
-    } else if (name.find(L"courier") != std::wstring::npos || name.find(L"mono") != std::wstring::npos) {
-      face = FL_COURIER;
+    const bool bold = font->weight >= 600;
+    if (!font->face.empty()) {
+      face = NamedFont(font->face, bold, font->italic);
+    } else {
+      if (bold) face += FL_BOLD;
+      if (font->italic) face += FL_ITALIC;
     }
-    if (name.find(L"sans") != std::wstring::npos) face = FL_HELVETICA;
-    if (font->weight >= 600) face += FL_BOLD;
-    if (font->italic) face += FL_ITALIC;
     // A positive height counts the whole cell, internal leading included; a negative
     // one the characters alone, which is what FLTK sizes by.
     size = font->height < 0 ? -font->height : (font->height > 0 ? font->height - font->height / 5 : 12);

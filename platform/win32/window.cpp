@@ -286,6 +286,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   w.style = style & ~WS_VISIBLE;
   w.exStyle = exStyle;
   w.text = windowName ? windowName : L"";
+  w.instance = instance;
   if (kind != ControlKind::NotAControl) {
     w.className = className;
     w.parent = parent;
@@ -494,6 +495,13 @@ LONG GetWindowLongW(HWND window, int index) {
     default:
       return 0;
   }
+}
+
+LONG_PTR GetWindowLongPtrW(HWND window, int index) {
+  Window* w = Find(window);
+  if (!w) return 0;
+  if (index == GWLP_HINSTANCE) return reinterpret_cast<LONG_PTR>(w->instance);
+  return GetWindowLongW(window, index);
 }
 
 HWND GetParent(HWND window) {

@@ -72,6 +72,7 @@ constexpr UINT SWP_HIDEWINDOW = 0x0080;
 constexpr int GWL_STYLE = -16;
 constexpr int GWL_EXSTYLE = -20;
 constexpr int GWL_ID = -12;
+constexpr int GWLP_HINSTANCE = -6;
 
 // System colour indices for class background brushes (COLOR_WINDOW + 1 and the like).
 constexpr int COLOR_WINDOW = 5;
@@ -157,6 +158,8 @@ PLATFORM_API BOOL GetClientRect(HWND window, RECT* rect);
 // offset by the parent's client origin).
 PLATFORM_API BOOL GetWindowRect(HWND window, RECT* rect);
 PLATFORM_API LONG GetWindowLongW(HWND window, int index);
+// Also GWLP_HINSTANCE: the instance the window was created with.
+PLATFORM_API LONG_PTR GetWindowLongPtrW(HWND window, int index);
 PLATFORM_API HWND GetParent(HWND window);
 PLATFORM_API HWND SetFocus(HWND window);
 PLATFORM_API HWND GetFocus();

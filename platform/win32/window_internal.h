@@ -63,6 +63,7 @@ struct Window {
   DWORD exStyle = 0;
   HWND parent = nullptr;
   HICON icon = nullptr;  // the class icon
+  HINSTANCE instance = nullptr;  // as given to CreateWindowExW
   int id = 0;
   std::wstring text;
   // Client rectangle: for a top-level window in screen coordinates; for a control in
@@ -146,6 +147,11 @@ struct Bitmap {
   std::vector<std::uint8_t> rgb;
 };
 const Bitmap* FindBitmap(HBITMAP bitmap);
+// An uncompressed 24- or 32-bit .bmp file; false, with the reason, for anything else.
+bool ReadBmpFile(const std::string& path, Bitmap* bitmap, std::string* error);
+// Where a resource of the executable lives on this system: "<executable>.res/<type>/<id>.<ext>"
+// beside the executable, since an ELF file carries no resource section.
+std::string ExecutableResourcePath(const std::string& type, int id, const std::string& extension);
 // Icon resources: width * height * 4 bytes (RGBA), top row first; null when missing.
 struct Icon {
   int width;
