@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Writes the example scene description with demowrite and reads it back with demoinfo:
+# the JSON must be the described scene, defaults and automatic handles filled in. Then
+# the errors of both tools: a missing, foreign, truncated or oversized file and an
+# unknown interpolation for demoinfo; a script error and a description error, each
+# naming the scene file (and the object), for demowrite; usage for both.
+#   demo_tools.sh DEMOWRITE DEMOINFO EXAMPLE_SCENE
+set -euo pipefail
+demowrite=$1
+demoinfo=$2
+example=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+expect() {
+  [ "$2" = "$3" ] || { printf '%s\n  expected: %s\n  actual:   %s\n' "$1" "$2" "$3"; exit 1; }
+}
+
+# Runs a command that must fail; sets $status and $error (its stderr).
+fails() {
+  status=0
+  error=$("$@" 2>&1 >/dev/null) || status=$?
+}
+
+"$demowrite" "$example" example.demo
+expect "example scene" \
+  '{"length": 250, "objects": [{"type": "Camera", "name": "Camera", "mesh": "", "parent": "", "location": [0, -12, 3], "rotation": [1.3962634, 0, 0], "curves": [{"channel": "LocX", "interpolation": "Bezier", "extrapolation": "Constant", "keys": [[-40.666668, -4, 1, -4, 42.666668, -4], [84.333336, -1.3386881, 126, 0, 167.33333, 1.3279786], [208.66667, 4, 250, 4, 291.33334, 4]]}, {"channel": "LocZ", "interpolation": "Bezier", "extrapolation": "Constant", "keys": [[-82, 3, 1, 3, 84, 3], [200, 3, 250, 2.5, 333, 2.5]]}]}, {"type": "Lamp", "name": "Sun", "mesh": "", "parent": "", "location": [5, -5, 10], "rotation": [0, 0, 0], "curves": []}, {"type": "Empty", "name": "Cart", "mesh": "", "parent": "", "location": [-3, 0, 0], "rotation": [0, 0, 0], "curves": [{"channel": "LocX", "interpolation": "Bezier", "extrapolation": "Constant", "keys": [[-82, -3, 1, -3, 84, -3], [167, 3, 250, 3, 333, 3]]}]}, {"type": "Mesh", "name": "Body", "mesh": "Body", "parent": "Cart", "location": [0, 0, 1], "rotation": [0, 0, 0], "curves": []}, {"type": "Mesh", "name": "FrontWheel", "mesh": "Wheel", "parent": "Cart", "location": [1.2, 0, 0.4], "rotation": [0, 0, 0], "curves": [{"channel": "RotY", "interpolation": "Linear", "extrapolation": "Cyclic_extrapolation", "keys": [[-15.666667, 0, 1, 0, 17.666666, 0], [34.333332, 36, 51, 36, 67.666664, 36]]}]}, {"type": "Mesh", "name": "BackWheel", "mesh": "Wheel", "parent": "Cart", "location": [-1.2, 0, 0.4], "rotation": [0, 0, 0], "curves": [{"channel": "RotY", "interpolation": "Linear", "extrapolation": "Cyclic_extrapolation", "keys": [[-15.666667, 0, 1, 0, 17.666666, 0], [34.333332, 36, 51, 36, 67.666664, 36]]}]}, {"type": "Mesh", "name": "Sign", "mesh": "Sign", "parent": "", "location": [0, 0, 0], "rotation": [0, 0, 1.5707964], "curves": [{"channel": "Layer", "interpolation": "Constant", "extrapolation": "Constant", "keys": [[-65.666664, 0, 1, 0, 67.666664, 0], [134.33333, 2, 201, 2, 267.66666, 2]]}]}]}' \
+  "$("$demoinfo" example.demo)"
+
+# Names and text go through JSON escaping; an empty scene is a valid file.
+printf 'length = 0\nobjects = {{"Thing", "a \\"quoted\\"\\\\name\\n"}}\n' > quoted.lua
+"$demowrite" quoted.lua quoted.demo
+expect "escaped name" \
+  '{"length": 0, "objects": [{"type": "Thing", "name": "a \"quoted\"\\name\n", "mesh": "", "parent": "", "location": [0, 0, 0], "rotation": [0, 0, 0], "curves": []}]}' \
+  "$("$demoinfo" quoted.demo)"
+
+fails "$demoinfo" missing.demo
+expect "missing file status" 1 "$status"
+expect "missing file" "demoinfo: missing.demo: No such demo file found" "$error"
+mkdir folder.demo
+fails "$demoinfo" folder.demo
+expect "a folder" "1 demoinfo: Demo file folder.demo could not be read" "$status $error"
+printf 'OMED\0\0\0\0\0\0\0\0' > magic.demo
+fails "$demoinfo" magic.demo
+expect "bad magic" "1 demoinfo: magic.demo: Not NEBLU Demo file format" "$status $error"
+# Cut inside the first object, the remaining objects can no longer fit; cut inside the
+# last one, the file ends early.
+head -c 100 example.demo > truncated.demo
+fails "$demoinfo" truncated.demo
+expect "truncated" \
+  "1 demoinfo: Demo file truncated.demo holds a count of 7 objects in the header, more than its 88 remaining bytes" \
+  "$status $error"
+printf 'DEMO\377\377\377\177\0\0\0\0' > oversized.demo
+fails "$demoinfo" oversized.demo
+expect "oversized count" \
+  "1 demoinfo: Demo file oversized.demo holds a count of 2147483647 objects in the header, more than its 0 remaining bytes" \
+  "$status $error"
+# The writer refuses unknown names, so the file is patched: "Linear" becomes "Smooth".
+printf 'length = 10\nobjects = {{"Mesh", "Box", curves = {{"LocX", {1, 0}, extrapolation = "Cyclic", interpolation = "Linear"}}}}\n' > box.lua
+"$demowrite" box.lua box.demo
+head -c 96 box.demo > cut.demo
+fails "$demoinfo" cut.demo
+expect "ends early" '1 demoinfo: Demo file cut.demo ends early, in curve LocX of object 1 ("Box")' "$status $error"
+LC_ALL=C sed 's/Linear/Smooth/' box.demo > smooth.demo
+fails "$demoinfo" smooth.demo
+expect "unknown interpolation" \
+  '1 demoinfo: smooth.demo: object 1 ("Box"), curve "LocX": Smooth interpolation type not supported.' "$status $error"
+LC_ALL=C sed 's/Cyclic/Cycled/' box.demo > cycled.demo
+fails "$demoinfo" cycled.demo
+expect "unknown extrapolation" \
+  '1 demoinfo: cycled.demo: object 1 ("Box"), curve "LocX": Cycled extrapolation type not supported.' "$status $error"
+
+printf 'length = 10\nobjects = {\n  {"Mesh", "Box"},\n  {"Mesh", "Lid", parent = "Box", curves = {{"LocZ", {1, 0}, interpolation = "Smooth"}}},\n}\n' > bad.lua
+fails "$demowrite" bad.lua bad.demo
+expect "description error" \
+  '1 demowrite: bad.lua: object 2 ("Lid"): curve 1 (LocZ): Smooth interpolation type not supported. Use "Bezier", "Linear" or "Constant".' \
+  "$status $error"
+printf 'length = 10\nobjects = {{"Mesh", "Box", locaton = {0, 0, 1}}}\n' > typo.lua
+fails "$demowrite" typo.lua typo.demo
+expect "misspelt field" \
+  '1 demowrite: typo.lua: object 1 ("Box"): unknown field "locaton" (known fields: mesh, parent, location, rotation, curves)' \
+  "$status $error"
+printf 'length = 10\nobjects = {{"Mesh", "Box", curves = {{"LocX", {5, 0}, {5, 1}}}}}\n' > order.lua
+fails "$demowrite" order.lua order.demo
+expect "keys out of order" \
+  "1 demowrite: order.lua: object 1 (\"Box\"): curve 1 (LocX): key 2: time 5 is not after the previous key's time 5; keys must be in increasing time" \
+  "$status $error"
+printf 'length = seconds(2)\nobjects = {{"Mesh", "Box", parent = "Crate"}}\n' > parent.lua
+fails "$demowrite" parent.lua parent.demo
+expect "missing parent" \
+  '1 demowrite: parent.lua: object 1 ("Box"): parent "Crate" names no object of the scene' "$status $error"
+printf 'length = 10\nobjects = {{"Mesh", "Box", location = vector(0, 0, 1)}}\n' > script.lua
+fails "$demowrite" script.lua script.demo
+expect "script error" \
+  "1 demowrite: Error in lua script: script.lua:2: attempt to call global 'vector' (a nil value)" "$status $error"
+fails "$demowrite" nothing.lua nothing.demo
+expect "missing scene" \
+  "1 demowrite: Error in lua script: cannot open nothing.lua: No such file or directory" "$status $error"
+for f in bad typo order parent script nothing; do
+  [ ! -e "$f.demo" ] || { echo "demowrite left $f.demo after an error"; exit 1; }
+done
+
+for tool in "$demowrite" "$demoinfo"; do
+  "$tool" --help | grep -q '^usage: ' || { echo "$tool --help prints no usage"; exit 1; }
+  fails "$tool"
+  expect "$tool without arguments" 2 "$status"
+  fails "$tool" --frobnicate example.demo
+  expect "$tool with an unknown switch" 2 "$status"
+done
+echo "demowrite and demoinfo output as expected"

@@ -1,0 +1,37 @@
+#pragma once
+
+// Scene descriptions: the hand-written Lua form of a demo file that demowrite turns into
+// one. The format is documented at the top of tools/demo/example.scene.lua.
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "engine/gfx/demoFileReader.h"
+
+namespace demo {
+
+// Why a description could not be turned into a demo file. The message names the scene
+// file and, where it can, the object, curve and key.
+class SceneError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Runs the description at `path` (a sandboxed Lua 5.1 state with the helpers the format
+// documents) and builds the file it describes, checked so that the engine's loader
+// accepts it. Raises SceneError.
+engine::gfx::DemoFile ReadSceneDescription(const std::string& path);
+
+// Key `index` of `keys` with the handles a modelling tool gives an auto-smoothed,
+// clamped key; only the key times and values of `keys` are read. Each handle lies a
+// third of the way in time towards the neighbouring key, on a line through the key
+// whose slope is that of the line between the two neighbours. The slope is then
+// reduced, on both sides alike, until neither handle's value passes the neighbour's
+// value: a key that is a peak or a trough gets flat handles and no segment overshoots
+// its keys. The end keys are flat, and a lone key gets flat handles one frame either
+// side. Times must rise strictly.
+engine::gfx::DemoKey AutoSmoothKey(const std::vector<engine::gfx::DemoKey>& keys, std::size_t index);
+
+}  // namespace demo
