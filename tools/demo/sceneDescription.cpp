@@ -339,7 +339,9 @@ DemoFile ReadSceneDescription(const std::string& path) {
   try {
     script.Run(path);
   } catch (const engine::core::Exception& e) {
-    throw SceneError(engine::core::ToNarrow(e.GetText()));
+    // Lua names the file in syntax and run-time errors but not when a limit stops it.
+    const std::string text = engine::core::ToNarrow(e.GetText());
+    throw SceneError(text.find(path) == std::string::npos ? path + ": " + text : text);
   }
   // Every read below pushes a few values at a time; the depth does not grow with the
   // scene, so this covers the whole walk.
