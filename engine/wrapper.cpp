@@ -10,6 +10,7 @@
 #include "engine/core/timer.h"
 #include "engine/gfx/NBLMesh.h"
 #include "engine/gfx/effectPool.h"
+#include "engine/gfx/geometry.h"
 #include "engine/gfx/gpuMesh.h"
 #include "engine/gfx/renderer.h"
 #include "engine/gfx/sceneInfo.h"
@@ -95,6 +96,44 @@ void Render(boost::shared_ptr<gfx::RenderObject> object) {
   auto* renderer = dynamic_cast<gfx::Renderer*>(core::Kernel::Get()->FindModule(kRendererKey));
   if (renderer) renderer->Submit(object);
 }
+
+boost::shared_ptr<gfx::Node> CreateNode(gfx::Spatial* payload) {
+  boost::shared_ptr<gfx::Node> node(new gfx::Node());
+  if (payload) {
+    payload->Parent(node.get());
+    node->AddChild(boost::shared_ptr<gfx::Spatial>(payload));
+  }
+  return node;
+}
+
+boost::shared_ptr<gfx::Node> CreateMeshNode(boost::shared_ptr<gfx::Mesh> mesh) {
+  boost::shared_ptr<gfx::Node> node(new gfx::Node());
+  node->AddChild(boost::shared_ptr<gfx::Spatial>(new gfx::Geometry(mesh, node.get())));
+  return node;
+}
+
+void SetRootNode(boost::shared_ptr<gfx::Spatial> root) {
+  if (!root) {
+    NEBLU_WARNING("Setting NULL root node. Not Allowed.");
+    return;
+  }
+  auto* renderer = dynamic_cast<gfx::Renderer*>(core::Kernel::Get()->FindModule(kRendererKey));
+  if (!renderer) return;
+  gfx::Node* scene = renderer->SceneNode();
+  root->Parent(scene);
+  scene->Children().clear();
+  scene->AddChild(root);
+}
+
+void AddNode(boost::shared_ptr<gfx::Node> node, const std::wstring& name, const std::wstring& group) {
+  gfx::SceneInfo::Get()->AddNode(node, name, group);
+}
+
+void SetNode(boost::shared_ptr<gfx::Node> node, const std::wstring& name, const std::wstring& group) {
+  gfx::SceneInfo::Get()->SetNode(node, name, group);
+}
+
+void DelNode(const std::wstring& name, const std::wstring& group) { gfx::SceneInfo::Get()->DelNode(name, group); }
 
 boost::shared_ptr<gfx::Effect> BuildEffect(const std::string& name) { return gfx::EffectPool::Get()->BuildEffect(name); }
 

@@ -7,6 +7,9 @@
 
 #include "engine/api.h"
 #include "engine/core/module.h"
+#include "engine/core/windowStuff.h"
+#include "engine/gfx/demoFile.h"
+#include "engine/gfx/gpuMesh.h"
 #include "engine/gfx/mesh.h"
 #include "engine/gfx/renderObject.h"
 #include "platform/d3d10.h"
@@ -52,6 +55,18 @@ ENGINE_API void CreateTexture2D(const std::wstring& name, const D3D10_TEXTURE2D_
 namespace gfx {
 class Effect;
 }
+
+// A new node that takes over `payload` (may be null) as its only child.
+ENGINE_API boost::shared_ptr<gfx::Node> CreateNode(gfx::Spatial* payload);
+// A new node whose only child draws the mesh.
+ENGINE_API boost::shared_ptr<gfx::Node> CreateMeshNode(boost::shared_ptr<gfx::Mesh> mesh);
+// Makes `root` the whole scene the renderer draws; a null root is refused with a warning
+// and the previous scene stays.
+ENGINE_API void SetRootNode(boost::shared_ptr<gfx::Spatial> root);
+// Named nodes that shaders read by name (lights, cameras), through the scene information.
+ENGINE_API void AddNode(boost::shared_ptr<gfx::Node> node, const std::wstring& name, const std::wstring& group);
+ENGINE_API void SetNode(boost::shared_ptr<gfx::Node> node, const std::wstring& name, const std::wstring& group);
+ENGINE_API void DelNode(const std::wstring& name, const std::wstring& group);
 
 // Submits an object to the renderer (key 10) for the current frame.
 ENGINE_API void Render(boost::shared_ptr<gfx::RenderObject> object);

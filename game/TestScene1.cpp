@@ -1,0 +1,135 @@
+#include "game/TestScene1.h"
+
+#include <vector>
+
+#include "engine/core/exception.h"
+#include "engine/core/logging.h"
+#include "engine/gfx/light.h"
+#include "engine/wrapper.h"
+#include "game/curveFile.h"
+#include "game/proceduralGeometry.h"
+#include "game/randomTable.h"
+
+namespace {
+
+// Frames of the demo files per second of music.
+constexpr double FramesPerSecond = 25.0;
+constexpr int EscapeKey = 27;
+constexpr int ScenePriority = 200;
+
+// Process-wide: the parts switched so far, and where the current part began, in frames.
+int switchCount = 0;
+float partStart = 0.0f;
+
+void CreateShaderTexture(const wchar_t* name, UINT width, DXGI_FORMAT format, const void* data, UINT rowPitch) {
+  D3D10_TEXTURE2D_DESC description = {};
+  description.Width = width;
+  description.Height = 1;
+  description.MipLevels = 1;
+  description.ArraySize = 1;
+  description.Format = format;
+  description.SampleDesc.Count = 1;
+  description.Usage = D3D10_USAGE_DEFAULT;
+  description.BindFlags = D3D10_BIND_SHADER_RESOURCE;
+  D3D10_SUBRESOURCE_DATA initial = {};
+  initial.pSysMem = data;
+  initial.SysMemPitch = rowPitch;
+  engine::CreateTexture2D(name, &description, data ? &initial : nullptr);
+}
+
+}  // namespace
+
+const wchar_t* const TestScene1::PartFiles[5] = {L"data/intro.demo", L"data/points.demo", L"data/city.demo",
+                                                 L"data/stars.demo", L"data/credits.demo"};
+
+TestScene1::TestScene1() : current(nullptr), parts{} {
+  name = L"TestScene1";
+  priority = ScenePriority;
+}
+
+TestScene1::~TestScene1() = default;
+
+bool TestScene1::Start() {
+  // The colour ramp the credits are lit with, drawn as a curve in the modelling tool.
+  std::vector<float> ramp;
+  try {
+    ramp = orv::SampleColourRamp(orv::ReadCurves("data/credits.curves"));
+  } catch (const orv::CurveFileError& e) {
+    // Reported like every engine error, so the Kernel shows it and the run goes on.
+    NEBLU_ERROR(e.what());
+  }
+  CreateShaderTexture(L"cubeTex", 256, DXGI_FORMAT_R32G32B32A32_FLOAT, ramp.data(), 4096);
+  // The music spectrum; the clock fills it every frame.
+  CreateShaderTexture(L"fft", 512, DXGI_FORMAT_R32_FLOAT, nullptr, 0);
+  orv::FillRandomTable();
+  float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+  engine::SetClearColor(white);
+  orv::BuildDemoMeshes();
+  LoadParts();
+  return true;
+}
+
+void TestScene1::LoadParts() {
+  // The timeline begins with the first part, whoever played before in this process.
+  switchCount = 0;
+  partStart = 0.0f;
+  for (size_t i = 0; i < parts.size(); ++i) parts[i] = engine::gfx::DemoLoader::CreateInstance(PartFiles[i]);
+  current = parts[0];
+  ShowPart(current, true);
+  // The credits' light shadows only the stage, so its cascades are spent close in.
+  boost::shared_ptr<engine::gfx::Node> lamp = parts[4]->GetNode("Lamp");
+  if (lamp) {
+    for (const auto& child : lamp->Children()) {
+      if (auto* light = dynamic_cast<engine::gfx::Light*>(child.get())) light->far = 20.0f;
+    }
+  }
+}
+
+void TestScene1::ShowPart(engine::gfx::DemoLoader* part, bool first) {
+  if (first) {
+    engine::AddNode(part->GetNode("Lamp"), L"PointLight0", L"global");
+  } else {
+    engine::SetNode(part->GetNode("Lamp"), L"PointLight0", L"global");
+  }
+  engine::SetRootNode(part->GetBaseNode());
+}
+
+int TestScene1::CurrentPartIndex() const {
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (current && parts[i] == current) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void TestScene1::Update() {
+  if (engine::isReleased(EscapeKey)) engine::QuitApplication();
+  if (!current) {
+    // Start did not get as far as the parts (its error has been shown): there is nothing
+    // to play, and waiting would never end.
+    engine::QuitApplication();
+    return;
+  }
+  const float length = static_cast<float>(current->GetLength());
+  if (engine::GetTime() * FramesPerSecond - partStart < length) return;
+
+  ++switchCount;
+  if (current == parts.back()) {
+    engine::QuitApplication();
+    return;
+  }
+  if (switchCount == 2) {
+    float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    engine::SetClearColor(black);
+  }
+  partStart += length;
+  current = parts[static_cast<size_t>(switchCount)];
+  ShowPart(current, false);
+}
+
+void TestScene1::Stop() {
+  for (auto& part : parts) {
+    if (!part) continue;
+    part->DestroyInstance();
+    part = nullptr;
+  }
+}

@@ -1,50 +1,90 @@
-// The demo program. Until the scenes exist it runs the engine's main loop for a few
-// passes with one module that asks to quit, so the start-up and teardown paths run.
+// The demo program: reads its switches, asks for display settings (or takes the
+// desktop's), creates the window and plays the demo's one scene module.
 
-#include <cstring>
 #include <string>
 
 #include "engine/core/exception.h"
-#include "engine/core/module.h"
+#include "engine/core/logging.h"
 #include "engine/wrapper.h"
+#include "game/TestScene1.h"
 #include "platform/win32.h"
+#include "platform/win32/display.h"
+#include "platform/win32/window.h"
 
 namespace {
 
-class QuitAfterPasses : public engine::core::Module {
- public:
-  explicit QuitAfterPasses(int passes_) : passes(passes_) {
-    name = L"QuitAfterPasses";
-    priority = 200;
-  }
-  bool Start() override { return true; }
-  void Update() override {
-    if (--passes == 0) engine::QuitApplication();
-  }
-  void Stop() override {}
-
- private:
-  int passes;
-};
-
-bool HasSwitch(int argc, char** argv, const char* name) {
+// The command line after the program name, as one string: switches are found by plain
+// substring search, so "-nodialogue" or "x-logy" count too.
+std::string CommandLine(int argc, char** argv) {
+  std::string line;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], name) == 0) return true;
+    if (i > 1) line += ' ';
+    line += argv[i];
   }
-  return false;
+  return line;
+}
+
+engine::WindowSettings DesktopSettings() {
+  engine::WindowSettings settings;
+  DEVMODEW mode = {};
+  mode.dmSize = sizeof(mode);
+  EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+  settings.width = static_cast<int>(mode.dmPelsWidth);
+  settings.height = static_cast<int>(mode.dmPelsHeight);
+  settings.fullscreen = true;
+  settings.refreshNumerator = static_cast<int>(mode.dmDisplayFrequency);
+  settings.refreshDenominator = 1;
+  settings.sampleCount = 1;
+  settings.sampleQuality = 0;
+  settings.aspect = static_cast<float>(static_cast<double>(settings.width) / settings.height);
+  return settings;
+}
+
+void Show(const engine::core::Exception& e) {
+  MessageBoxW(nullptr, e.GetText().c_str(), e.GetFunction().c_str(), MB_OK);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  engine::Logging(HasSwitch(argc, argv, "-log"));
-  QuitAfterPasses scene(3);
+  const std::string commandLine = CommandLine(argc, argv);
+  bool showDialog = commandLine.find("-nodialog") == std::string::npos;
+  if (commandLine.find("-log") == std::string::npos) engine::Logging(false);
+
+  const std::wstring title = L"Orv";
+  engine::WindowSettings settings;
+  if (showDialog && !platform::HasDisplay()) {
+    // Nobody could answer the dialog: play on the desktop's mode as -nodialog does.
+    NEBLU_MESSAGE("No display to show the settings dialog on; using the desktop mode as with -nodialog");
+    showDialog = false;
+  }
+  if (showDialog) {
+    try {
+      settings = engine::SettingsDialog();
+    } catch (const engine::core::Exception& e) {
+      Show(e);
+      return 0;
+    }
+  } else {
+    settings = DesktopSettings();
+  }
+  settings.title = title;
+  if (settings.fullscreen) ShowCursor(FALSE);
+
+  auto* scene = new TestScene1();
   try {
-    engine::AddModule(&scene, 10100);
+    engine::CreateNEBLUWindow(settings);
+    engine::AddModule(scene, 10100);
+  } catch (const engine::core::Exception& e) {
+    Show(e);
+    return 0;
+  }
+  try {
     engine::StartApplication();
   } catch (const engine::core::Exception& e) {
-    MessageBoxW(nullptr, e.GetText().c_str(), e.GetFunction().c_str(), MB_OK);
-    return 1;
+    Show(e);
+    return 0;
   }
+  delete scene;
   return 0;
 }

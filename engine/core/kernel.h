@@ -30,6 +30,8 @@ class ENGINE_API Kernel : public pattern::Singleton<Kernel> {
   void KillAll();
   // The module first registered under `key`, or null.
   Module* FindModule(int key);
+  // Whether Quit was called and the loop has not ended yet.
+  bool QuitRequested() const { return quitRequested; }
 
  private:
   void Pass();

@@ -1,22 +1,51 @@
 #!/usr/bin/env bash
-# Runs the program with -log in a fresh folder and checks the log shows a whole run:
-# every module started, the loop ran and ended, and the table was closed.
+# The program entry, start to end, headless: with content too small to play (a start-up
+# script and the music, no scenes) it still logs a whole run and exits 0; without any
+# content it reports the missing script and exits 0; switches count inside longer words;
+# and without a switch containing -log nothing is logged.
 set -euo pipefail
 game=$1
 soundtrack=$2
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/data"
-cp "$soundtrack" "$work/data/soundtrack.mp3"
-cd "$work"
-"$game" -log
+export DISPLAY= WAYLAND_DISPLAY=
+
+mkdir -p "$work/bare" "$work/small/data/fx"
+# The effect pool and its wireframe fallback, which the start-up script's priorities need.
+cp "$here/../support/content/_shared.fx" "$here/../support/content/wireframe.fx" "$work/small/data/fx/"
+cp "$here/../support/content/wireframe.efx" "$work/small/data/"
+cp "$soundtrack" "$work/small/data/soundtrack.mp3"
+printf 'resources = {\n}\n' > "$work/small/data/startup.resources"
+: > "$work/small/data/rtpriorities.txt"
+
+cd "$work/small"
+status=0
+"$game" -nodialog -headless --with-logging-log 2> stderr.txt || status=$?
+[ "$status" -eq 0 ] || { echo "exit status $status"; cat stderr.txt; exit 1; }
 log=data/log.html
-for row in "Adding new module Timer" "Module Timer sucessfully started" "Starting main loop" "Quit called" \
+for row in "Release build" "Parsing resource script data\\startup.resources" "Adding new module TestScene1" \
+           "Failed to start moduleTestScene1" "Adding new module Timer" "Starting main loop" "Quit called" \
            "Killing all modules" "Goodbye!</body></html>"; do
   grep -qF "$row" "$log" || { echo "log lacks: $row"; cat "$log"; exit 1; }
 done
-# Without the switch, no log is written.
+# Start's failure (the missing curve file) was shown, on standard error when headless.
+grep -q "TestScene1.cpp:[0-9]*: No such file found" stderr.txt || { echo "the missing curve file was not reported"; cat stderr.txt; exit 1; }
+
+# Without a display and without -nodialog the dialog is skipped, saying why.
 rm "$log"
-"$game"
+"$game" -headless -log 2> /dev/null
+grep -qF "No display to show the settings dialog on" "$log" || { echo "no reason given for skipping the dialog"; exit 1; }
+
+# Without a switch containing -log, no log is written.
+rm "$log"
+"$game" -nodialog -headless 2> /dev/null
 [ ! -e "$log" ] || { echo "a log was written without -log"; exit 1; }
-echo "game run logged as expected"
+
+# No content at all: the start-up script's error is shown, and the exit status is still 0.
+cd "$work/bare"
+status=0
+"$game" -nodialog -headless -log 2> stderr.txt || status=$?
+[ "$status" -eq 0 ] || { echo "exit status $status without content"; cat stderr.txt; exit 1; }
+[ -s stderr.txt ] || { echo "nothing reported without content"; exit 1; }
+echo "game runs and reports as expected"

@@ -1,0 +1,36 @@
+#pragma once
+
+// The demo's one module: it prepares the content, then plays the five parts one after
+// the other on the music clock and quits after the last.
+
+#include <array>
+
+#include "engine/core/module.h"
+#include "engine/gfx/demoFile.h"
+
+class TestScene1 : public engine::core::Module {
+ public:
+  // The parts in play order.
+  static const wchar_t* const PartFiles[5];
+
+  TestScene1();
+  ~TestScene1() override;
+
+  // Textures, meshes, then the parts; an engine error leaves what was made so far.
+  bool Start() override;
+  // The timeline: switches to the next part when the current one has run its length.
+  void Update() override;
+  void Stop() override;
+
+  // Loads the five parts and puts the first on screen (the last steps of Start), so
+  // that the timeline can be played over scenes without the demo's content.
+  void LoadParts();
+  engine::gfx::DemoLoader* CurrentPart() const { return current; }
+  int CurrentPartIndex() const;
+
+ private:
+  void ShowPart(engine::gfx::DemoLoader* part, bool first);
+
+  engine::gfx::DemoLoader* current;
+  std::array<engine::gfx::DemoLoader*, 5> parts;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+// Writes demo files: the reverse of the engine's reader, for the scene tools and for
+// tests that need small scenes of their own.
+
+#include <string>
+
+#include "engine/gfx/demoFileReader.h"
+
+namespace demo {
+
+// The file image of `file`, byte for byte as the engine reads it.
+std::string EncodeDemoFile(const engine::gfx::DemoFile& file);
+// Writes the image to `path`; false when the file cannot be written.
+bool WriteDemoFile(const std::string& path, const engine::gfx::DemoFile& file);
+
+}  // namespace demo
