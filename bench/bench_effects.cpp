@@ -13,6 +13,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/plain_gl.h"
 #include "platform/d3d10.h"
 #include "platform/effect.h"
 #include "platform/d3d10/gl_program.h"
@@ -175,16 +176,14 @@ void BM_PlainGlDrawElements(benchmark::State& state) {
   if (!f.Ready()) return state.SkipWithError("no EGL device or the effect does not compile");
   f.pass->Apply(0);
   f.device->DrawIndexed(6, 0, 0);
-  GLint program = 0;
-  glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+  const GLuint program = bench::CurrentProgram();
   GLuint ubo = 0;
   glCreateBuffers(1, &ubo);
   glNamedBufferData(ubo, 80, nullptr, GL_DYNAMIC_DRAW);
   for (auto _ : state) {
     f.matrix[12] = f.matrix[12] > 0.5f ? -0.5f : f.matrix[12] + 0.01f;
-    glUseProgram(static_cast<GLuint>(program));
-    glNamedBufferSubData(ubo, 0, sizeof f.matrix, f.matrix);
-    glBindBufferBase(GL_UNIFORM_BUFFER, 0, ubo);
+    glUseProgram(program);
+    bench::WriteUniformBlock(ubo, 0, f.matrix, sizeof f.matrix);
     glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, nullptr);
   }
   glFinish();
