@@ -18,8 +18,9 @@ packages=(
   libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri libstb-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  # window tests under a virtual display; the dialog tests click through XTest
-  xvfb xauth libxtst-dev
+  # window tests under a virtual display; the dialog tests click through XTest, the
+  # program test lists the windows it opened
+  xvfb xauth libxtst-dev x11-utils
   # the serif face the settings dialog asks for by a name this system does not have
   fonts-liberation2
   # the soundtrack, synthesised at build time and encoded to MP3
