@@ -308,6 +308,15 @@ class FltkBackend : public Backend {
   }
   ~FltkBackend() override {
     window->hide();
+    // Controls still standing here (a process that ends while its dialog is up, during
+    // static teardown) go with the window; the toolkit frees the widgets but not their
+    // pictures. Their entries in the widget map are left alone: that map may already
+    // be gone, and DestroyWindow removes every control before its window.
+    for (int i = 0; i < window->children(); ++i) {
+      Fl_Widget* child = window->child(i);
+      delete child->image();
+      child->image(nullptr);
+    }
     delete window;
     --Fltk().windows;
     Fl::check();

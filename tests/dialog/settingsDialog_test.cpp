@@ -66,13 +66,14 @@ class XUser {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
       if (Window w = FindMapped(title)) {
-        // The toolkit draws on expose inside the dialog's loop: wait until two reads
-        // a little apart agree.
+        // The window is mapped before the lists are filled; the toolkit draws only
+        // once the dialog's loop runs. Wait until the (dark) banner shows and two reads
+        // a little apart agree, so a click cannot land before the loop is ready.
         testing_support::Image before = Capture(w);
-        for (int tries = 0; tries < 40; ++tries) {
+        for (int tries = 0; tries < 100; ++tries) {
           std::this_thread::sleep_for(std::chrono::milliseconds(150));
           testing_support::Image now = Capture(w);
-          if (now.rgb == before.rgb && !now.rgb.empty()) return w;
+          if (now.rgb == before.rgb && BannerShown(now)) return w;
           before = now;
         }
         return w;
@@ -144,6 +145,13 @@ class XUser {
     while (!((mask >> shift) & 1)) ++shift;
     const unsigned long max = mask >> shift;
     return static_cast<std::uint8_t>(((pixel & mask) >> shift) * 255 / max);
+  }
+
+  static bool BannerShown(const testing_support::Image& image) {
+    const int x = 20 + 185, y = 20 + 70;
+    if (image.width <= x || image.height <= y) return false;
+    const std::uint8_t* p = &image.rgb[(static_cast<std::size_t>(y) * image.width + x) * 3];
+    return p[0] < 100 && p[1] < 100 && p[2] < 100;
   }
 
   Window FindMapped(const char* title) {
