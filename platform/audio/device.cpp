@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "platform/audio.h"
+#include "platform/capture/settings.h"
 #include "platform/paths.h"
 #include "platform/win32.h"
 
@@ -349,6 +350,11 @@ BOOL BASS_Init(int device, DWORD freq, DWORD /*flags*/, HWND /*win*/, const void
     d.silentThread = std::thread(platform::SilentLoop, &d);
   }
   d.initialized = true;
+  lock.unlock();
+  // Before any stream exists: a capture's music starts on the capture clock, not on wall
+  // time that has already run while the first frames rendered.
+  const platform::CaptureSwitches& capture = platform::ProcessCaptureSwitches();
+  if (capture.Capturing()) platform::EnableCaptureClock(capture.fpsNumerator, capture.fpsDenominator);
   return Succeed(TRUE);
 }
 

@@ -3,11 +3,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "platform/audio.h"
+#include "platform/capture/session.h"
 #include "platform/d3d10/device.h"
 #include "platform/d3d10/report.h"
 #include "platform/win32.h"
@@ -146,6 +151,8 @@ class SwapChain final : public ComObject<IDXGISwapChain> {
     device_->AddChild();
   }
   ~SwapChain() override {
+    // The frames this chain presented are on disk before its device can go.
+    EndCapture();
     SafeRelease(backBuffer_);
     SafeRelease(resolved_);
     device_->ReleaseChild();
@@ -169,9 +176,26 @@ class SwapChain final : public ComObject<IDXGISwapChain> {
       device_->ResolveSubresource(resolved_, 0, backBuffer_, 0, desc_.BufferDesc.Format);
       frame = resolved_;
     }
+    // A capture never waits for a vertical blank: its clock is the frame count.
+    const bool capturing = CaptureRequested();
     device_->Surface()->Present(frame->name, static_cast<int>(desc_.BufferDesc.Width),
-                                static_cast<int>(desc_.BufferDesc.Height), syncInterval);
+                                static_cast<int>(desc_.BufferDesc.Height), capturing ? 0u : syncInterval);
+    if (capturing) Capture(frame);
     return S_OK;
+  }
+
+  // The frame goes to the writer and the music moves on by exactly one frame time, so
+  // what the next frame shows depends on its number, never on how long this one took.
+  void Capture(d3d::Texture2D* frame) {
+    const int width = static_cast<int>(desc_.BufferDesc.Width), height = static_cast<int>(desc_.BufferDesc.Height);
+    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    std::vector<std::uint8_t> rgba(bytes);
+    if (SUCCEEDED(device_->ReadSubresource(frame, 0, GL_RGBA, GL_UNSIGNED_BYTE, bytes, rgba.data()))) {
+      CapturePresentedFrame(width, height, std::move(rgba));
+    } else {
+      Report("IDXGISwapChain::Present: the back buffer could not be read for the capture");
+    }
+    AdvanceCaptureClock();
   }
 
   HRESULT GetBuffer(UINT buffer, REFIID riid, void** surface) override {

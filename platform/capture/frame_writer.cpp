@@ -1,0 +1,99 @@
+#include "platform/capture/frame_writer.h"
+
+#include <stb_image_write.h>
+
+#include <cstdio>
+#include <utility>
+
+namespace platform {
+
+FrameWriter::FrameWriter(std::string folder, std::size_t capacity, std::int64_t firstIndex)
+    : folder_(std::move(folder)), capacity_(capacity ? capacity : 1), firstIndex_(firstIndex) {
+  worker_ = std::thread(&FrameWriter::Run, this);
+}
+
+FrameWriter::~FrameWriter() { Finish(); }
+
+std::string FrameWriter::FileName(std::int64_t index) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame%06lld.png", static_cast<long long>(index));
+  return name;
+}
+
+void FrameWriter::Push(int width, int height, std::vector<std::uint8_t> rgba) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return waiting_.size() < capacity_ || stopping_; });
+  if (stopping_) return;
+  waiting_.push_back(Frame{firstIndex_ + pushed_++, width, height, std::move(rgba)});
+  if (waiting_.size() > mostWaiting_) mostWaiting_ = waiting_.size();
+  lock.unlock();
+  changed_.notify_all();
+}
+
+void FrameWriter::Finish() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (finished_) return;
+    finished_ = true;
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  if (worker_.joinable()) worker_.join();
+}
+
+void FrameWriter::Run() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return !waiting_.empty() || stopping_; });
+    // Stopping still drains the queue: every frame pushed is a frame the user expects.
+    if (waiting_.empty()) return;
+    Frame frame = std::move(waiting_.front());
+    waiting_.pop_front();
+    lock.unlock();
+    changed_.notify_all();  // room for the render thread before the slow part
+    Write(frame);
+    lock.lock();
+  }
+}
+
+void FrameWriter::Write(Frame& frame) {
+  const std::size_t pixels = static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height);
+  bool ok = frame.width > 0 && frame.height > 0 && frame.rgba.size() == pixels * 4;
+  const std::string path = folder_ + "/" + FileName(frame.index);
+  if (ok) {
+    // In place: RGB is never longer than the RGBA it is packed from.
+    std::uint8_t* bytes = frame.rgba.data();
+    for (std::size_t i = 0; i < pixels; ++i) {
+      bytes[i * 3 + 0] = bytes[i * 4 + 0];
+      bytes[i * 3 + 1] = bytes[i * 4 + 1];
+      bytes[i * 3 + 2] = bytes[i * 4 + 2];
+    }
+    ok = stbi_write_png(path.c_str(), frame.width, frame.height, 3, bytes, frame.width * 3) != 0;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (ok) {
+    ++written_;
+  } else {
+    ++failed_;
+    std::fprintf(stderr, "\nplatform: capture: %s could not be written\n", path.c_str());
+  }
+}
+
+std::int64_t FrameWriter::Pushed() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return pushed_;
+}
+std::int64_t FrameWriter::Written() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return written_;
+}
+std::int64_t FrameWriter::Failed() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return failed_;
+}
+std::size_t FrameWriter::MostWaiting() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return mostWaiting_;
+}
+
+}  // namespace platform

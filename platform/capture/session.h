@@ -1,0 +1,21 @@
+#pragma once
+
+// The process's capture (-capture DIR): frames from every swap chain, numbered on from
+// one chain to the next, with the progress line on standard error.
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/api.h"
+
+namespace platform {
+
+// True when the process was started with -capture.
+PLATFORM_API bool CaptureRequested();
+// Queues one presented frame (rgba, row 0 at the top) and updates the progress line.
+PLATFORM_API void CapturePresentedFrame(int width, int height, std::vector<std::uint8_t> rgba);
+// Writes every queued frame, stops the writer and says where the frames are. Called when
+// a swap chain goes away and once more at exit; a later frame starts the writer again.
+PLATFORM_API void EndCapture();
+
+}  // namespace platform
