@@ -9,6 +9,12 @@
 
 #include "platform/api.h"
 
+// The layer answers --help and -help for the demo program (its switches are the layer's
+// and the program's few). A tool with a usage text of its own writes this once at file
+// scope in its main file, and the layer leaves those words to it.
+#define PLATFORM_PROGRAM_HAS_ITS_OWN_HELP \
+  extern "C" PLATFORM_API const char neblu_program_has_its_own_help = 1
+
 namespace platform {
 
 // argv[1..] of the process.

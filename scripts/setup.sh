@@ -25,6 +25,8 @@ packages=(
   fonts-liberation2
   # the soundtrack, synthesised at build time and encoded to MP3
   lame
+  # -video encodes through ffmpeg; the video test reads the result back with ffprobe
+  ffmpeg
 )
 
 if [ "$(id -u)" -eq 0 ]; then

@@ -7,8 +7,26 @@
 
 namespace platform {
 
+namespace {
+std::vector<std::unique_ptr<FrameSink>> PngOnly(std::string folder) {
+  std::vector<std::unique_ptr<FrameSink>> sinks;
+  sinks.push_back(std::make_unique<PngSink>(std::move(folder)));
+  return sinks;
+}
+}  // namespace
+
+bool PngSink::Write(std::int64_t index, int width, int height, const std::uint8_t* rgb) {
+  const std::string path = folder_ + "/" + FrameWriter::FileName(index);
+  if (stbi_write_png(path.c_str(), width, height, 3, rgb, width * 3) != 0) return true;
+  std::fprintf(stderr, "\nplatform: capture: %s could not be written\n", path.c_str());
+  return false;
+}
+
 FrameWriter::FrameWriter(std::string folder, std::size_t capacity, std::int64_t firstIndex)
-    : folder_(std::move(folder)), capacity_(capacity ? capacity : 1), firstIndex_(firstIndex) {
+    : FrameWriter(PngOnly(std::move(folder)), capacity, firstIndex) {}
+
+FrameWriter::FrameWriter(std::vector<std::unique_ptr<FrameSink>> sinks, std::size_t capacity, std::int64_t firstIndex)
+    : sinks_(std::move(sinks)), capacity_(capacity ? capacity : 1), firstIndex_(firstIndex) {
   worker_ = std::thread(&FrameWriter::Run, this);
 }
 
@@ -30,15 +48,21 @@ void FrameWriter::Push(int width, int height, std::vector<std::uint8_t> rgba) {
   changed_.notify_all();
 }
 
-void FrameWriter::Finish() {
+bool FrameWriter::Finish() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (finished_) return;
+    if (finished_) return finishedWell_;
     finished_ = true;
     stopping_ = true;
   }
   changed_.notify_all();
   if (worker_.joinable()) worker_.join();
+  // Only now: an encoder closes its file after its last frame, never before.
+  bool well = true;
+  for (auto& sink : sinks_) well = sink->Finish() && well;
+  std::lock_guard<std::mutex> lock(mutex_);
+  finishedWell_ = well;
+  return well;
 }
 
 void FrameWriter::Run() {
@@ -59,7 +83,6 @@ void FrameWriter::Run() {
 void FrameWriter::Write(Frame& frame) {
   const std::size_t pixels = static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height);
   bool ok = frame.width > 0 && frame.height > 0 && frame.rgba.size() == pixels * 4;
-  const std::string path = folder_ + "/" + FileName(frame.index);
   if (ok) {
     // In place: RGB is never longer than the RGBA it is packed from.
     std::uint8_t* bytes = frame.rgba.data();
@@ -68,14 +91,16 @@ void FrameWriter::Write(Frame& frame) {
       bytes[i * 3 + 1] = bytes[i * 4 + 1];
       bytes[i * 3 + 2] = bytes[i * 4 + 2];
     }
-    ok = stbi_write_png(path.c_str(), frame.width, frame.height, 3, bytes, frame.width * 3) != 0;
+    for (auto& sink : sinks_) ok = sink->Write(frame.index, frame.width, frame.height, bytes) && ok;
+  } else {
+    std::fprintf(stderr, "\nplatform: capture: frame %lld is %dx%d with %zu bytes, not RGBA\n",
+                 static_cast<long long>(frame.index), frame.width, frame.height, frame.rgba.size());
   }
   std::lock_guard<std::mutex> lock(mutex_);
   if (ok) {
     ++written_;
   } else {
     ++failed_;
-    std::fprintf(stderr, "\nplatform: capture: %s could not be written\n", path.c_str());
   }
 }
 

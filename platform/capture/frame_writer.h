@@ -1,13 +1,14 @@
 #pragma once
 
-// Numbered PNG files written beside rendering: the render thread hands over a frame's
-// pixels and goes on; one worker encodes and writes them in order. At most `capacity`
-// frames wait, so memory stays bounded and the render thread blocks only while the
-// writer is behind.
+// Frames written beside rendering: the render thread hands over a frame's pixels and goes
+// on; one worker hands them, in order, to each sink (numbered PNG files, a video encoder's
+// pipe). At most `capacity` frames wait, so memory stays bounded and the render thread
+// blocks only while the writer is behind.
 
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -17,24 +18,48 @@
 
 namespace platform {
 
+// Where the worker puts frames. Called on the worker thread only, one frame at a time.
+class PLATFORM_API FrameSink {
+ public:
+  virtual ~FrameSink() = default;
+  // rgb: width * height * 3 bytes, row 0 at the top. False when the frame was lost; the
+  // sink has said why on standard error.
+  virtual bool Write(std::int64_t index, int width, int height, const std::uint8_t* rgb) = 0;
+  // After the last frame: flush and close. False when what was written is not usable.
+  virtual bool Finish() { return true; }
+};
+
+// folder/frameNNNNNN.png, one file a frame.
+class PLATFORM_API PngSink final : public FrameSink {
+ public:
+  explicit PngSink(std::string folder) : folder_(std::move(folder)) {}
+  bool Write(std::int64_t index, int width, int height, const std::uint8_t* rgb) override;
+
+ private:
+  const std::string folder_;
+};
+
 class PLATFORM_API FrameWriter {
  public:
-  // Files are numbered from firstIndex on.
+  // PNG files in folder, numbered from firstIndex on.
   explicit FrameWriter(std::string folder, std::size_t capacity = 4, std::int64_t firstIndex = 0);
+  // Every frame goes to each sink in turn.
+  FrameWriter(std::vector<std::unique_ptr<FrameSink>> sinks, std::size_t capacity, std::int64_t firstIndex);
   ~FrameWriter();  // Finish()
   FrameWriter(const FrameWriter&) = delete;
   FrameWriter& operator=(const FrameWriter&) = delete;
 
-  // rgba: width * height * 4 bytes, row 0 at the top; written as frameNNNNNN.png with
-  // the next number, alpha dropped (a back buffer's alpha is not meant to be seen).
+  // rgba: width * height * 4 bytes, row 0 at the top; handed on with the next number,
+  // alpha dropped (a back buffer's alpha is not meant to be seen).
   // Blocks while `capacity` frames wait. Ignored after Finish.
   void Push(int width, int height, std::vector<std::uint8_t> rgba);
-  // Writes every frame pushed so far, then stops the worker. Safe to call twice.
-  void Finish();
+  // Writes every frame pushed so far, stops the worker, then finishes each sink. Safe to
+  // call twice; false when a sink could not finish.
+  bool Finish();
 
   std::int64_t Pushed() const;  // frames accepted by Push
-  std::int64_t Written() const;  // files written without an error
-  std::int64_t Failed() const;   // files that could not be written (each reported once)
+  std::int64_t Written() const;  // frames every sink took without an error
+  std::int64_t Failed() const;   // frames some sink lost (each reported once)
   std::size_t MostWaiting() const;  // the longest the queue ever got
 
   // "frame000042.png"
@@ -50,7 +75,7 @@ class PLATFORM_API FrameWriter {
   void Run();
   void Write(Frame& frame);
 
-  const std::string folder_;
+  std::vector<std::unique_ptr<FrameSink>> sinks_;
   const std::size_t capacity_;
   const std::int64_t firstIndex_;
   mutable std::mutex mutex_;
@@ -58,6 +83,7 @@ class PLATFORM_API FrameWriter {
   std::deque<Frame> waiting_;
   bool stopping_ = false;
   bool finished_ = false;
+  bool finishedWell_ = true;
   std::int64_t pushed_ = 0;
   std::int64_t written_ = 0;
   std::int64_t failed_ = 0;

@@ -1,12 +1,15 @@
 #include "platform/capture/session.h"
 
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <memory>
 #include <mutex>
 
 #include "platform/capture/frame_writer.h"
 #include "platform/capture/settings.h"
+#include "platform/capture/video_sink.h"
+#include "platform/paths.h"
 
 namespace platform {
 namespace {
@@ -21,7 +24,7 @@ class Session {
     std::lock_guard<std::mutex> lock(mutex_);
     const Clock::time_point now = Clock::now();
     if (!writer_) {
-      writer_ = std::make_unique<FrameWriter>(ProcessCaptureSwitches().folder, 4, frames_);
+      writer_ = std::make_unique<FrameWriter>(Sinks(), 4, frames_);
       if (frames_ == 0) start_ = now;
       shownAt_ = now;
       shownFrames_ = frames_;
@@ -43,22 +46,44 @@ class Session {
   void End() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!writer_) return;
-    writer_->Finish();
+    if (lineOpen_) std::fputc('\n', stderr);
+    lineOpen_ = false;
+    const bool finished = writer_->Finish();
     failed_ += writer_->Failed();
     writer_.reset();
     const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
-    const std::string& folder = ProcessCaptureSwitches().folder;
-    if (lineOpen_) std::fputc('\n', stderr);
-    lineOpen_ = false;
-    std::fprintf(stderr, "platform: capture: %lld frames (frame000000.png to %s) in %s, %.2f s (%.1f fps)",
-                 static_cast<long long>(frames_), FrameWriter::FileName(frames_ - 1).c_str(), folder.c_str(), seconds,
-                 seconds > 0.0 ? static_cast<double>(frames_) / seconds : 0.0);
+    const CaptureSwitches& switches = ProcessCaptureSwitches();
+    std::fprintf(stderr, "platform: capture: %lld frames", static_cast<long long>(frames_));
+    if (!switches.folder.empty()) {
+      std::fprintf(stderr, " (frame000000.png to %s) in %s", FrameWriter::FileName(frames_ - 1).c_str(),
+                   switches.folder.c_str());
+    }
+    if (!switches.video.empty()) {
+      std::fprintf(stderr, "%s to %s%s", switches.folder.empty() ? "" : " and", switches.video.c_str(),
+                   finished ? "" : " (ffmpeg failed: the video is not usable)");
+    }
+    std::fprintf(stderr, ", %.2f s (%.1f fps)", seconds, seconds > 0.0 ? static_cast<double>(frames_) / seconds : 0.0);
     if (failed_) std::fprintf(stderr, "; %lld could not be written", static_cast<long long>(failed_));
     std::fputc('\n', stderr);
     std::fflush(stderr);
   }
 
  private:
+  static std::vector<std::unique_ptr<FrameSink>> Sinks() {
+    const CaptureSwitches& switches = ProcessCaptureSwitches();
+    std::vector<std::unique_ptr<FrameSink>> sinks;
+    if (!switches.folder.empty()) sinks.push_back(std::make_unique<PngSink>(switches.folder));
+    if (!switches.video.empty()) {
+      // The music the demo plays, so the video sounds as the run did; silent without it.
+      const std::string music = NativePath("data\\soundtrack.mp3");
+      std::error_code code;
+      sinks.push_back(std::make_unique<VideoSink>(FindFfmpeg(), switches.video,
+                                                  std::filesystem::is_regular_file(music, code) ? music : std::string(),
+                                                  switches.fpsNumerator, switches.fpsDenominator));
+    }
+    return sinks;
+  }
+
   std::mutex mutex_;
   std::unique_ptr<FrameWriter> writer_;
   std::int64_t frames_ = 0;

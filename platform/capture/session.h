@@ -1,7 +1,7 @@
 #pragma once
 
-// The process's capture (-capture DIR): frames from every swap chain, numbered on from
-// one chain to the next, with the progress line on standard error.
+// The process's capture (-capture DIR, -video FILE.mp4): frames from every swap chain,
+// numbered on from one chain to the next, with the progress line on standard error.
 
 #include <cstdint>
 #include <vector>

@@ -9,7 +9,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/capture/video_sink.h"
 #include "platform/command_line.h"
+
+// Defined by PLATFORM_PROGRAM_HAS_ITS_OWN_HELP in the executable; weak, so a program
+// without it leaves the address null. Resolved before any static initialiser runs.
+extern "C" __attribute__((weak)) const char neblu_program_has_its_own_help;
 
 namespace platform {
 namespace {
@@ -42,7 +47,11 @@ bool ParseCaptureSwitches(const std::vector<std::string>& arguments, CaptureSwit
   CaptureSwitches result;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& name = arguments[i];
-    if (name != "-capture" && name != "-fps") continue;
+    if (name == "--help" || name == "-help") {
+      result.help = true;
+      continue;
+    }
+    if (name != "-capture" && name != "-fps" && name != "-video") continue;
     // Another switch in the value's place means the value was forgotten, not a folder
     // or rate that starts with a dash.
     const bool hasValue = i + 1 < arguments.size() && !arguments[i + 1].empty() && arguments[i + 1][0] != '-';
@@ -52,6 +61,18 @@ bool ParseCaptureSwitches(const std::vector<std::string>& arguments, CaptureSwit
         return false;
       }
       result.folder = arguments[++i];
+    } else if (name == "-video") {
+      if (!hasValue) {
+        *error = "-video: expected a file name ending in .mp4 after it";
+        return false;
+      }
+      const std::string& value = arguments[++i];
+      const std::string extension = ".mp4";
+      if (value.size() <= extension.size() || value.compare(value.size() - extension.size(), extension.size(), extension)) {
+        *error = "-video " + value + ": expected a file name ending in .mp4";
+        return false;
+      }
+      result.video = value;
     } else {
       if (!hasValue) {
         *error = "-fps: expected a frame rate after it (N or N/D, such as 30 or 60000/1001)";
@@ -68,6 +89,58 @@ bool ParseCaptureSwitches(const std::vector<std::string>& arguments, CaptureSwit
   return true;
 }
 
+namespace {
+
+// A folder that exists may still refuse files (permissions, a read-only mount); finding
+// out at the first frame would lose the work done before it.
+bool CanWriteIn(const std::string& folder, std::string* reason) {
+  namespace fs = std::filesystem;
+  const std::string probe = (fs::path(folder) / (".capture-probe-" + std::to_string(getpid()))).string();
+  std::FILE* file = std::fopen(probe.c_str(), "wb");
+  if (!file) {
+    *reason = std::strerror(errno);
+    return false;
+  }
+  std::fclose(file);
+  std::remove(probe.c_str());
+  return true;
+}
+
+}  // namespace
+
+bool PrepareVideo(const std::string& video, std::string* error) {
+  namespace fs = std::filesystem;
+  std::string folder = fs::path(video).parent_path().string();
+  if (folder.empty()) folder = ".";
+  std::error_code code;
+  std::string reason;
+  if (!fs::is_directory(folder, code)) {
+    *error = "-video " + video + ": the folder " + folder + " does not exist";
+    return false;
+  }
+  if (!CanWriteIn(folder, &reason)) {
+    *error = "-video " + video + ": cannot write in the folder " + folder + ": " + reason;
+    return false;
+  }
+  if (FindFfmpeg().empty()) {
+    *error = "-video " + video + ": no ffmpeg on PATH (the video is encoded by it; install the ffmpeg package)";
+    return false;
+  }
+  return true;
+}
+
+std::string SwitchHelp() {
+  return "switches (anywhere on the command line):\n"
+         "  -nodialog       skip the settings dialog and play at the desktop's mode\n"
+         "  -log            write the run's log to data/log.html\n"
+         "  -headless       no window on screen, even where a display exists\n"
+         "  -size WxH       the desktop mode a headless run reports (1280x720 unless given)\n"
+         "  -capture DIR    every presented frame to DIR/frame000000.png, frame000001.png, ...\n"
+         "  -video FILE.mp4 every presented frame to an H.264 video, with the music, through ffmpeg\n"
+         "  -fps N[/D]      the frame rate of -capture and -video (60 unless given; 60000/1001 for 59.94)\n"
+         "  --help, -help   this list\n";
+}
+
 bool PrepareCaptureFolder(const std::string& folder, std::string* error) {
   namespace fs = std::filesystem;
   std::error_code code;
@@ -76,25 +149,31 @@ bool PrepareCaptureFolder(const std::string& folder, std::string* error) {
     *error = "-capture " + folder + ": cannot make the folder" + (code ? ": " + code.message() : std::string());
     return false;
   }
-  // A folder that exists may still refuse files (permissions, a read-only mount); finding
-  // out at the first frame would lose the work done before it.
-  const std::string probe = (fs::path(folder) / (".capture-probe-" + std::to_string(getpid()))).string();
-  std::FILE* file = std::fopen(probe.c_str(), "wb");
-  if (!file) {
-    *error = "-capture " + folder + ": cannot write in the folder: " + std::strerror(errno);
+  std::string reason;
+  if (!CanWriteIn(folder, &reason)) {
+    *error = "-capture " + folder + ": cannot write in the folder: " + reason;
     return false;
   }
-  std::fclose(file);
-  std::remove(probe.c_str());
   return true;
 }
 
 const CaptureSwitches& ProcessCaptureSwitches() {
   static const CaptureSwitches switches = [] {
+    const std::vector<std::string> arguments = CommandLineArguments();
+    // Help wins over a bad value elsewhere on the line: it is what the user asked for.
+    const bool layerAnswersHelp = &neblu_program_has_its_own_help == nullptr;
+    for (const std::string& argument : layerAnswersHelp ? arguments : std::vector<std::string>()) {
+      if (argument == "--help" || argument == "-help") {
+        std::fputs(SwitchHelp().c_str(), stdout);
+        std::fflush(stdout);
+        std::exit(0);
+      }
+    }
     CaptureSwitches parsed;
     std::string error;
-    if (!ParseCaptureSwitches(CommandLineArguments(), &parsed, &error) ||
-        (parsed.Capturing() && !PrepareCaptureFolder(parsed.folder, &error))) {
+    if (!ParseCaptureSwitches(arguments, &parsed, &error) ||
+        (!parsed.folder.empty() && !PrepareCaptureFolder(parsed.folder, &error)) ||
+        (!parsed.video.empty() && !PrepareVideo(parsed.video, &error))) {
       std::fprintf(stderr, "platform: %s\n", error.c_str());
       std::exit(2);
     }

@@ -2,7 +2,9 @@
 
 // The capture switches, read by the layer itself so the program entry stays as it was:
 //   -capture DIR   every presented frame becomes DIR/frame000000.png, frame000001.png, ...
+//   -video F.mp4   every presented frame goes to ffmpeg, encoded to H.264 with the music
 //   -fps N | N/D   the capture's frame rate (60 unless given; 60000/1001 for 59.94)
+//   --help, -help  the program's switches on standard output, then exit status 0
 // A bad value ends the process with status 2 when the layer is loaded, before any
 // window, device or stream exists, so a long capture never starts on a typo.
 
@@ -14,13 +16,15 @@
 namespace platform {
 
 struct CaptureSwitches {
-  std::string folder;  // empty: no capture
+  std::string folder;  // empty: no PNG files
+  std::string video;   // empty: no video
   int fpsNumerator = 60;
   int fpsDenominator = 1;
-  bool Capturing() const { return !folder.empty(); }
+  bool help = false;
+  bool Capturing() const { return !folder.empty() || !video.empty(); }
 };
 
-// Reads -capture and -fps from `arguments` (argv[1..]). False, with a message that names
+// Reads -capture, -video, -fps and --help from `arguments` (argv[1..]). False, with a message that names
 // the switch in *error, for a missing or bad value. Touches no file.
 PLATFORM_API bool ParseCaptureSwitches(const std::vector<std::string>& arguments, CaptureSwitches* out,
                                        std::string* error);
@@ -28,7 +32,14 @@ PLATFORM_API bool ParseCaptureSwitches(const std::vector<std::string>& arguments
 // Makes the folder (and its parents) and proves a file can be written there.
 PLATFORM_API bool PrepareCaptureFolder(const std::string& folder, std::string* error);
 
-// This process's switches, parsed and checked once; exits with status 2 on an error.
+// The -video file's folder exists and takes files, and ffmpeg is on PATH.
+PLATFORM_API bool PrepareVideo(const std::string& video, std::string* error);
+
+// One line a switch the program understands, for --help.
+PLATFORM_API std::string SwitchHelp();
+
+// This process's switches, parsed and checked once; exits with status 2 on an error, and
+// with 0 after the help for --help.
 PLATFORM_API const CaptureSwitches& ProcessCaptureSwitches();
 
 }  // namespace platform

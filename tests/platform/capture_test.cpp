@@ -3,12 +3,17 @@
 #include <stb/stb_image.h>
 
 #include <boost/filesystem.hpp>
+#include <sys/stat.h>
+
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/capture/frame_writer.h"
 #include "platform/capture/settings.h"
+#include "platform/capture/video_sink.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -183,4 +188,185 @@ TEST(FrameWriterTest, IgnoresFramesAfterFinish) {
   EXPECT_EQ(writer.Pushed(), 1);
   EXPECT_EQ(writer.Written(), 1);
   EXPECT_FALSE(boost::filesystem::exists(scratch.Path("data/" + FrameWriter::FileName(1))));
+}
+
+TEST(CaptureSwitchesTest, ReadsTheVideoFileAloneOrWithFrames) {
+  CaptureSwitches switches;
+  std::string error;
+  ASSERT_TRUE(Parse({"-video", "out/run.mp4", "-fps", "30"}, &switches, &error)) << error;
+  EXPECT_TRUE(switches.Capturing()) << "a video alone drives the capture clock";
+  EXPECT_EQ(switches.video, "out/run.mp4");
+  EXPECT_TRUE(switches.folder.empty());
+  ASSERT_TRUE(Parse({"-capture", "frames", "-video", "run.mp4"}, &switches, &error)) << error;
+  EXPECT_EQ(switches.folder, "frames");
+  EXPECT_EQ(switches.video, "run.mp4");
+}
+
+TEST(CaptureSwitchesTest, RefusesAVideoWithoutAnMp4Name) {
+  EXPECT_NE(RefusalOf({"-video"}).find("-video"), std::string::npos);
+  EXPECT_NE(RefusalOf({"-video", "-fps", "10"}).find("-video"), std::string::npos);
+  for (const char* bad : {"run.avi", ".mp4", "run.mp4.txt", "run"}) {
+    const std::string error = RefusalOf({"-video", bad});
+    EXPECT_NE(error.find("-video"), std::string::npos) << bad << ": " << error;
+    EXPECT_NE(error.find(".mp4"), std::string::npos) << bad << ": " << error;
+  }
+}
+
+TEST(CaptureSwitchesTest, HelpIsAWholeWordAndListsEverySwitchOnALineOfItsOwn) {
+  CaptureSwitches switches;
+  std::string error;
+  ASSERT_TRUE(Parse({"--help"}, &switches, &error)) << error;
+  EXPECT_TRUE(switches.help);
+  ASSERT_TRUE(Parse({"-help"}, &switches, &error)) << error;
+  EXPECT_TRUE(switches.help);
+  ASSERT_TRUE(Parse({"-helpful", "---help"}, &switches, &error)) << error;
+  EXPECT_FALSE(switches.help);
+
+  const std::string help = platform::SwitchHelp();
+  for (const char* name : {"-nodialog ", "-log ", "-headless ", "-size WxH ", "-capture DIR ", "-video FILE.mp4 ",
+                           "-fps N[/D] ", "--help"}) {
+    EXPECT_NE(help.find("\n  " + std::string(name)), std::string::npos) << name << " missing from\n" << help;
+  }
+}
+
+namespace {
+
+// Sets PATH for one test and puts it back.
+class PathFor {
+ public:
+  explicit PathFor(const std::string& path) {
+    if (const char* old = std::getenv("PATH")) previous_ = old;
+    setenv("PATH", path.c_str(), 1);
+  }
+  ~PathFor() { setenv("PATH", previous_.c_str(), 1); }
+
+ private:
+  std::string previous_;
+};
+
+}  // namespace
+
+TEST(VideoSettingsTest, FindsAnExecutableFfmpegOnPathOnly) {
+  ScratchDir scratch;
+  boost::filesystem::create_directories(scratch.Path("plain"));
+  boost::filesystem::create_directories(scratch.Path("tool"));
+  boost::filesystem::create_directories(scratch.Path("ffmpeg_dir/ffmpeg"));  // a folder is no program
+  scratch.Write("plain/ffmpeg", "not executable");
+  scratch.Write("tool/ffmpeg", "#!/bin/sh\n");
+  chmod(scratch.Path("tool/ffmpeg").c_str(), 0755);
+  {
+    PathFor path(scratch.Path("ffmpeg_dir") + ":" + scratch.Path("plain") + "::" + scratch.Path("tool"));
+    EXPECT_EQ(platform::FindFfmpeg(), scratch.Path("tool") + "/ffmpeg");
+  }
+  {
+    PathFor path(scratch.Path("plain") + ":" + scratch.Path("ffmpeg_dir"));
+    EXPECT_EQ(platform::FindFfmpeg(), "");
+  }
+}
+
+TEST(VideoSettingsTest, RefusesAMissingFolderOrNoFfmpegNamingTheSwitch) {
+  ScratchDir scratch;
+  boost::filesystem::create_directories(scratch.Path("tool"));
+  scratch.Write("tool/ffmpeg", "#!/bin/sh\n");
+  chmod(scratch.Path("tool/ffmpeg").c_str(), 0755);
+  std::string error;
+  {
+    PathFor path(scratch.Path("tool"));
+    EXPECT_TRUE(platform::PrepareVideo(scratch.Path("run.mp4"), &error)) << error;
+    EXPECT_FALSE(platform::PrepareVideo(scratch.Path("missing/run.mp4"), &error));
+    EXPECT_NE(error.find("-video"), std::string::npos) << error;
+    EXPECT_FALSE(boost::filesystem::exists(scratch.Path("missing"))) << "a video's folder is not made for it";
+    // Root may write anywhere but here.
+    EXPECT_FALSE(platform::PrepareVideo("/proc/run.mp4", &error));
+    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+  }
+  {
+    PathFor path(scratch.Path("nothing"));
+    EXPECT_FALSE(platform::PrepareVideo(scratch.Path("run.mp4"), &error));
+    EXPECT_NE(error.find("-video"), std::string::npos) << error;
+    EXPECT_NE(error.find("ffmpeg"), std::string::npos) << error;
+  }
+  int left = 0;
+  for (const auto& entry : boost::filesystem::directory_iterator(scratch.Path("."))) {
+    left += entry.path().filename() != "tool" && entry.path().filename() != "data";
+  }
+  EXPECT_EQ(left, 0) << "the probe leaves nothing behind";
+}
+
+namespace {
+
+struct Seen {
+  std::vector<std::int64_t> indices;
+  std::vector<std::uint8_t> firstPixel;  // red of pixel (1, 0): the frame's x pattern, not its alpha
+  std::vector<std::uint8_t> lastBlue;
+  int writesAfterFinish = 0;
+  bool finished = false;
+};
+
+class RecordingSink final : public platform::FrameSink {
+ public:
+  RecordingSink(Seen* seen, bool failWrites, bool failFinish)
+      : seen_(seen), failWrites_(failWrites), failFinish_(failFinish) {}
+  bool Write(std::int64_t index, int width, int height, const std::uint8_t* rgb) override {
+    if (seen_->finished) ++seen_->writesAfterFinish;
+    seen_->indices.push_back(index);
+    seen_->firstPixel.push_back(rgb[3]);  // packed RGB: pixel 1 starts at byte 3
+    seen_->lastBlue.push_back(rgb[static_cast<std::size_t>(width) * height * 3 - 1]);
+    return !failWrites_;
+  }
+  bool Finish() override {
+    seen_->finished = true;
+    return !failFinish_;
+  }
+
+ private:
+  Seen* seen_;
+  bool failWrites_, failFinish_;
+};
+
+std::vector<std::unique_ptr<platform::FrameSink>> Recorders(Seen* a, Seen* b, bool bFailsWrites, bool bFailsFinish) {
+  std::vector<std::unique_ptr<platform::FrameSink>> sinks;
+  sinks.push_back(std::make_unique<RecordingSink>(a, false, false));
+  sinks.push_back(std::make_unique<RecordingSink>(b, bFailsWrites, bFailsFinish));
+  return sinks;
+}
+
+}  // namespace
+
+TEST(FrameWriterSinksTest, EverySinkGetsEveryFrameInOrderAsPackedRgb) {
+  Seen a, b;
+  FrameWriter writer(Recorders(&a, &b, false, false), 2, 5);
+  for (int i = 0; i < 7; ++i) writer.Push(9, 4, Pattern(9, 4, i));
+  EXPECT_TRUE(writer.Finish());
+  for (const Seen* seen : {&a, &b}) {
+    ASSERT_EQ(seen->indices.size(), 7u);
+    for (int i = 0; i < 7; ++i) {
+      EXPECT_EQ(seen->indices[i], 5 + i);
+      EXPECT_EQ(seen->firstPixel[i], 7) << "pixel 1's red, packed without the alpha byte";
+      EXPECT_EQ(seen->lastBlue[i], i) << "the last byte is the last pixel's blue";
+    }
+    EXPECT_TRUE(seen->finished);
+    EXPECT_EQ(seen->writesAfterFinish, 0) << "a sink is finished only after its last frame";
+  }
+  EXPECT_EQ(writer.Written(), 7);
+}
+
+TEST(FrameWriterSinksTest, OneFailingSinkCostsTheFrameButNotTheOthersCopy) {
+  Seen a, b;
+  FrameWriter writer(Recorders(&a, &b, true, false), 2, 0);
+  for (int i = 0; i < 3; ++i) writer.Push(4, 4, Pattern(4, 4, i));
+  EXPECT_TRUE(writer.Finish()) << "lost frames are counted, the finish itself went well";
+  EXPECT_EQ(a.indices.size(), 3u);
+  EXPECT_EQ(writer.Written(), 0);
+  EXPECT_EQ(writer.Failed(), 3);
+}
+
+TEST(FrameWriterSinksTest, ASinkThatCannotFinishFailsTheFinishAndEverySinkIsStillFinished) {
+  Seen a, b;
+  FrameWriter writer(Recorders(&a, &b, false, true), 2, 0);
+  writer.Push(4, 4, Pattern(4, 4, 0));
+  EXPECT_FALSE(writer.Finish());
+  EXPECT_FALSE(writer.Finish()) << "asked again, the answer stays";
+  EXPECT_TRUE(a.finished);
+  EXPECT_TRUE(b.finished);
 }

@@ -16,6 +16,10 @@
 
 #include "engine/core/textConversion.h"
 #include "engine/gfx/demoFileReader.h"
+#include "platform/command_line.h"
+
+// --help prints this tool's usage, not the demo program's switches.
+PLATFORM_PROGRAM_HAS_ITS_OWN_HELP;
 
 namespace {
 

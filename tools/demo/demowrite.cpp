@@ -10,6 +10,10 @@
 #include "engine/core/logging.h"
 #include "tools/demo/demoWriter.h"
 #include "tools/demo/sceneDescription.h"
+#include "platform/command_line.h"
+
+// --help prints this tool's usage, not the demo program's switches.
+PLATFORM_PROGRAM_HAS_ITS_OWN_HELP;
 
 namespace {
 

@@ -25,7 +25,11 @@
 #include "engine/gfx/material.h"
 #include "engine/gfx/renderer.h"
 #include "engine/gfx/sceneInfo.h"
+#include "platform/command_line.h"
 #include "platform/win32.h"
+
+// --help prints this tool's usage, not the demo program's switches.
+PLATFORM_PROGRAM_HAS_ITS_OWN_HELP;
 
 namespace {
 
