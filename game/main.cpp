@@ -1,6 +1,7 @@
 // The demo program: reads its switches, asks for display settings (or takes the
 // desktop's), creates the window and plays the demo's one scene module.
 
+#include <memory>
 #include <string>
 
 #include "engine/core/exception.h"
@@ -71,10 +72,12 @@ int main(int argc, char** argv) {
   settings.title = title;
   if (settings.fullscreen) ShowCursor(FALSE);
 
-  auto* scene = new TestScene1();
+  // Freed on every way out, failures included: the Kernel never deletes a module of its
+  // own, and nothing runs the scene once the entry returns.
+  std::unique_ptr<TestScene1> scene(new TestScene1());
   try {
     engine::CreateNEBLUWindow(settings);
-    engine::AddModule(scene, 10100);
+    engine::AddModule(scene.get(), 10100);
   } catch (const engine::core::Exception& e) {
     Show(e);
     return 0;
@@ -85,6 +88,5 @@ int main(int argc, char** argv) {
     Show(e);
     return 0;
   }
-  delete scene;
   return 0;
 }
