@@ -15,6 +15,7 @@
 #include <string>
 
 #include "engine/core/textConversion.h"
+#include "tools/jsonText.h"
 #include "engine/gfx/demoFileReader.h"
 #include "platform/command_line.h"
 
@@ -32,29 +33,7 @@ const char kUsage[] =
     "Checks a demo file as the engine's loader does and prints it as JSON.\n"
     "  --help  print this text\n";
 
-// Stored text is bytes of any kind; passing it through the wide form turns malformed
-// UTF-8 into U+FFFD, so the document stays valid JSON whatever a file holds.
-std::string Quote(const std::string& raw) {
-  const std::string text = engine::core::ToNarrow(engine::core::ToWide(raw));
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c < 0x20 || c == 0x7f) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
+using tools::JsonQuote;
 
 // The fewest digits that read back as the same float32, so that a description
 // compared against this output compares the stored bits. JSON has no infinities or
@@ -73,8 +52,8 @@ std::string Number(float value) {
 std::string Vector(const float (&v)[3]) { return "[" + Number(v[0]) + ", " + Number(v[1]) + ", " + Number(v[2]) + "]"; }
 
 std::string CurveJson(const DemoCurve& curve) {
-  std::string out = "{\"channel\": " + Quote(curve.channel) + ", \"interpolation\": " + Quote(curve.interpolation) +
-                    ", \"extrapolation\": " + Quote(curve.extrapolation) + ", \"keys\": [";
+  std::string out = "{\"channel\": " + JsonQuote(curve.channel) + ", \"interpolation\": " + JsonQuote(curve.interpolation) +
+                    ", \"extrapolation\": " + JsonQuote(curve.extrapolation) + ", \"keys\": [";
   for (std::size_t k = 0; k < curve.keys.size(); ++k) {
     const auto& key = curve.keys[k];
     out += (k ? ", [" : "[") + Number(key.leftTime) + ", " + Number(key.leftValue) + ", " + Number(key.time) + ", " +
@@ -84,8 +63,8 @@ std::string CurveJson(const DemoCurve& curve) {
 }
 
 std::string ObjectJson(const DemoObject& object) {
-  std::string out = "{\"type\": " + Quote(object.type) + ", \"name\": " + Quote(object.name) +
-                    ", \"mesh\": " + Quote(object.mesh) + ", \"parent\": " + Quote(object.parent) +
+  std::string out = "{\"type\": " + JsonQuote(object.type) + ", \"name\": " + JsonQuote(object.name) +
+                    ", \"mesh\": " + JsonQuote(object.mesh) + ", \"parent\": " + JsonQuote(object.parent) +
                     ", \"location\": " + Vector(object.location) + ", \"rotation\": " + Vector(object.rotation) +
                     ", \"curves\": [";
   for (std::size_t c = 0; c < object.curves.size(); ++c) out += (c ? ", " : "") + CurveJson(object.curves[c]);
@@ -107,8 +86,8 @@ bool Check(const DemoFile& file, const std::string& path) {
       } else {
         continue;
       }
-      std::cerr << "demoinfo: " << path << ": object " << i + 1 << " (" << Quote(object.name) << "), curve "
-                << Quote(curve.channel) << ": " << message << "\n";
+      std::cerr << "demoinfo: " << path << ": object " << i + 1 << " (" << JsonQuote(object.name) << "), curve "
+                << JsonQuote(curve.channel) << ": " << message << "\n";
       return false;
     }
   }

@@ -20,6 +20,7 @@
 #include "engine/core/resourceManager.h"
 #include "engine/core/screen.h"
 #include "engine/core/textConversion.h"
+#include "tools/jsonText.h"
 #include "engine/gfx/Shader.h"
 #include "engine/gfx/effectPool.h"
 #include "engine/gfx/material.h"
@@ -51,29 +52,7 @@ const char kUsage[] =
     "                      render order of every pass the effect pool holds\n"
     "  --help              print this text\n";
 
-// Script text is bytes of any kind; passing it through the wide form turns malformed
-// UTF-8 into U+FFFD, so the document stays valid JSON whatever a script holds.
-std::string Quote(const std::string& raw) {
-  const std::string text = ToNarrow(ToWide(raw));
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c < 0x20 || c == 0x7f) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
+using tools::JsonQuote;
 
 // Shortest text that reads back as the same float; JSON has no infinities or NaN.
 std::string Number(float f) {
@@ -91,7 +70,7 @@ std::string Floats(const float* f, int n) {
 
 std::string StringList(const std::vector<std::string>& names) {
   std::string out = "[";
-  for (size_t i = 0; i < names.size(); ++i) out += (i ? ", " : "") + Quote(names[i]);
+  for (size_t i = 0; i < names.size(); ++i) out += (i ? ", " : "") + JsonQuote(names[i]);
   return out + "]";
 }
 
@@ -99,7 +78,7 @@ template <class V, class Value>
 void AddParams(std::string& out, const std::vector<ShaderParameters::Entry<V>>& entries, Value value) {
   for (const auto& e : entries) {
     if (out.size() > 1) out += ", ";
-    out += "{\"name\": " + Quote(e.name) + ", \"type\": " + Quote(e.type) + ", \"value\": " + value(e) + "}";
+    out += "{\"name\": " + JsonQuote(e.name) + ", \"type\": " + JsonQuote(e.type) + ", \"value\": " + value(e) + "}";
   }
 }
 
@@ -117,7 +96,7 @@ std::string ParamsJson(const ShaderParameters& p) {
   // An empty reference (the back buffer, or a target name nothing was registered
   // under) names no resource.
   AddParams(out, p.resources, [](const P::Entry<boost::shared_ptr<engine::core::Resource>>& e) {
-    return Quote(*e.value ? ToNarrow((*e.value)->Name()) : std::string());
+    return JsonQuote(*e.value ? ToNarrow((*e.value)->Name()) : std::string());
   });
   return out + "]";
 }
@@ -127,15 +106,15 @@ std::string StreamsJson(const std::vector<engine::gfx::StreamRequirement>& strea
   std::string out = "[";
   for (size_t i = 0; i < streams.size(); ++i) {
     const int kind = streams[i].kind;
-    const std::string word = kind >= 0 && kind < 6 ? Quote(kKinds[kind]) : std::to_string(kind);
-    out += (i ? ", " : "") + std::string("{\"kind\": ") + word + ", \"name\": " + Quote(streams[i].name) + "}";
+    const std::string word = kind >= 0 && kind < 6 ? JsonQuote(kKinds[kind]) : std::to_string(kind);
+    out += (i ? ", " : "") + std::string("{\"kind\": ") + word + ", \"name\": " + JsonQuote(streams[i].name) + "}";
   }
   return out + "]";
 }
 
 std::string PassJson(const PassDescription& d) {
-  return "{\"priority\": " + std::to_string(d.priority) + ", \"fx\": " + Quote(d.fx) + ", \"tec\": " + Quote(d.tec) +
-         ", \"targets\": " + StringList(d.targetNames) + ", \"depth\": " + Quote(d.depthTargetName) +
+  return "{\"priority\": " + std::to_string(d.priority) + ", \"fx\": " + JsonQuote(d.fx) + ", \"tec\": " + JsonQuote(d.tec) +
+         ", \"targets\": " + StringList(d.targetNames) + ", \"depth\": " + JsonQuote(d.depthTargetName) +
          ", \"instances\": " + std::to_string(d.instances) + ", \"params\": " + ParamsJson(d.parameters) +
          ", \"streams\": " + StreamsJson(d.streams) + "}";
 }
@@ -157,8 +136,8 @@ std::string BuiltJson(const boost::shared_ptr<engine::gfx::Effect>& effect) {
   std::string out = std::string("{\"wireframe\": ") + (wireframe ? "true" : "false") + ", \"passes\": [";
   for (unsigned i = 0; i < effect->GetShaderCount(); ++i) {
     const engine::gfx::Shader& shader = *effect->GetShader(i);
-    out += (i ? ", " : "") + std::string("{\"fx\": ") + Quote(shader.Pass().fx) + ", \"tec\": " +
-           Quote(shader.Pass().tec) + ", \"renderIndex\": " + std::to_string(shader.renderIndex) + "}";
+    out += (i ? ", " : "") + std::string("{\"fx\": ") + JsonQuote(shader.Pass().fx) + ", \"tec\": " +
+           JsonQuote(shader.Pass().tec) + ", \"renderIndex\": " + std::to_string(shader.renderIndex) + "}";
   }
   return out + "]}";
 }
@@ -168,8 +147,8 @@ std::string OrderJson() {
   std::string out = "[";
   for (size_t i = 0; i < shaders.size(); ++i) {
     const PassDescription& d = shaders[i]->Pass();
-    out += (i ? ", " : "") + std::string("{\"fx\": ") + Quote(d.fx) + ", \"tec\": " + Quote(d.tec) +
-           ", \"targets\": " + StringList(d.targetNames) + ", \"depth\": " + Quote(d.depthTargetName) +
+    out += (i ? ", " : "") + std::string("{\"fx\": ") + JsonQuote(d.fx) + ", \"tec\": " + JsonQuote(d.tec) +
+           ", \"targets\": " + StringList(d.targetNames) + ", \"depth\": " + JsonQuote(d.depthTargetName) +
            ", \"renderIndex\": " + std::to_string(shaders[i]->renderIndex) + "}";
   }
   return out + "]";
@@ -261,7 +240,7 @@ int Run(const Options& options, engine::core::CScreen& screen, engine::gfx::Rend
 
     std::string out = "{\"materials\": [";
     for (size_t m = 0; m < options.materials.size(); ++m) {
-      out += (m ? ", " : "") + std::string("{\"path\": ") + Quote(options.materials[m]) +
+      out += (m ? ", " : "") + std::string("{\"path\": ") + JsonQuote(options.materials[m]) +
              ", \"alternatives\": " + described[m];
       if (options.build) out += ", \"built\": " + BuiltJson(effects[m]);
       out += "}";
