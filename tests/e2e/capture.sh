@@ -11,12 +11,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
 export DISPLAY= WAYLAND_DISPLAY=
-mkdir -p "$work/data/fx"
-cp "$soundtrack" "$work/data/soundtrack.mp3"
-cp "$here/../support/content/_shared.fx" "$here/../support/content/wireframe.fx" "$work/data/fx/"
-cp "$here/../support/content/wireframe.efx" "$work/data/"
-: > "$work/data/rtpriorities.txt"
-printf 'resources = {\n}\n' > "$work/data/startup.resources"
+source "$here/small_content.sh"
+small_content "$work" "$soundtrack"
 mkdir -p "$work/frames"
 cd "$work"
 

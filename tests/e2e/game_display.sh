@@ -10,12 +10,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 [ -n "${DISPLAY:-}" ] || { echo "needs a display (run under xvfb-run)"; exit 1; }
 
-mkdir -p "$work/data/fx"
-cp "$soundtrack" "$work/data/soundtrack.mp3"
-cp "$here/../support/content/_shared.fx" "$here/../support/content/wireframe.fx" "$work/data/fx/"
-cp "$here/../support/content/wireframe.efx" "$work/data/"
-printf 'resources = {\n}\n' > "$work/data/startup.resources"
-: > "$work/data/rtpriorities.txt"
+source "$here/small_content.sh"
+small_content "$work" "$soundtrack"
 cd "$work"
 
 # The scene module cannot start on this content, so its message box ends up on screen

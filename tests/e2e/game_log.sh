@@ -11,13 +11,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export DISPLAY= WAYLAND_DISPLAY=
 
-mkdir -p "$work/bare" "$work/small/data/fx"
-# The effect pool and its wireframe fallback, which the start-up script's priorities need.
-cp "$here/../support/content/_shared.fx" "$here/../support/content/wireframe.fx" "$work/small/data/fx/"
-cp "$here/../support/content/wireframe.efx" "$work/small/data/"
-cp "$soundtrack" "$work/small/data/soundtrack.mp3"
-printf 'resources = {\n}\n' > "$work/small/data/startup.resources"
-: > "$work/small/data/rtpriorities.txt"
+mkdir -p "$work/bare"
+source "$here/small_content.sh"
+small_content "$work/small" "$soundtrack"
 
 cd "$work/small"
 status=0

@@ -18,12 +18,8 @@ command -v ffmpeg > /dev/null && command -v ffprobe > /dev/null ||
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
 export DISPLAY= WAYLAND_DISPLAY=
-mkdir -p "$work/data/fx"
-cp "$soundtrack" "$work/data/soundtrack.mp3"
-cp "$here/../support/content/_shared.fx" "$here/../support/content/wireframe.fx" "$work/data/fx/"
-cp "$here/../support/content/wireframe.efx" "$work/data/"
-: > "$work/data/rtpriorities.txt"
-printf 'resources = {\n}\n' > "$work/data/startup.resources"
+source "$here/small_content.sh"
+small_content "$work" "$soundtrack"
 cd "$work"
 
 probe() {  # probe FILE TYPE ENTRY -> one value per stream of that type
