@@ -4,11 +4,15 @@
 
 #include "engine/core/exception.h"
 #include "engine/core/logging.h"
+#include "engine/core/timer.h"
+#include "engine/gfx/animationNode.h"
 #include "engine/gfx/light.h"
 #include "engine/wrapper.h"
 #include "game/curveFile.h"
 #include "game/proceduralGeometry.h"
 #include "game/randomTable.h"
+#include "platform/audio.h"
+#include "platform/capture/settings.h"
 
 namespace {
 
@@ -20,6 +24,16 @@ constexpr int ScenePriority = 200;
 // Process-wide: the parts switched so far, and where the current part began, in frames.
 int switchCount = 0;
 float partStart = 0.0f;
+
+// Moves every curve below `node` by `frames`, as the walk does, hidden subtrees included.
+void AdvanceAnimation(engine::gfx::Spatial* node, float frames) {
+  if (auto* animated = dynamic_cast<engine::gfx::AnimationNode*>(node)) {
+    if (animated->Controller()) animated->Controller()->Update(frames);
+  }
+  if (auto* parent = dynamic_cast<engine::gfx::Node*>(node)) {
+    for (const auto& child : parent->Children()) AdvanceAnimation(child.get(), frames);
+  }
+}
 
 void CreateShaderTexture(const wchar_t* name, UINT width, DXGI_FORMAT format, const void* data, UINT rowPitch) {
   D3D10_TEXTURE2D_DESC description = {};
@@ -66,6 +80,8 @@ bool TestScene1::Start() {
   engine::SetClearColor(white);
   orv::BuildDemoMeshes();
   LoadParts();
+  const double start = platform::ProcessCaptureSwitches().start;
+  if (start > 0.0) PlaceAt(start);
   return true;
 }
 
@@ -101,11 +117,36 @@ int TestScene1::CurrentPartIndex() const {
   return -1;
 }
 
+void TestScene1::PlaceAt(double seconds) {
+  if (!current) return;
+  const double frame = seconds * FramesPerSecond;
+  size_t k = 0;
+  double begin = 0.0;
+  while (k + 1 < parts.size() && frame >= begin + parts[k]->GetLength()) begin += parts[k++]->GetLength();
+  switchCount = static_cast<int>(k);
+  partStart = static_cast<float>(begin);
+  if (switchCount >= 2) {
+    float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    engine::SetClearColor(black);
+  }
+  if (k > 0) {
+    current = parts[k];
+    ShowPart(current, false);
+  }
+  AdvanceAnimation(current->GetBaseNode().get(), -partStart);
+}
+
 void TestScene1::Update() {
   if (engine::isReleased(EscapeKey)) engine::QuitApplication();
   if (!current) {
     // Start did not get as far as the parts (its error has been shown): there is nothing
     // to play, and waiting would never end.
+    engine::QuitApplication();
+    return;
+  }
+  // The music is the clock: once it has stopped, or never started, time stands still and
+  // a demo longer than its music would never reach its end.
+  if (BASS_ChannelIsActive(engine::core::Timer::Get()->channel) == BASS_ACTIVE_STOPPED) {
     engine::QuitApplication();
     return;
   }

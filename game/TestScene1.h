@@ -25,6 +25,10 @@ class TestScene1 : public engine::core::Module {
   // Loads the five parts and puts the first on screen (the last steps of Start), so
   // that the timeline can be played over scenes without the demo's content.
   void LoadParts();
+  // Puts the part playing at `seconds` of music on screen, its curves started that far
+  // back that the first pass (which advances them by all the music played) leaves them
+  // where a whole run would have: the -start switch.
+  void PlaceAt(double seconds);
   engine::gfx::DemoLoader* CurrentPart() const { return current; }
   int CurrentPartIndex() const;
 

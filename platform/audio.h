@@ -30,6 +30,11 @@ constexpr DWORD BASS_UNICODE = 0x80000000;        // the file name is a wide str
 // at the playing position.
 constexpr DWORD BASS_DATA_FFT1024 = 0x80000001;
 
+// BASS_ChannelIsActive
+constexpr DWORD BASS_ACTIVE_STOPPED = 0;  // also for a handle that is gone
+constexpr DWORD BASS_ACTIVE_PLAYING = 1;
+constexpr DWORD BASS_ACTIVE_PAUSED = 3;
+
 // BASS_ErrorGetCode values.
 constexpr int BASS_OK = 0;
 constexpr int BASS_ERROR_MEM = 1;
@@ -70,6 +75,7 @@ PLATFORM_API BOOL BASS_ChannelPlay(DWORD handle, BOOL restart);
 // Keeps the position; BASS_ChannelPlay continues from it.
 PLATFORM_API BOOL BASS_ChannelPause(DWORD handle);
 PLATFORM_API BOOL BASS_ChannelStop(DWORD handle);
+PLATFORM_API DWORD BASS_ChannelIsActive(DWORD handle);
 // Bytes of the decoded stream played so far; (QWORD)-1 for an invalid handle.
 PLATFORM_API QWORD BASS_ChannelGetPosition(DWORD handle);
 // Negative for an invalid handle. Returned as double where the original returned float:
@@ -94,6 +100,10 @@ struct DecodedAudio {
 // than its own header says.
 PLATFORM_API bool DecodeMp3(const void* data, std::size_t size, DecodedAudio* out, std::string* error);
 
+// The length in seconds of the MP3 file at `path` (a native path), from its frame headers
+// without decoding; negative when the file cannot be opened or holds no MPEG audio.
+PLATFORM_API double Mp3FileSeconds(const std::string& path);
+
 // Capture mode: from now on playing streams advance by exactly one frame time
 // (rate * denominator / numerator samples, rounded to the nearest sample from the
 // start of capture) per AdvanceCaptureClock, and never by wall time; nothing is heard.
@@ -102,8 +112,14 @@ PLATFORM_API void AdvanceCaptureClock();
 PLATFORM_API void DisableCaptureClock();
 PLATFORM_API bool CaptureClockEnabled();
 
-// Streams made after this call start this many seconds in (the -start switch).
+// Streams made after this call start this many seconds in (the -start switch), and end
+// `end` seconds in when that is not negative (-end): they stop there as at their end.
 PLATFORM_API void SetAudioStartOffset(double seconds);
+PLATFORM_API void SetAudioEnd(double end);
+
+// Seconds of music still to play on the longest playing stream, negative while none
+// plays: what is left of a capture whose program ends with its music.
+PLATFORM_API double CaptureMusicSecondsLeft();
 
 // 512 magnitudes of 1024 mono samples (Hann window), scaled so that a full-scale sine
 // centred on a bin reads 1.0 there.

@@ -58,7 +58,10 @@ void Timer::Update() {
   previousTime = time;
   ++frameCount;
   const QWORD position = BASS_ChannelGetPosition(channel);
-  time = BASS_ChannelBytes2Seconds(channel, position);
+  // A stream freed at its end, or never made, has no position: the clock holds where
+  // the music stopped instead of jumping to the error value -1 and running animations
+  // backwards for the passes before the program notices.
+  if (position != static_cast<QWORD>(-1)) time = BASS_ChannelBytes2Seconds(channel, position);
   sinceLast = time - previousTime;
   previousTime = time;
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/api.h"
 #include "engine/gfx/animationPipe.h"
 #include "engine/gfx/animationTrack.h"
 #include "engine/gfx/transformation.h"
@@ -21,7 +22,7 @@ namespace gfx {
 // A value slot's address is handed out to shader bindings and to the node, so slots
 // never move: room for MaxNamedChannels is reserved up front, and a named track beyond
 // that is refused rather than letting the slots reallocate under their readers.
-class AnimationController {
+class ENGINE_API AnimationController {
  public:
   static constexpr size_t MaxNamedChannels = 50;
 

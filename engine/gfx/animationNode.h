@@ -15,7 +15,7 @@ namespace gfx {
 // A "Layer" channel above 1.1 hides the node with its whole subtree: the walk stops
 // there, so nothing below is refreshed or drawn, while the node's own clocks keep
 // running. The children's clocks stand still while hidden.
-class AnimationNode : public Node {
+class ENGINE_API AnimationNode : public Node {
  public:
   AnimationNode(Spatial* parent, const boost::shared_ptr<AnimationController>& controller);
   ~AnimationNode() override;

@@ -111,4 +111,22 @@ bool DecodeMp3(const void* data, std::size_t size, DecodedAudio* out, std::strin
   return true;
 }
 
+double Mp3FileSeconds(const std::string& path) {
+  static std::once_flag once;
+  std::call_once(once, [] { mpg123_init(); });
+  int status = MPG123_OK;
+  std::unique_ptr<mpg123_handle, HandleDeleter> handle(mpg123_new(nullptr, &status));
+  if (!handle) return -1.0;
+  mpg123_handle* mh = handle.get();
+  mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0);
+  if (mpg123_open(mh, path.c_str()) != MPG123_OK) return -1.0;
+  long rate = 0;
+  int channels = 0, encoding = 0;
+  if (mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) return -1.0;
+  // Without a scan the length is estimated from the first frame's bit rate.
+  if (mpg123_scan(mh) != MPG123_OK) return -1.0;
+  const off_t samples = mpg123_length(mh);
+  return samples > 0 ? static_cast<double>(samples) / static_cast<double>(rate) : -1.0;
+}
+
 }  // namespace platform

@@ -60,6 +60,7 @@ struct Device {
   std::map<DWORD, Stream> streams;
   DWORD nextHandle = 0x10000;
   double startOffset = 0.0;
+  double endOffset = -1.0;
   // Capture clock.
   bool capture = false;
   std::int64_t captureFrames = 0;
@@ -317,6 +318,24 @@ void SetAudioStartOffset(double seconds) {
   d.startOffset = std::max(0.0, seconds);
 }
 
+void SetAudioEnd(double end) {
+  Device& d = TheDevice();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  d.endOffset = end;
+}
+
+double CaptureMusicSecondsLeft() {
+  Device& d = TheDevice();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  double left = -1.0;
+  for (auto& entry : d.streams) {
+    Stream& s = entry.second;
+    if (s.state != Stream::State::Playing) continue;
+    left = std::max(left, (s.TotalFrames() - CurrentFrame(d, s)) / s.audio.rate);
+  }
+  return left;
+}
+
 }  // namespace platform
 
 using platform::Device;
@@ -355,6 +374,8 @@ BOOL BASS_Init(int device, DWORD freq, DWORD /*flags*/, HWND /*win*/, const void
   // time that has already run while the first frames rendered.
   const platform::CaptureSwitches& capture = platform::ProcessCaptureSwitches();
   if (capture.Capturing()) platform::EnableCaptureClock(capture.fpsNumerator, capture.fpsDenominator);
+  if (capture.start > 0.0) platform::SetAudioStartOffset(capture.start);
+  if (capture.end >= 0.0) platform::SetAudioEnd(capture.end);
   return Succeed(TRUE);
 }
 
@@ -414,7 +435,12 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
   }
   stream.autoFree = (flags & BASS_STREAM_AUTOFREE) != 0;
   std::lock_guard<std::mutex> lock(d.mutex);
-  const double start = std::min(std::floor(d.startOffset * stream.audio.rate), stream.TotalFrames());
+  // Nearest samples: 4.4 s is 194040 samples at 44.1 kHz, though 4.4 * 44100 is a hair less.
+  if (d.endOffset >= 0.0) {
+    const double end = std::round(d.endOffset * stream.audio.rate);
+    if (end < stream.TotalFrames()) stream.audio.samples.resize(static_cast<std::size_t>(end) * stream.audio.channels);
+  }
+  const double start = std::min(std::round(d.startOffset * stream.audio.rate), stream.TotalFrames());
   platform::StartBlock(stream, start);
   const DWORD handle = d.nextHandle++;
   d.streams.emplace(handle, std::move(stream));
@@ -455,6 +481,19 @@ BOOL BASS_ChannelStop(DWORD handle) {
   s->frame = platform::CurrentFrame(d, *s);
   s->state = Stream::State::Stopped;
   return Succeed(TRUE);
+}
+
+DWORD BASS_ChannelIsActive(DWORD handle) {
+  Device& d = platform::TheDevice();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  Stream* s = platform::FindStream(d, handle);
+  if (!s) return Fail(BASS_ERROR_HANDLE, BASS_ACTIVE_STOPPED);
+  switch (s->state) {
+    case Stream::State::Playing: return Succeed(BASS_ACTIVE_PLAYING);
+    case Stream::State::Paused: return Succeed(BASS_ACTIVE_PAUSED);
+    case Stream::State::Stopped: break;
+  }
+  return Succeed(BASS_ACTIVE_STOPPED);
 }
 
 QWORD BASS_ChannelGetPosition(DWORD handle) {

@@ -1,11 +1,14 @@
 #include "platform/capture/session.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <cstdio>
 #include <memory>
 #include <mutex>
 
+#include "platform/audio.h"
 #include "platform/capture/frame_writer.h"
 #include "platform/capture/settings.h"
 #include "platform/capture/video_sink.h"
@@ -35,8 +38,7 @@ class Session {
     const double sinceShown = std::chrono::duration<double>(now - shownAt_).count();
     if (frames_ == 1 || sinceShown >= 0.25) {
       const double fps = sinceShown > 0.0 ? static_cast<double>(frames_ - shownFrames_) / sinceShown : 0.0;
-      std::fprintf(stderr, "\rplatform: capture: frame %lld, %.1f fps   ", static_cast<long long>(frames_ - 1), fps);
-      std::fflush(stderr);
+      ShowProgress(fps);
       shownAt_ = now;
       shownFrames_ = frames_;
       lineOpen_ = true;
@@ -69,6 +71,31 @@ class Session {
   }
 
  private:
+  // "frame 120 of 4500 (2.7%), 31.2 fps, 2:20 left": the total is the music still to play
+  // (the demo may end sooner), so without music there is only the count and the rate.
+  void ShowProgress(double fps) {
+    const std::int64_t index = frames_ - 1;
+    const double left = CaptureMusicSecondsLeft();
+    std::fprintf(stderr, "\rplatform: capture: frame %lld", static_cast<long long>(index));
+    if (left >= 0.0) {
+      const CaptureSwitches& switches = ProcessCaptureSwitches();
+      // This frame shows the position `left` is measured from, so it is one of them.
+      const auto remaining = static_cast<std::int64_t>(
+          std::ceil(left * switches.fpsNumerator / switches.fpsDenominator - 1e-9));
+      const std::int64_t total = index + std::max<std::int64_t>(remaining, 1);
+      std::fprintf(stderr, " of %lld (%.1f%%)", static_cast<long long>(total), 100.0 * static_cast<double>(frames_) / total);
+      std::fprintf(stderr, ", %.1f fps", fps);
+      if (fps > 0.0) {
+        const auto seconds = static_cast<long long>(static_cast<double>(total - frames_) / fps + 0.5);
+        std::fprintf(stderr, ", %lld:%02lld left", seconds / 60, seconds % 60);
+      }
+    } else {
+      std::fprintf(stderr, ", %.1f fps", fps);
+    }
+    std::fputs("   ", stderr);
+    std::fflush(stderr);
+  }
+
   static std::vector<std::unique_ptr<FrameSink>> Sinks() {
     const CaptureSwitches& switches = ProcessCaptureSwitches();
     std::vector<std::unique_ptr<FrameSink>> sinks;
@@ -79,7 +106,7 @@ class Session {
       std::error_code code;
       sinks.push_back(std::make_unique<VideoSink>(FindFfmpeg(), switches.video,
                                                   std::filesystem::is_regular_file(music, code) ? music : std::string(),
-                                                  switches.fpsNumerator, switches.fpsDenominator));
+                                                  switches.start, switches.fpsNumerator, switches.fpsDenominator));
     }
     return sinks;
   }

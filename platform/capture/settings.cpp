@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/audio.h"
 #include "platform/capture/video_sink.h"
 #include "platform/command_line.h"
+#include "platform/paths.h"
 
 // Defined by PLATFORM_PROGRAM_HAS_ITS_OWN_HELP in the executable; weak, so a program
 // without it leaves the address null. Resolved before any static initialiser runs.
@@ -32,6 +34,12 @@ bool ParsePositive(const std::string& text, int* value) {
   return true;
 }
 
+std::string Decimal(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%g", seconds);
+  return text;
+}
+
 bool ParseRate(const std::string& text, int* numerator, int* denominator) {
   const std::string::size_type slash = text.find('/');
   if (slash == std::string::npos) {
@@ -39,6 +47,25 @@ bool ParseRate(const std::string& text, int* numerator, int* denominator) {
     return ParsePositive(text, numerator);
   }
   return ParsePositive(text.substr(0, slash), numerator) && ParsePositive(text.substr(slash + 1), denominator);
+}
+
+// Seconds as plain decimals ("12", "12.5", "0.04"): no sign, exponent or spaces, and
+// small enough that a frame count from them cannot overflow.
+bool ParseSeconds(const std::string& text, double* value) {
+  if (text.empty() || text.size() > 12) return false;
+  bool digits = false, point = false;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      digits = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (!digits) return false;
+  *value = std::strtod(text.c_str(), nullptr);
+  return *value <= 1e6;
 }
 
 }  // namespace
@@ -51,7 +78,7 @@ bool ParseCaptureSwitches(const std::vector<std::string>& arguments, CaptureSwit
       result.help = true;
       continue;
     }
-    if (name != "-capture" && name != "-fps" && name != "-video") continue;
+    if (name != "-capture" && name != "-fps" && name != "-video" && name != "-start" && name != "-end") continue;
     // Another switch in the value's place means the value was forgotten, not a folder
     // or rate that starts with a dash.
     const bool hasValue = i + 1 < arguments.size() && !arguments[i + 1].empty() && arguments[i + 1][0] != '-';
@@ -73,6 +100,14 @@ bool ParseCaptureSwitches(const std::vector<std::string>& arguments, CaptureSwit
         return false;
       }
       result.video = value;
+    } else if (name == "-start" || name == "-end") {
+      double* target = name == "-start" ? &result.start : &result.end;
+      if (!hasValue || !ParseSeconds(arguments[i + 1], target)) {
+        *error = name + (hasValue ? " " + arguments[i + 1] : std::string()) +
+                 ": expected a time in seconds of music after it (such as 30 or 12.5)";
+        return false;
+      }
+      ++i;
     } else {
       if (!hasValue) {
         *error = "-fps: expected a frame rate after it (N or N/D, such as 30 or 60000/1001)";
@@ -85,8 +120,19 @@ bool ParseCaptureSwitches(const std::vector<std::string>& arguments, CaptureSwit
       }
     }
   }
+  if (result.end >= 0.0 && result.end <= result.start) {
+    *error = "-end " + Decimal(result.end) + ": expected a time after -start " + Decimal(result.start);
+    return false;
+  }
   *out = result;
   return true;
+}
+
+bool CheckMusicRange(const CaptureSwitches& switches, double musicSeconds, std::string* error) {
+  if (musicSeconds < 0.0 || switches.start < musicSeconds) return true;
+  *error = "-start " + Decimal(switches.start) + ": past the end of the music, which is " + Decimal(musicSeconds) +
+           " s long";
+  return false;
 }
 
 namespace {
@@ -138,6 +184,8 @@ std::string SwitchHelp() {
          "  -capture DIR    every presented frame to DIR/frame000000.png, frame000001.png, ...\n"
          "  -video FILE.mp4 every presented frame to an H.264 video, with the music, through ffmpeg\n"
          "  -fps N[/D]      the frame rate of -capture and -video (60 unless given; 60000/1001 for 59.94)\n"
+         "  -start S        begin S seconds into the music, the demo placed as if it had played up to there\n"
+         "  -end S          end S seconds into the music (without it the demo plays to its end)\n"
          "  --help, -help   this list\n";
 }
 
@@ -173,7 +221,8 @@ const CaptureSwitches& ProcessCaptureSwitches() {
     std::string error;
     if (!ParseCaptureSwitches(arguments, &parsed, &error) ||
         (!parsed.folder.empty() && !PrepareCaptureFolder(parsed.folder, &error)) ||
-        (!parsed.video.empty() && !PrepareVideo(parsed.video, &error))) {
+        (!parsed.video.empty() && !PrepareVideo(parsed.video, &error)) ||
+        (parsed.start > 0.0 && !CheckMusicRange(parsed, Mp3FileSeconds(NativePath("data\\soundtrack.mp3")), &error))) {
       std::fprintf(stderr, "platform: %s\n", error.c_str());
       std::exit(2);
     }

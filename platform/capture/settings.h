@@ -4,6 +4,8 @@
 //   -capture DIR   every presented frame becomes DIR/frame000000.png, frame000001.png, ...
 //   -video F.mp4   every presented frame goes to ffmpeg, encoded to H.264 with the music
 //   -fps N | N/D   the capture's frame rate (60 unless given; 60000/1001 for 59.94)
+//   -start S       the music (and with it the demo) begins S seconds in
+//   -end S         the music ends S seconds in, and with it the demo
 //   --help, -help  the program's switches on standard output, then exit status 0
 // A bad value ends the process with status 2 when the layer is loaded, before any
 // window, device or stream exists, so a long capture never starts on a typo.
@@ -21,10 +23,12 @@ struct CaptureSwitches {
   int fpsNumerator = 60;
   int fpsDenominator = 1;
   bool help = false;
+  double start = 0.0;  // seconds of music skipped before the first frame
+  double end = -1.0;   // where the music stops, in seconds; negative: at its own end
   bool Capturing() const { return !folder.empty() || !video.empty(); }
 };
 
-// Reads -capture, -video, -fps and --help from `arguments` (argv[1..]). False, with a message that names
+// Reads -capture, -video, -fps, -start, -end and --help from `arguments` (argv[1..]). False, with a message that names
 // the switch in *error, for a missing or bad value. Touches no file.
 PLATFORM_API bool ParseCaptureSwitches(const std::vector<std::string>& arguments, CaptureSwitches* out,
                                        std::string* error);
@@ -34,6 +38,10 @@ PLATFORM_API bool PrepareCaptureFolder(const std::string& folder, std::string* e
 
 // The -video file's folder exists and takes files, and ffmpeg is on PATH.
 PLATFORM_API bool PrepareVideo(const std::string& video, std::string* error);
+
+// -start before the music's end, and -end after -start: the file's length is known only
+// here, not while the command line is parsed.
+PLATFORM_API bool CheckMusicRange(const CaptureSwitches& switches, double musicSeconds, std::string* error);
 
 // One line a switch the program understands, for --help.
 PLATFORM_API std::string SwitchHelp();

@@ -39,10 +39,12 @@ std::string FindFfmpeg() {
   }
 }
 
-VideoSink::VideoSink(std::string ffmpeg, std::string path, std::string audio, int fpsNumerator, int fpsDenominator)
+VideoSink::VideoSink(std::string ffmpeg, std::string path, std::string audio, double audioStart, int fpsNumerator,
+                     int fpsDenominator)
     : ffmpeg_(std::move(ffmpeg)),
       path_(std::move(path)),
       audio_(std::move(audio)),
+      audioStart_(audioStart),
       fpsNumerator_(fpsNumerator),
       fpsDenominator_(fpsDenominator) {
   // A dead encoder must show up as a failed write, not end the program with the signal.
@@ -56,7 +58,11 @@ bool VideoSink::Start(int width, int height) {
   const std::string rate = std::to_string(fpsNumerator_) + "/" + std::to_string(fpsDenominator_);
   std::vector<std::string> args = {ffmpeg_, "-hide_banner", "-nostats", "-y", "-f", "rawvideo", "-pix_fmt", "rgb24",
                                    "-s", size, "-r", rate, "-i", "-"};
-  if (!audio_.empty()) args.insert(args.end(), {"-i", audio_});
+  if (!audio_.empty()) {
+    // -start seeks the music, so the sound is cut to the same range as the frames.
+    if (audioStart_ > 0.0) args.insert(args.end(), {"-ss", std::to_string(audioStart_)});
+    args.insert(args.end(), {"-i", audio_});
+  }
   args.insert(args.end(), {"-map", "0:v:0"});
   if (!audio_.empty()) args.insert(args.end(), {"-map", "1:a:0"});
   // 4:2:0 halves both sizes: an odd one gets a repeated last row or column.

@@ -18,8 +18,9 @@ PLATFORM_API std::string FindFfmpeg();
 
 class PLATFORM_API VideoSink final : public FrameSink {
  public:
-  // audio: a sound file to mux in, or "" for a silent video.
-  VideoSink(std::string ffmpeg, std::string path, std::string audio, int fpsNumerator, int fpsDenominator);
+  // audio: a sound file to mux in from `audioStart` seconds on, or "" for a silent video.
+  VideoSink(std::string ffmpeg, std::string path, std::string audio, double audioStart, int fpsNumerator,
+            int fpsDenominator);
   ~VideoSink() override;  // Finish()
 
   // The encoder starts at the first frame, whose size the whole video keeps; a frame of
@@ -35,6 +36,7 @@ class PLATFORM_API VideoSink final : public FrameSink {
   void ShowLog() const;
 
   const std::string ffmpeg_, path_, audio_;
+  const double audioStart_;
   const int fpsNumerator_, fpsDenominator_;
   int width_ = 0, height_ = 0;
   int pipe_ = -1;

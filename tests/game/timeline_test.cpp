@@ -1,5 +1,6 @@
 // The demo's timeline over five small parts the test writes itself: when parts switch,
-// the clear colour, Escape, the quit after the last part, and a part with no length.
+// the clear colour, Escape, the quit after the last part or at the music's end, a part
+// with no length, and a start part-way in.
 
 #include <gtest/gtest.h>
 
@@ -13,8 +14,11 @@
 #include "engine/core/logging.h"
 #include "engine/core/textConversion.h"
 #include "engine/core/timer.h"
+#include "engine/gfx/animationNode.h"
+#include "engine/gfx/demoFile.h"
 #include "engine/gfx/sceneInfo.h"
 #include "game/TestScene1.h"
+#include "platform/audio.h"
 #include "support/scratch_dir.h"
 #include "tools/demo/demoWriter.h"
 
@@ -22,10 +26,21 @@ namespace {
 
 class TimelineTest : public ::testing::Test {
  protected:
-  void SetUp() override { engine::core::SetLoggingSwitch(false); }
+  void SetUp() override {
+    engine::core::SetLoggingSwitch(false);
+    // The music, held still by the capture clock: the test sets the time itself.
+    ASSERT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr));
+    platform::EnableCaptureClock(25, 1);
+    music = BASS_StreamCreateFile(FALSE, NEBLU_SOUNDTRACK, 0, 0, 0);
+    ASSERT_NE(music, 0u);
+    ASSERT_TRUE(BASS_ChannelPlay(music, FALSE));
+    engine::core::Timer::Get()->channel = music;
+  }
 
   void TearDown() override {
     scene.Stop();
+    platform::DisableCaptureClock();
+    BASS_Free();
     delete engine::gfx::SceneInfo::mInstance;
     delete engine::core::Timer::mInstance;
     delete engine::core::CWin32Window::mInstance;
@@ -35,13 +50,16 @@ class TimelineTest : public ::testing::Test {
     engine::core::SetLoggingSwitch(true);
   }
 
-  // Five parts with a lamp each, of the given lengths in frames.
+  // Five parts with a lamp each, of the given lengths in frames. Each has an empty
+  // "Mover" whose x is its part's frame: 0 at frame 1, 1000 at frame 1001.
   void Play(const std::vector<int>& lengths) {
     boost::filesystem::create_directories(dir.Path("data"));
     for (size_t i = 0; i < 5; ++i) {
       engine::gfx::DemoFile file;
       file.length = lengths[i];
       file.objects.push_back(engine::gfx::DemoObject{"Lamp", "Lamp", "", "", {0, 0, 0}, {0, 0, 0}, {}});
+      engine::gfx::DemoCurve x{"LocX", "Linear", "Constant", {{0, 0, 1, 0, 2, 1}, {1000, 999, 1001, 1000, 1002, 1001}}};
+      file.objects.push_back(engine::gfx::DemoObject{"Empty", "Mover", "", "", {0, 0, 0}, {0, 0, 0}, {x}});
       demo::WriteDemoFile(dir.Path(engine::core::ToNarrow(TestScene1::PartFiles[i])), file);
     }
     scene.LoadParts();
@@ -55,11 +73,21 @@ class TimelineTest : public ::testing::Test {
     for (int k = 0; k < engine::core::Input::kKeyCount; ++k) input->previousKeys[k] = input->keys[k];
   }
 
+  // The first walk of the part on screen, which advances its curves by all the music
+  // played: the clock starts at 0. Returns the mover's x.
+  float FirstWalk(double seconds) {
+    auto* mover = dynamic_cast<engine::gfx::AnimationNode*>(scene.CurrentPart()->GetNode("Mover").get());
+    if (!mover || !mover->Controller()) return -1.0f;
+    mover->Controller()->Update(static_cast<float>(seconds * 25.0));
+    return mover->Controller()->Pipes().front()->Track()->Value();
+  }
+
   bool Quit() const { return engine::core::Kernel::Get()->QuitRequested(); }
   float ClearRed() const { return engine::core::CWin32Window::Get()->clearColor[0]; }
 
   testing_support::ScratchDir dir;
   TestScene1 scene;
+  HSTREAM music = 0;
 };
 
 TEST_F(TimelineTest, PartsFollowOneAnotherByTheirLengthsAndTheDemoQuitsAfterTheLast) {
@@ -113,6 +141,46 @@ TEST_F(TimelineTest, ReleasingEscapeQuitsAfterThePassInAnyPart) {
   EXPECT_FALSE(Quit());
   engine::core::Input::Get()->KeyUp(27);
   Pass(5.1);
+  EXPECT_TRUE(Quit());
+  EXPECT_EQ(scene.CurrentPartIndex(), 1);
+}
+
+TEST_F(TimelineTest, StartingPartWayPlacesThePartAndItsCurvesAsAWholeRunWould) {
+  Play({100, 200, 300, 400, 500});
+  engine::core::CWin32Window::Get()->clearColor[0] = 1.0f;
+  // 13.2 s is frame 330: the city, 30 frames after it began at 300.
+  scene.PlaceAt(13.2);
+  EXPECT_EQ(scene.CurrentPartIndex(), 2);
+  EXPECT_EQ(ClearRed(), 0.0f);
+  EXPECT_NEAR(FirstWalk(13.2), 30.0f, 1e-3f);
+  // It goes on from there: the stars come at 24 s, not 12 s after the start.
+  Pass(13.2);
+  Pass(23.99);
+  EXPECT_EQ(scene.CurrentPartIndex(), 2);
+  Pass(24.0);
+  EXPECT_EQ(scene.CurrentPartIndex(), 3);
+  EXPECT_FALSE(Quit());
+}
+
+TEST_F(TimelineTest, StartingOnASwitchShowsTheNewPartAtItsFirstFrame) {
+  Play({100, 200, 300, 400, 500});
+  scene.PlaceAt(12.0);
+  EXPECT_EQ(scene.CurrentPartIndex(), 2);
+  EXPECT_NEAR(FirstWalk(12.0), 0.0f, 1e-3f);
+  // Within the first part nothing moves but the clock.
+  scene.Stop();
+  Play({100, 200, 300, 400, 500});
+  scene.PlaceAt(2.0);
+  EXPECT_EQ(scene.CurrentPartIndex(), 0);
+  EXPECT_NEAR(FirstWalk(2.0), 50.0f, 1e-3f);
+}
+
+TEST_F(TimelineTest, TheDemoEndsWithItsMusicWhenTheMusicIsShorter) {
+  Play({100, 200, 300, 400, 500});
+  Pass(5.0);
+  EXPECT_FALSE(Quit());
+  BASS_ChannelStop(music);
+  Pass(5.04);
   EXPECT_TRUE(Quit());
   EXPECT_EQ(scene.CurrentPartIndex(), 1);
 }

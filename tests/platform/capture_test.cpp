@@ -212,6 +212,34 @@ TEST(CaptureSwitchesTest, RefusesAVideoWithoutAnMp4Name) {
   }
 }
 
+TEST(CaptureSwitchesTest, ReadsARangeOfMusicInPlainDecimalSeconds) {
+  CaptureSwitches switches;
+  std::string error;
+  ASSERT_TRUE(Parse({"-start", "12.5", "-end", "20"}, &switches, &error)) << error;
+  EXPECT_DOUBLE_EQ(switches.start, 12.5);
+  EXPECT_DOUBLE_EQ(switches.end, 20.0);
+  EXPECT_FALSE(switches.Capturing());  // a range alone plays in real time
+  ASSERT_TRUE(Parse({"-end", "3"}, &switches, &error)) << error;
+  EXPECT_DOUBLE_EQ(switches.start, 0.0);
+  ASSERT_TRUE(Parse({}, &switches, &error)) << error;
+  EXPECT_LT(switches.end, 0.0);
+
+  for (const char* bad : {"x", "1e3", "+4", "1.2.3", ".", "4 ", "2000000"}) {
+    EXPECT_NE(RefusalOf({"-start", bad}).find("-start " + std::string(bad) + ": expected a time"), std::string::npos);
+  }
+  EXPECT_NE(RefusalOf({"-start", "-capture", "x"}).find("-start: expected a time"), std::string::npos);
+  EXPECT_NE(RefusalOf({"-end"}).find("-end: expected a time"), std::string::npos);
+  EXPECT_NE(RefusalOf({"-start", "10", "-end", "10"}).find("-end 10: expected a time after -start 10"),
+            std::string::npos);
+
+  // Past the music's end only once its length is known; an unreadable file checks nothing.
+  ASSERT_TRUE(Parse({"-start", "150"}, &switches, &error)) << error;
+  EXPECT_FALSE(platform::CheckMusicRange(switches, 149.5, &error));
+  EXPECT_NE(error.find("-start 150: past the end of the music, which is 149.5 s long"), std::string::npos) << error;
+  EXPECT_TRUE(platform::CheckMusicRange(switches, 150.5, &error));
+  EXPECT_TRUE(platform::CheckMusicRange(switches, -1.0, &error));
+}
+
 TEST(CaptureSwitchesTest, HelpIsAWholeWordAndListsEverySwitchOnALineOfItsOwn) {
   CaptureSwitches switches;
   std::string error;
@@ -224,7 +252,7 @@ TEST(CaptureSwitchesTest, HelpIsAWholeWordAndListsEverySwitchOnALineOfItsOwn) {
 
   const std::string help = platform::SwitchHelp();
   for (const char* name : {"-nodialog ", "-log ", "-headless ", "-size WxH ", "-capture DIR ", "-video FILE.mp4 ",
-                           "-fps N[/D] ", "--help"}) {
+                           "-fps N[/D] ", "-start S ", "-end S ", "--help"}) {
     EXPECT_NE(help.find("\n  " + std::string(name)), std::string::npos) << name << " missing from\n" << help;
   }
 }
