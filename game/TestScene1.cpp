@@ -119,7 +119,9 @@ int TestScene1::CurrentPartIndex() const {
 
 void TestScene1::PlaceAt(double seconds) {
   if (!current) return;
-  const double frame = seconds * FramesPerSecond;
+  // A start typed as a part's start time (1.04 s, 26 frames) lands in that part even when
+  // its decimal is a hair short in binary.
+  const double frame = seconds * FramesPerSecond + 1e-6;
   size_t k = 0;
   double begin = 0.0;
   while (k + 1 < parts.size() && frame >= begin + parts[k]->GetLength()) begin += parts[k++]->GetLength();

@@ -120,6 +120,10 @@ PLATFORM_API void SetAudioEnd(double end);
 // Seconds of music still to play on the longest playing stream, negative while none
 // plays: what is left of a capture whose program ends with its music.
 PLATFORM_API double CaptureMusicSecondsLeft();
+// Capture mode: music was played and none plays any more. The pass that finds the music
+// over still draws a frame before its program can quit; the capture leaves it out, so
+// that a range ends with its music.
+PLATFORM_API bool CaptureMusicEnded();
 
 // 512 magnitudes of 1024 mono samples (Hann window), scaled so that a full-scale sine
 // centred on a bin reads 1.0 there.

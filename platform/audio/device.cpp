@@ -61,6 +61,7 @@ struct Device {
   DWORD nextHandle = 0x10000;
   double startOffset = 0.0;
   double endOffset = -1.0;
+  bool anyPlayed = false;  // since capture began
   // Capture clock.
   bool capture = false;
   std::int64_t captureFrames = 0;
@@ -266,6 +267,7 @@ void EnableCaptureClock(int fpsNumerator, int fpsDenominator) {
   }
   d.capture = true;
   d.captureFrames = 0;
+  d.anyPlayed = false;
   d.fpsNumerator = fpsNumerator;
   d.fpsDenominator = fpsDenominator;
   for (auto& entry : d.streams) {
@@ -322,6 +324,16 @@ void SetAudioEnd(double end) {
   Device& d = TheDevice();
   std::lock_guard<std::mutex> lock(d.mutex);
   d.endOffset = end;
+}
+
+bool CaptureMusicEnded() {
+  Device& d = TheDevice();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  if (!d.capture || !d.anyPlayed) return false;
+  for (const auto& entry : d.streams) {
+    if (entry.second.state == Stream::State::Playing) return false;
+  }
+  return true;
 }
 
 double CaptureMusicSecondsLeft() {
@@ -458,6 +470,7 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
   s->captureBase = s->frame;
   s->captureStart = d.captureFrames;
   s->state = Stream::State::Playing;
+  d.anyPlayed = true;
   return Succeed(TRUE);
 }
 

@@ -180,7 +180,7 @@ class SwapChain final : public ComObject<IDXGISwapChain> {
     const bool capturing = CaptureRequested();
     device_->Surface()->Present(frame->name, static_cast<int>(desc_.BufferDesc.Width),
                                 static_cast<int>(desc_.BufferDesc.Height), capturing ? 0u : syncInterval);
-    if (capturing) Capture(frame);
+    if (capturing && !CaptureMusicEnded()) Capture(frame);
     return S_OK;
   }
 
