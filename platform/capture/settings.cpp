@@ -70,12 +70,35 @@ bool ParseSeconds(const std::string& text, double* value) {
 
 }  // namespace
 
+bool ParseSize(const std::string& text, int* width, int* height) {
+  const std::string::size_type x = text.find('x');
+  if (x == std::string::npos) return false;
+  int w = 0, h = 0;
+  if (!ParsePositive(text.substr(0, x), &w) || !ParsePositive(text.substr(x + 1), &h)) return false;
+  // Larger than any GL implementation's render target; the frame buffers would not fit.
+  if (w > 16384 || h > 16384) return false;
+  *width = w;
+  *height = h;
+  return true;
+}
+
 bool ParseCaptureSwitches(const std::vector<std::string>& arguments, CaptureSwitches* out, std::string* error) {
   CaptureSwitches result;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& name = arguments[i];
     if (name == "--help" || name == "-help") {
       result.help = true;
+      continue;
+    }
+    if (name == "-size") {
+      int width = 0, height = 0;
+      const bool given = i + 1 < arguments.size();
+      if (!given || !ParseSize(arguments[i + 1], &width, &height)) {
+        *error = "-size" + (given ? " " + arguments[i + 1] : std::string()) +
+                 ": expected WIDTHxHEIGHT, each 1 to 16384 (such as 1280x720)";
+        return false;
+      }
+      ++i;
       continue;
     }
     if (name != "-capture" && name != "-fps" && name != "-video" && name != "-start" && name != "-end") continue;
@@ -219,10 +242,11 @@ const CaptureSwitches& ProcessCaptureSwitches() {
     }
     CaptureSwitches parsed;
     std::string error;
+    // Checks that make nothing come first, so that a refused run leaves no folder behind.
     if (!ParseCaptureSwitches(arguments, &parsed, &error) ||
-        (!parsed.folder.empty() && !PrepareCaptureFolder(parsed.folder, &error)) ||
+        (parsed.start > 0.0 && !CheckMusicRange(parsed, Mp3FileSeconds(NativePath("data\\soundtrack.mp3")), &error)) ||
         (!parsed.video.empty() && !PrepareVideo(parsed.video, &error)) ||
-        (parsed.start > 0.0 && !CheckMusicRange(parsed, Mp3FileSeconds(NativePath("data\\soundtrack.mp3")), &error))) {
+        (!parsed.folder.empty() && !PrepareCaptureFolder(parsed.folder, &error))) {
       std::fprintf(stderr, "platform: %s\n", error.c_str());
       std::exit(2);
     }

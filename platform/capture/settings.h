@@ -6,6 +6,7 @@
 //   -fps N | N/D   the capture's frame rate (60 unless given; 60000/1001 for 59.94)
 //   -start S       the music (and with it the demo) begins S seconds in
 //   -end S         the music ends S seconds in, and with it the demo
+//   -size WxH      checked here; the headless desktop reads it
 //   --help, -help  the program's switches on standard output, then exit status 0
 // A bad value ends the process with status 2 when the layer is loaded, before any
 // window, device or stream exists, so a long capture never starts on a typo.
@@ -32,6 +33,9 @@ struct CaptureSwitches {
 // the switch in *error, for a missing or bad value. Touches no file.
 PLATFORM_API bool ParseCaptureSwitches(const std::vector<std::string>& arguments, CaptureSwitches* out,
                                        std::string* error);
+
+// "WIDTHxHEIGHT" (-size), each 1 to 16384 in plain digits.
+PLATFORM_API bool ParseSize(const std::string& text, int* width, int* height);
 
 // Makes the folder (and its parents) and proves a file can be written there.
 PLATFORM_API bool PrepareCaptureFolder(const std::string& folder, std::string* error);

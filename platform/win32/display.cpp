@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/capture/settings.h"
 #include "platform/command_line.h"
 #include "platform/win32/window_internal.h"
 
@@ -27,14 +28,10 @@ DisplayMode HeadlessDesktop() {
   DisplayMode mode{1280, 720, 60, 1};
   const std::string size = CommandLineValue("-size");
   int width = 0, height = 0;
-  char extra = 0;
-  if (!size.empty()) {
-    if (std::sscanf(size.c_str(), "%dx%d%c", &width, &height, &extra) == 2 && width > 0 && height > 0) {
-      mode.width = width;
-      mode.height = height;
-    } else {
-      std::fprintf(stderr, "platform: -size %s: expected WIDTHxHEIGHT\n", size.c_str());
-    }
+  // A bad value has already ended the process when the layer was loaded.
+  if (ParseSize(size, &width, &height)) {
+    mode.width = width;
+    mode.height = height;
   }
   return mode;
 }

@@ -92,6 +92,10 @@ refused -capture "$program" -capture not_a_folder/frames
 refused -capture "$program" -capture -fps 10
 refused -fps "$game" -nodialog -headless -capture frames/c -fps 0
 refused -capture "$game" -nodialog -headless -capture not_a_folder/frames
+refused -size "$game" -nodialog -headless -size 12
+refused -start "$game" -nodialog -headless -start 100000
+refused -start "$game" -nodialog -headless -start 1000.5 -capture frames/c
+refused -end "$game" -nodialog -headless -start 5 -end 4
 if [ "$(id -u)" -ne 0 ]; then refused -capture "$program" -capture readonly; fi
 [ ! -e frames/c ] || fail "a refused run made its capture folder"
 echo "captures are complete, numbered, frame-exact and repeatable"

@@ -74,7 +74,7 @@ for name in --help -help; do
     status=0
     "$run" "$name" -fps 0 > help.out 2> help.err || status=$?
     [ "$status" -eq 0 ] || { cat help.err; fail "$run $name: exit status $status"; }
-    for s in -nodialog -log -headless '-size WxH' '-capture DIR' '-video FILE.mp4' '-fps N\[/D\]' --help; do
+    for s in -nodialog -log -headless '-size WxH' '-capture DIR' '-video FILE.mp4' '-fps N\[/D\]' '-start S' '-end S' --help; do
       [ "$(grep -c -- "^  $s[ ,]" help.out)" -eq 1 ] || { cat help.out; fail "$run $name: no line for $s"; }
     done
     ! grep -q "windows:" help.err || fail "$run $name: a window was made before the help"

@@ -240,6 +240,18 @@ TEST(CaptureSwitchesTest, ReadsARangeOfMusicInPlainDecimalSeconds) {
   EXPECT_TRUE(platform::CheckMusicRange(switches, -1.0, &error));
 }
 
+TEST(CaptureSwitchesTest, SizesAreTwoPlainNumbersWithinRenderTargetLimits) {
+  int width = 0, height = 0;
+  EXPECT_TRUE(platform::ParseSize("1280x720", &width, &height));
+  EXPECT_EQ(width, 1280);
+  EXPECT_EQ(height, 720);
+  for (const char* bad : {"12", "0x10", "10x0", "x10", "10x", "-5x5", "5x5x", " 5x5", "16385x10", "1e3x10"}) {
+    EXPECT_FALSE(platform::ParseSize(bad, &width, &height)) << bad;
+  }
+  EXPECT_NE(RefusalOf({"-size", "12"}).find("-size 12: expected WIDTHxHEIGHT"), std::string::npos);
+  EXPECT_NE(RefusalOf({"-size"}).find("-size: expected WIDTHxHEIGHT"), std::string::npos);
+}
+
 TEST(CaptureSwitchesTest, HelpIsAWholeWordAndListsEverySwitchOnALineOfItsOwn) {
   CaptureSwitches switches;
   std::string error;
