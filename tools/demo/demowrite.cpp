@@ -18,15 +18,18 @@ PLATFORM_PROGRAM_HAS_ITS_OWN_HELP;
 namespace {
 
 const char kUsage[] =
-    "usage: demowrite SCENE.lua OUT.demo\n"
+    "usage: demowrite [--sections SECTIONS.txt] SCENE.lua OUT.demo\n"
     "Writes the demo file a scene description describes.\n"
     "The description format is documented at the top of tools/demo/example.scene.lua.\n"
-    "  --help  print this text\n";
+    "  --sections FILE  the soundtrack's section table (NAME FIRST FRAMES lines), which the\n"
+    "                   description reads as sections.NAME.first and sections.NAME.frames\n"
+    "  --help           print this text\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string paths[2];
+  std::string sectionsPath;
   int count = 0;
   bool switches = true;
   for (int i = 1; i < argc; ++i) {
@@ -34,6 +37,12 @@ int main(int argc, char** argv) {
     if (switches && (a == "--help" || a == "-h")) {
       std::cout << kUsage;
       return 0;
+    } else if (switches && a == "--sections") {
+      if (i + 1 >= argc) {
+        std::cerr << "demowrite: --sections needs the section table's file name\n" << kUsage;
+        return 2;
+      }
+      sectionsPath = argv[++i];
     } else if (switches && a == "--") {
       switches = false;
     } else if ((switches && !a.empty() && a[0] == '-') || a.empty() || count == 2) {
@@ -53,7 +62,9 @@ int main(int argc, char** argv) {
   engine::core::SetLoggingSwitch(false);
   int status = 0;
   try {
-    const engine::gfx::DemoFile file = demo::ReadSceneDescription(paths[0]);
+    const std::vector<demo::ScoreSection> sections =
+        sectionsPath.empty() ? std::vector<demo::ScoreSection>() : demo::ReadScoreSections(sectionsPath);
+    const engine::gfx::DemoFile file = demo::ReadSceneDescription(paths[0], sections);
     if (!demo::WriteDemoFile(paths[1], file)) {
       std::cerr << "demowrite: " << paths[1] << ": cannot be written\n";
       status = 1;

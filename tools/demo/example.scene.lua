@@ -4,9 +4,12 @@
 --
 -- A description is a Lua 5.1 file that sets two globals; everything else it does (locals,
 -- loops, functions) is its own business. There is no standard library inside it (no
--- print, math or string), only plain arithmetic and these two helpers:
+-- print, string or io), only plain arithmetic and these helpers:
 --   seconds(s)  s seconds in frames (s * 25)
 --   degrees(d)  d degrees in radians, for an object's rotation
+--   math.sin, math.cos, math.sqrt, math.floor, math.atan2(y, x), math.pi
+--   sections    with demowrite --sections FILE, the soundtrack's sections:
+--               sections.NAME.first and sections.NAME.frames, in frames
 --
 --   length  = FRAMES                 the scene's running time in frames, 25 per second
 --   objects = { OBJECT, ... }        in file order; {} for none

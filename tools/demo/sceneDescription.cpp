@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <utility>
 #include <initializer_list>
 #include <limits>
 #include <set>
@@ -33,6 +36,50 @@ int Seconds(lua_State* L) {
 int Degrees(lua_State* L) {
   lua_pushnumber(L, luaL_checknumber(L, 1) * kPi / 180.0);
   return 1;
+}
+
+// Camera paths and rings of objects need a little trigonometry; the sandbox has no
+// standard library, so these few functions are all a description gets.
+template <double (*F)(double)>
+int Unary(lua_State* L) {
+  lua_pushnumber(L, F(luaL_checknumber(L, 1)));
+  return 1;
+}
+
+int Atan2(lua_State* L) {
+  lua_pushnumber(L, std::atan2(luaL_checknumber(L, 1), luaL_checknumber(L, 2)));
+  return 1;
+}
+
+double Sin(double x) { return std::sin(x); }
+double Cos(double x) { return std::cos(x); }
+double Sqrt(double x) { return std::sqrt(x); }
+double Floor(double x) { return std::floor(x); }
+
+void RegisterMath(lua_State* L) {
+  lua_newtable(L);
+  const std::pair<const char*, lua_CFunction> functions[] = {
+      {"sin", Unary<Sin>}, {"cos", Unary<Cos>}, {"sqrt", Unary<Sqrt>}, {"floor", Unary<Floor>}, {"atan2", Atan2}};
+  for (const auto& f : functions) {
+    lua_pushcfunction(L, f.second);
+    lua_setfield(L, -2, f.first);
+  }
+  lua_pushnumber(L, kPi);
+  lua_setfield(L, -2, "pi");
+  lua_setglobal(L, "math");
+}
+
+void RegisterSections(lua_State* L, const std::vector<ScoreSection>& sections) {
+  lua_newtable(L);
+  for (const ScoreSection& section : sections) {
+    lua_newtable(L);
+    lua_pushnumber(L, section.first);
+    lua_setfield(L, -2, "first");
+    lua_pushnumber(L, section.frames);
+    lua_setfield(L, -2, "frames");
+    lua_setfield(L, -2, section.name.c_str());
+  }
+  lua_setglobal(L, "sections");
 }
 
 std::string NumberText(double value) {
@@ -331,11 +378,52 @@ class Describer {
 
 }  // namespace
 
-DemoFile ReadSceneDescription(const std::string& path) {
+std::vector<ScoreSection> ReadScoreSections(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) throw SceneError(path + ": cannot be read");
+  std::vector<ScoreSection> sections;
+  std::string line;
+  bool total = false;
+  for (int number = 1; std::getline(in, line); ++number) {
+    const std::string where = path + ":" + std::to_string(number) + ": ";
+    if (line.empty()) continue;
+    if (total) throw SceneError(where + "nothing may follow the total line");
+    std::istringstream words(line);
+    ScoreSection section;
+    std::string rest;
+    if (line.compare(0, 6, "total ") == 0) {
+      int frames = 0;
+      words >> rest >> frames;
+      int sum = 0;
+      for (const ScoreSection& s : sections) sum += s.frames;
+      if (words.fail() || (words >> rest) || frames != sum) {
+        throw SceneError(where + "expected \"total FRAMES\" with the sum of the sections, " + std::to_string(sum));
+      }
+      total = true;
+      continue;
+    }
+    words >> section.name >> section.first >> section.frames;
+    if (words.fail() || (words >> rest) || section.frames < 0 || section.first < 0) {
+      throw SceneError(where + "expected \"NAME FIRST_FRAME FRAMES\"");
+    }
+    const int expected = sections.empty() ? 0 : sections.back().first + sections.back().frames;
+    if (section.first != expected) {
+      throw SceneError(where + section.name + " starts at frame " + std::to_string(section.first) +
+                       ", not where the one before ends (" + std::to_string(expected) + ")");
+    }
+    sections.push_back(section);
+  }
+  if (!total) throw SceneError(path + ": the total line is missing (the file is cut short)");
+  return sections;
+}
+
+DemoFile ReadSceneDescription(const std::string& path, const std::vector<ScoreSection>& sections) {
   engine::core::LuaScript script;
   lua_State* L = script.State();
   lua_register(L, "seconds", Seconds);
   lua_register(L, "degrees", Degrees);
+  RegisterMath(L);
+  RegisterSections(L, sections);
   try {
     script.Run(path);
   } catch (const engine::core::Exception& e) {

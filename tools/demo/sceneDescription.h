@@ -19,10 +19,24 @@ class SceneError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// One section of the soundtrack's score, in frames of 1/25 s: what a scene's length and
+// its keys are cut to.
+struct ScoreSection {
+  std::string name;
+  int first = 0;
+  int frames = 0;
+};
+
+// Reads the section table the soundtrack tool writes: lines "NAME FIRST FRAMES", then
+// "total FRAMES". Raises SceneError naming the file and line.
+std::vector<ScoreSection> ReadScoreSections(const std::string& path);
+
 // Runs the description at `path` (a sandboxed Lua 5.1 state with the helpers the format
-// documents) and builds the file it describes, checked so that the engine's loader
-// accepts it. Raises SceneError.
-engine::gfx::DemoFile ReadSceneDescription(const std::string& path);
+// documents; `sections` becomes its global table sections.NAME = {first=, frames=}) and
+// builds the file it describes, checked so that the engine's loader accepts it. Raises
+// SceneError.
+engine::gfx::DemoFile ReadSceneDescription(const std::string& path,
+                                           const std::vector<ScoreSection>& sections = {});
 
 // Key `index` of `keys` with the handles a modelling tool gives an auto-smoothed,
 // clamped key; only the key times and values of `keys` are read. Each handle lies a
