@@ -102,10 +102,21 @@ void TestScene1::LoadParts() {
 }
 
 void TestScene1::ShowPart(engine::gfx::DemoLoader* part, bool first) {
+  const boost::shared_ptr<engine::gfx::Node> lamp = part->GetNode("Lamp");
+  // The lamp's light itself, beside the lamp: effects read its shadow cascades from it
+  // ("SplitProjection", "SplitPlanes"), which the lamp's own node does not have.
+  boost::shared_ptr<engine::gfx::Node> light;
+  if (lamp) {
+    for (const auto& child : lamp->Children()) {
+      if (boost::dynamic_pointer_cast<engine::gfx::Light>(child)) light = boost::dynamic_pointer_cast<engine::gfx::Node>(child);
+    }
+  }
   if (first) {
-    engine::AddNode(part->GetNode("Lamp"), L"PointLight0", L"global");
+    engine::AddNode(lamp, L"PointLight0", L"global");
+    engine::AddNode(light, L"Shadow", L"global");
   } else {
-    engine::SetNode(part->GetNode("Lamp"), L"PointLight0", L"global");
+    engine::SetNode(lamp, L"PointLight0", L"global");
+    engine::SetNode(light, L"Shadow", L"global");
   }
   engine::SetRootNode(part->GetBaseNode());
 }

@@ -6,6 +6,7 @@
 
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "engine/core/logging.h"
 #include "tools/demo/demoWriter.h"
@@ -18,11 +19,12 @@ PLATFORM_PROGRAM_HAS_ITS_OWN_HELP;
 namespace {
 
 const char kUsage[] =
-    "usage: demowrite [--sections SECTIONS.txt] SCENE.lua OUT.demo\n"
+    "usage: demowrite [--sections SECTIONS.txt] [--prelude FILE.lua]... SCENE.lua OUT.demo\n"
     "Writes the demo file a scene description describes.\n"
     "The description format is documented at the top of tools/demo/example.scene.lua.\n"
     "  --sections FILE  the soundtrack's section table (NAME FIRST FRAMES lines), which the\n"
     "                   description reads as sections.NAME.first and sections.NAME.frames\n"
+    "  --prelude FILE   runs FILE first, in the same sandbox: helpers scenes share\n"
     "  --help           print this text\n";
 
 }  // namespace
@@ -30,6 +32,7 @@ const char kUsage[] =
 int main(int argc, char** argv) {
   std::string paths[2];
   std::string sectionsPath;
+  std::vector<std::string> preludes;
   int count = 0;
   bool switches = true;
   for (int i = 1; i < argc; ++i) {
@@ -43,6 +46,12 @@ int main(int argc, char** argv) {
         return 2;
       }
       sectionsPath = argv[++i];
+    } else if (switches && a == "--prelude") {
+      if (i + 1 >= argc) {
+        std::cerr << "demowrite: --prelude needs a file name\n" << kUsage;
+        return 2;
+      }
+      preludes.push_back(argv[++i]);
     } else if (switches && a == "--") {
       switches = false;
     } else if ((switches && !a.empty() && a[0] == '-') || a.empty() || count == 2) {
@@ -64,7 +73,7 @@ int main(int argc, char** argv) {
   try {
     const std::vector<demo::ScoreSection> sections =
         sectionsPath.empty() ? std::vector<demo::ScoreSection>() : demo::ReadScoreSections(sectionsPath);
-    const engine::gfx::DemoFile file = demo::ReadSceneDescription(paths[0], sections);
+    const engine::gfx::DemoFile file = demo::ReadSceneDescription(paths[0], sections, preludes);
     if (!demo::WriteDemoFile(paths[1], file)) {
       std::cerr << "demowrite: " << paths[1] << ": cannot be written\n";
       status = 1;

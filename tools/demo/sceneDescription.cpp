@@ -417,19 +417,26 @@ std::vector<ScoreSection> ReadScoreSections(const std::string& path) {
   return sections;
 }
 
-DemoFile ReadSceneDescription(const std::string& path, const std::vector<ScoreSection>& sections) {
+DemoFile ReadSceneDescription(const std::string& path, const std::vector<ScoreSection>& sections,
+                              const std::vector<std::string>& preludes) {
   engine::core::LuaScript script;
   lua_State* L = script.State();
   lua_register(L, "seconds", Seconds);
   lua_register(L, "degrees", Degrees);
   RegisterMath(L);
   RegisterSections(L, sections);
+  std::string running = path;
   try {
+    for (const std::string& prelude : preludes) {
+      running = prelude;
+      script.Run(prelude);
+    }
+    running = path;
     script.Run(path);
   } catch (const engine::core::Exception& e) {
     // Lua names the file in syntax and run-time errors but not when a limit stops it.
     const std::string text = engine::core::ToNarrow(e.GetText());
-    throw SceneError(text.find(path) == std::string::npos ? path + ": " + text : text);
+    throw SceneError(text.find(running) == std::string::npos ? running + ": " + text : text);
   }
   // Every read below pushes a few values at a time; the depth does not grow with the
   // scene, so this covers the whole walk.

@@ -35,8 +35,10 @@ std::vector<ScoreSection> ReadScoreSections(const std::string& path);
 // documents; `sections` becomes its global table sections.NAME = {first=, frames=}) and
 // builds the file it describes, checked so that the engine's loader accepts it. Raises
 // SceneError.
+// `preludes` run first, in the same state: helpers several descriptions share.
 engine::gfx::DemoFile ReadSceneDescription(const std::string& path,
-                                           const std::vector<ScoreSection>& sections = {});
+                                           const std::vector<ScoreSection>& sections = {},
+                                           const std::vector<std::string>& preludes = {});
 
 // Key `index` of `keys` with the handles a modelling tool gives an auto-smoothed,
 // clamped key; only the key times and values of `keys` are read. Each handle lies a

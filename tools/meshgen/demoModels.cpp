@@ -144,6 +144,26 @@ Mesh IntroFrame() {
   return TurnedAboutX(ExtrudedMask(PixelMask::FromRows({"###", "#.#", "###"}), edges, edges, -0.025f, 0.025f));
 }
 
+Mesh ScreenQuad() {
+  Mesh quad;
+  const Vector3f normal(0, 0, 1);
+  quad.AddVertex(Vector3f(-1, -1, 0), normal, Vector2f(0, 1));
+  quad.AddVertex(Vector3f(1, -1, 0), normal, Vector2f(1, 1));
+  quad.AddVertex(Vector3f(1, 1, 0), normal, Vector2f(1, 0));
+  quad.AddVertex(Vector3f(-1, 1, 0), normal, Vector2f(0, 0));
+  quad.AddTriangle(0, 1, 2);
+  quad.AddTriangle(0, 2, 3);
+  return quad;
+}
+
+Mesh PostTrigger() {
+  Mesh trigger;
+  const Vector3f normal(0, 0, 1);
+  for (int i = 0; i < 3; ++i) trigger.AddVertex(Vector3f(0, 0, 0), normal, Vector2f(0, 0));
+  trigger.AddTriangle(0, 1, 2);
+  return trigger;
+}
+
 const std::vector<MeshFile>& DemoMeshFiles() {
   static const std::vector<MeshFile> files = {
       {"points.demo_scene/Cubes.nbl", PointsCube},
@@ -157,6 +177,12 @@ const std::vector<MeshFile>& DemoMeshFiles() {
       {"credits.demo_scene/creditB.nbl", [] { return PixelWord("NEBLU", 1.4f, 0.4f); }},
       {"stars.demo_scene/Planet.nbl", Planet},
       {"intro.demo_scene/Frame.nbl", IntroFrame},
+      {"quad.nbl", ScreenQuad},
+      {"intro.demo_scene/Post.nbl", PostTrigger},
+      {"points.demo_scene/Post.nbl", PostTrigger},
+      {"city.demo_scene/Post.nbl", PostTrigger},
+      {"stars.demo_scene/Post.nbl", PostTrigger},
+      {"credits.demo_scene/Post.nbl", PostTrigger},
   };
   return files;
 }
