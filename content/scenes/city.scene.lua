@@ -11,7 +11,7 @@ objects = {
   }),
   {"Mesh", "Cube"},
   {"Mesh", "Ground"},
-  {"Mesh", "Sofa", location = {2.5, 0, 14.45}},
+  {"Mesh", "Sofa", location = {-18.5, -19.5, 0}, rotation = {0, 0, degrees(-40)}},
   {"Mesh", "Stars"},
   {"Mesh", "Post"},
 }

@@ -4,12 +4,12 @@
 
 float4x4 World : World;
 
-struct CasterIn { float4 world : POSITION; uint slice : SLICE; };
+struct CasterIn { float4 lamp : POSITION; uint slice : SLICE; };
 struct CasterOut { float4 position : SV_Position; uint slice : SV_RenderTargetArrayIndex; };
 
 CasterIn VS(float3 position : POSITION, uint instance : SV_InstanceID) {
   CasterIn o;
-  o.world = mul(float4(position, 1), World);
+  o.lamp = mul(mul(float4(position, 1), World), LightView);
   o.slice = instance;
   return o;
 }
@@ -18,7 +18,7 @@ CasterIn VS(float3 position : POSITION, uint instance : SV_InstanceID) {
 void GS(triangle CasterIn input[3], inout TriangleStream<CasterOut> stream) {
   for (int k = 0; k < 3; ++k) {
     CasterOut o;
-    o.position = mul(input[k].world, SplitProjection[input[0].slice]);
+    o.position = mul(input[k].lamp, SplitProjection[input[0].slice]);
     o.slice = input[0].slice;
     stream.Append(o);
   }

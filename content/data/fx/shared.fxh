@@ -12,8 +12,10 @@ shared cbuffer Frame {
 shared cbuffer Lamp {
   float4 LightDirection : Direction <string Object = "PointLight0";>;
   float4 LightPosition : Position <string Object = "PointLight0";>;
+  float4x4 LightView : View <string Object = "PointLight0";>;  // world to the lamp's frame
 };
 
+// A cascade's projection takes points in the lamp's frame (LightView) to its slice.
 shared cbuffer Cascades {
   float4x4 SplitProjection[3] : SplitProjection <string Object = "Shadow";>;
   float3 SplitPlanes : SplitPlanes <string Object = "Shadow";>;
