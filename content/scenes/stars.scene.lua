@@ -3,15 +3,16 @@
 -- so that the half of it that has stars lies ahead of the camera.
 length = sections.stars.frames
 objects = {
-  sun({-0.7, -0.55, -0.2}),
+  sun({0.45, -0.85, -0.25}),
   flight("Camera", "Camera", {
-    {1, {-1.5, -3, 0.6}, {1.4, 8, 0.1}},
-    {at(4), {-0.6, -2.2, 0.95}, {1.9, 8, 0.25}},
-    {at(8), {0.6, -1.3, 0.55}, {2.3, 8, -0.05}},
-    {at(12) + 1, {1.5, -0.2, 0.9}, {2.6, 8, 0.2}},
+    {1, {-1.5, -3, 0.6}, {3.8, 8, 0.3}},
+    {at(4), {-0.6, -2.2, 0.95}, {4.0, 8, 0.4}},
+    {at(8), {0.6, -1.3, 0.55}, {4.1, 8, 0.15}},
+    {at(12) + 1, {1.5, -0.2, 0.9}, {4.0, 8, 0.3}},
   }),
   {"Mesh", "Stars", rotation = {-math.pi / 2, 0, 0}},
   {"Mesh", "Planet", location = {2.6, 9, 0}},
-  {"Mesh", "Smoke"},
+  -- The smoke's light swells into the snare roll of the last bar.
+  {"Mesh", "Smoke", curves = {{"Swell", {1, 0}, {at(10), 0}, {at(11), 0.35}, {at(12) + 1, 1}}}},
   {"Mesh", "Post"},
 }
