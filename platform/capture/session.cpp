@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 
@@ -126,7 +127,32 @@ Session& TheSession() {
   return session;
 }
 
+class PresentStats {
+ public:
+  ~PresentStats() {
+    if (frames_ == 0) return;
+    const double seconds = std::chrono::duration<double>(last_ - first_).count();
+    std::fprintf(stderr, "platform: presented %lld frames in %.3f s (%.2f fps)\n", static_cast<long long>(frames_),
+                 seconds, seconds > 0.0 ? static_cast<double>(frames_ - 1) / seconds : 0.0);
+  }
+  void Note() {
+    last_ = Clock::now();
+    if (frames_++ == 0) first_ = last_;
+  }
+
+ private:
+  std::int64_t frames_ = 0;
+  Clock::time_point first_, last_;
+};
+
 }  // namespace
+
+void NotePresent() {
+  static const bool wanted = std::getenv("NEBLU_PRESENT_STATS") != nullptr;
+  if (!wanted) return;
+  static PresentStats stats;
+  stats.Note();
+}
 
 bool CaptureRequested() { return ProcessCaptureSwitches().Capturing(); }
 

@@ -18,4 +18,9 @@ PLATFORM_API void CapturePresentedFrame(int width, int height, std::vector<std::
 // a swap chain goes away and once more at exit; a later frame starts the writer again.
 PLATFORM_API void EndCapture();
 
+// Counts a presented frame, captured or not. With NEBLU_PRESENT_STATS set in the
+// environment the process says at exit how many frames it presented in how long, from
+// the first: what the benchmarks compare captures with.
+PLATFORM_API void NotePresent();
+
 }  // namespace platform

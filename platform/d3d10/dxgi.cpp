@@ -181,6 +181,7 @@ class SwapChain final : public ComObject<IDXGISwapChain> {
     device_->Surface()->Present(frame->name, static_cast<int>(desc_.BufferDesc.Width),
                                 static_cast<int>(desc_.BufferDesc.Height), capturing ? 0u : syncInterval);
     if (capturing && !CaptureMusicEnded()) Capture(frame);
+    NotePresent();
     return S_OK;
   }
 
