@@ -41,7 +41,7 @@ float BeatWave(float r) {
 // The spectrum's lift of ring `ring` (10 near the centre to about 480 at the corners).
 float SpectrumLift(float ring) {
   float s = Spectrum(ring);
-  return saturate(s * (1.5 + ring / 60.0));
+  return saturate(s * (3 + ring / 30.0));
 }
 
 // How far the grid stands up at world xy: the beat's wave and the spectrum.
@@ -49,7 +49,7 @@ float RingOf(float2 xy) { return dot(xy * 12.8, xy * 12.8) / 70.0 + 10.0; }
 float Lift(float2 xy, float ring) {
   float r = length(xy);
   float grow = saturate(PartTime() / BarLength);
-  return (BeatWave(r) * 0.35 + SpectrumLift(ring) * 0.55) * (0.4 + 0.6 * grow);
+  return (BeatWave(r) * 0.45 + SpectrumLift(ring) * 0.55) * (0.4 + 0.6 * grow);
 }
 
 float3 Sun() { return -normalize(LightDirection.xyz); }
@@ -72,17 +72,25 @@ struct GridOut {
 GridOut GridVS(GridIn input) {
   GridOut o;
   float2 centre = float2(input.centre.x * 20 - 10, -input.centre.y * 20 - 10);
-  float2 local = (input.position.xy - centre) * 0.82;
+  // The middle 64 x 64 tiles start as the intro's finished grid, dark side up, and go
+  // pale a batch a beat over the first two bars.
+  float2 a = abs(centre);
+  float th = Hash(centre * 3.7 + 0.3);
+  float dark = max(a.x, a.y) < 2.5 && th * 8 > floor(Beats()) ? 1 : 0;
+  float2 local = (input.position.xy - centre) * lerp(0.82, 0.9, dark);
   float lift = Lift(centre, input.ring);
   float3 world = float3(centre + local, lift * 0.9);
   o.position = Project(world);
   o.corner = input.corner * 2 - 1;
-  // Pale where flat, ink where high; the highest take the accent.
+  // Pale where flat, ink where high; the highest take the accent. Far tiles fade out.
   float r = length(centre);
   float edge = saturate((r - 6.5) / 3.5);
-  float ink = saturate(0.07 + lift * 1.4) * (1 - edge * 0.75);
-  float3 c = lerp(float3(0.1, 0.1, 0.11), Accent.rgb, saturate((lift - 0.45) * 3));
-  o.colour = float4(c, ink);
+  float far = saturate(1.6 - length(Eye() - world) / 11);
+  float ink = saturate(0.08 + lift * 1.6) * (1 - edge * 0.75) * far;
+  float3 c = lerp(float3(0.1, 0.1, 0.11), Accent.rgb, saturate((lift - 0.4) * 3));
+  float3 tile = float3(0.06, 0.06, 0.07) + lerp(0.0, 0.22, frac(th * 13.7));
+  if (frac(th * 91.3) < 0.025) tile = Accent.rgb;
+  o.colour = dark > 0 ? float4(tile, 1) : float4(c, ink);
   return o;
 }
 
@@ -155,8 +163,9 @@ CubeOut CubesVS(CubeIn input) {
     o.colour = float4(0.1, 0.1, 0.12, saturate(0.45 - height * 0.05) * visible);
   } else if (input.instance == 2) {
     // The echo trails only while the cube moves fast.
+    float falling = t < (2 + floor(k * 24)) * BeatLength ? 1 : 0;
     float speed = abs(at.z - CubeAt(xy, k, h, t).z);
-    o.colour.a = saturate(speed * 4) * 0.25 * visible;
+    o.colour.a = saturate(speed * 2) * 0.2 * visible * falling;
     if (o.colour.a < 0.002) world = at.xyz;  // nothing to draw: every corner in one point
   }
   o.world = world;
@@ -190,7 +199,8 @@ FlashOut FlashesVS(FlashIn input) {
   float beats = Beats();
   float sinceSnare = frac((beats - 1) / 2) * 2;  // beats since the last snare (beats 1 and 3)
   float hit = floor((beats - 1) / 2);
-  float chosen = frac(input.uv.z + hit * 0.618) < 0.2 ? 1 : 0;
+  float block = Hash(floor(centre / 0.3125) + 0.5);
+  float chosen = frac(block + hit * 0.618) < 0.22 && input.uv.z < 0.8 ? 1 : 0;
   float r = length(centre);
   float light = exp(-sinceSnare * 3.5) * chosen * Entrance(8) * saturate(1.3 - r / 3.2);
   light *= 0.6 + 0.6 * Snare();
@@ -213,13 +223,13 @@ BubbleOut BubblesVS(BubbleIn input) {
   float2 xy = input.position.xy;
   float h = Hash(xy * 3.1 + 0.7);
   float h2 = Hash(xy * 1.7 + 4.1);
-  float used = h2 < 0.22 ? 1 : 0;
+  float used = h2 < 0.09 ? 1 : 0;
   // Four groups, each popping on every fourth snare: a bubble lives eight beats.
   float group = floor(h * 4);
   float snares = (Beats() - 1) / 2;
   float life = frac((snares - group) / 4);
   float justPopped = life < 0.06 ? 1 : 0;
-  float size = (0.05 + 0.1 * h2 / 0.22) * (justPopped > 0 ? 1.1 + life * 12 : sqrt(life));
+  float size = (0.035 + 0.07 * h2 / 0.09) * (justPopped > 0 ? 1.1 + life * 12 : sqrt(life));
   float entrance = Entrance(8);
   float3 centre = float3(xy, 0.35 - input.position.z * 0.75 + life * 0.5);
   centre.z += Lift(xy, RingOf(xy)) * 0.9;
@@ -262,18 +272,19 @@ SparkOut ElectricVS(SparkIn input) {
   float shown = q < grow ? 1 : 0;
   float frame = floor(Time * 25);
   float treble = Treble();
-  float jitter = (0.02 + 0.1 * treble);
+  float jitter = (0.04 + 0.16 * treble);
   float3 noise = float3(Hash1(q * 13 + frame), Hash1(q * 7 + frame * 1.3), Hash1(q * 3 + frame * 0.7)) - 0.5;
-  float3 centre = float3(input.position.xy, 0.3 - input.position.z * 1.1) + noise * jitter;
-  float flicker = 0.35 + 0.65 * step(0.35 - treble * 0.3, Hash1(floor(q * 40) + frame * 0.37));
+  float3 centre = float3(input.position.xy, 0.7 - input.position.z * 1.1) + noise * jitter;
+  float flicker = 0.15 + 0.85 * step(0.45 - treble * 0.35, Hash1(floor(q * 40) + frame * 0.37));
   // The head of the growing spiral is brightest.
   float head = exp(-abs(grow - q) * 30) * (grow < 1 ? 1 : 0);
-  float size = (0.7 + 0.6 * treble + head) * shown;
+  float late = saturate(PartTime() / BarLength - 16);  // thicker for the last bars
+  float size = (0.55 + 0.5 * treble + head * 0.8 + late * 0.2) * shown;
   float3 right = ViewInverse[0].xyz, up = ViewInverse[1].xyz;
   float3 world = centre + (input.offset.x * right + input.offset.y * up) * size;
   o.position = Project(world);
   o.uv = input.uv * 2 - 1;
-  o.look = float2(flicker * (0.6 + 0.8 * treble) + head * 2, 0);
+  o.look = float2(flicker * (0.6 + 0.8 * treble) + head, 0);
   return o;
 }
 
@@ -283,8 +294,9 @@ float4 ElectricPS(SparkOut input) : SV_Target {
   float core = exp(-d * 18);
   float halo = exp(-d * 4);
   float b = input.look.x;
-  float3 c = lerp(Spark.rgb, float3(1.6, 1.9, 2.6), core) * (0.7 + b);
-  return float4(c, saturate(halo * 0.55 + core) * saturate(0.3 + b));
+  // Deep blue ink on the white, a pale core that only blooms when the treble is loud.
+  float3 c = lerp(Spark.rgb * 0.8, float3(0.55, 0.8, 1.0) * (0.8 + 0.6 * b), core);
+  return float4(c, saturate(halo * 0.6 + core) * saturate(0.35 + b));
 }
 
 #define PASS(vs, ps, depth, blend)                            \
