@@ -101,6 +101,24 @@ for f in bad typo order parent script nothing; do
   [ ! -e "$f.demo" ] || { echo "demowrite left $f.demo after an error"; exit 1; }
 done
 
+# The score's sections and a shared prelude: lengths come from the table, helpers from the
+# prelude; a table that does not add up, or one cut short, is refused naming its line.
+printf 'intro 0 96\npoints 96 48\ntotal 144\n' > sections.txt
+printf 'function half(x) return x / 2 end\n' > prelude.lua
+printf 'length = sections.points.frames\nobjects = {{"Empty", "Spin", rotation = {0, 0, half(math.pi)}}}\n' > scored.lua
+"$demowrite" --sections sections.txt --prelude prelude.lua scored.lua scored.demo
+"$demoinfo" scored.demo | grep -q '"length": 48, ' || { "$demoinfo" scored.demo; echo "the section's length was not used"; exit 1; }
+"$demoinfo" scored.demo | grep -q '"rotation": \[0, 0, 1.57079' || { echo "the prelude's helper was not run"; exit 1; }
+printf 'intro 0 96\npoints 90 48\ntotal 144\n' > gap.txt
+fails "$demowrite" --sections gap.txt scored.lua gap.demo
+expect "sections with a gap" \
+  "1 demowrite: gap.txt:2: points starts at frame 90, not where the one before ends (96)" "$status $error"
+printf 'intro 0 96\n' > cut.txt
+fails "$demowrite" --sections cut.txt scored.lua cut.demo
+expect "sections cut short" "1 demowrite: cut.txt: the total line is missing (the file is cut short)" "$status $error"
+fails "$demowrite" --sections
+expect "--sections without a file" 2 "$status"
+
 for tool in "$demowrite" "$demoinfo"; do
   "$tool" --help | grep -q '^usage: ' || { echo "$tool --help prints no usage"; exit 1; }
   fails "$tool"
