@@ -379,8 +379,15 @@ class Describer {
 }  // namespace
 
 std::vector<ScoreSection> ReadScoreSections(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) throw SceneError(path + ": cannot be read");
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw SceneError(path + ": cannot be read");
+  std::ostringstream text;
+  text << file.rdbuf();
+  return ParseScoreSections(text.str(), path);
+}
+
+std::vector<ScoreSection> ParseScoreSections(const std::string& text, const std::string& path) {
+  std::istringstream in(text);
   std::vector<ScoreSection> sections;
   std::string line;
   bool total = false;
@@ -394,7 +401,7 @@ std::vector<ScoreSection> ReadScoreSections(const std::string& path) {
     if (line.compare(0, 6, "total ") == 0) {
       int frames = 0;
       words >> rest >> frames;
-      int sum = 0;
+      long long sum = 0;
       for (const ScoreSection& s : sections) sum += s.frames;
       if (words.fail() || (words >> rest) || frames != sum) {
         throw SceneError(where + "expected \"total FRAMES\" with the sum of the sections, " + std::to_string(sum));
@@ -406,7 +413,8 @@ std::vector<ScoreSection> ReadScoreSections(const std::string& path) {
     if (words.fail() || (words >> rest) || section.frames < 0 || section.first < 0) {
       throw SceneError(where + "expected \"NAME FIRST_FRAME FRAMES\"");
     }
-    const int expected = sections.empty() ? 0 : sections.back().first + sections.back().frames;
+    const long long expected =
+        sections.empty() ? 0 : static_cast<long long>(sections.back().first) + sections.back().frames;
     if (section.first != expected) {
       throw SceneError(where + section.name + " starts at frame " + std::to_string(section.first) +
                        ", not where the one before ends (" + std::to_string(expected) + ")");

@@ -30,6 +30,8 @@ struct ScoreSection {
 // Reads the section table the soundtrack tool writes: lines "NAME FIRST FRAMES", then
 // "total FRAMES". Raises SceneError naming the file and line.
 std::vector<ScoreSection> ReadScoreSections(const std::string& path);
+// The same for the table's text; `source` names it in messages.
+std::vector<ScoreSection> ParseScoreSections(const std::string& text, const std::string& source);
 
 // Runs the description at `path` (a sandboxed Lua 5.1 state with the helpers the format
 // documents; `sections` becomes its global table sections.NAME = {first=, frames=}) and
