@@ -122,8 +122,9 @@ float4 FramePS(FrameOut input) : SV_Target {
   float3 toEye = normalize(ViewInverse[3].xyz - input.world);
   float sun = saturate(dot(n, toLight));
   float spec = pow(saturate(dot(n, normalize(toLight + toEye))), 30) * 0.25;
-  float pulse = Time > PulseAt ? exp(-(Time - PulseAt) * 4) * 0.3 : 0;
-  return float4(FrameColour.rgb * (0.6 + 0.8 * sun) + spec + Accent.rgb * pulse, 1);
+  // The kick of bar 7 catches it as a brief grey sheen.
+  float pulse = Time > PulseAt ? exp(-(Time - PulseAt) * 5) * 0.12 : 0;
+  return float4(FrameColour.rgb * (0.6 + 0.8 * sun) + spec + pulse, 1);
 }
 
 technique10 Grid {
