@@ -41,7 +41,7 @@ float BeatWave(float r) {
 // The spectrum's lift of ring `ring` (10 near the centre to about 480 at the corners).
 float SpectrumLift(float ring) {
   float s = Spectrum(ring);
-  return saturate(s * (3 + ring / 30.0));
+  return saturate(s * (2 + ring / 40.0));
 }
 
 // How far the grid stands up at world xy: the beat's wave and the spectrum.
@@ -89,7 +89,7 @@ GridOut GridVS(GridIn input) {
   float band = (input.ring & 1) ? 1.0 : 0.7;  // every other ring a shade lighter
   float ink = saturate((0.08 + lift * 1.6) * band + BeatWave(r) * 0.5) * (1 - edge * 0.75) * far;
   // The beat's wave front lights its ring in the accent.
-  float3 c = lerp(float3(0.1, 0.1, 0.11), Accent.rgb, saturate(max((lift - 0.4) * 3, BeatWave(r) * 1.2 - 0.2)));
+  float3 c = lerp(float3(0.1, 0.1, 0.11), Accent.rgb, saturate(max((lift - 0.6) * 3, BeatWave(r) * 1.2 - 0.2)));
   float3 tile = float3(0.06, 0.06, 0.07) + lerp(0.0, 0.22, frac(th * 13.7));
   if (frac(th * 91.3) < 0.025) tile = Accent.rgb;
   o.colour = dark > 0 ? float4(tile, 1) : float4(c, ink);
