@@ -10,6 +10,8 @@ local function reveal(from)
   return {"Reveal", {1, 0}, {at(from), 0}, {at(from + 1), 1}, interpolation = "Linear"}
 end
 local fade = {"Fade", {1, 1}, {at(14), 1}, {at(16) + 1, 0}}
+-- The words keep a glimmer to the last frame, so the demo ends on them, not on black.
+local glimmer = {"Fade", {1, 1}, {at(14), 1}, {at(16) + 1, 0.2}}
 
 objects = {
   sun({0.35, -0.55, -0.76}),
@@ -23,9 +25,9 @@ objects = {
     {at(14), {1.5, 10, 1.3}, {0.2, 0, 0.8}},
     {at(16) + 1, {0.4, 8.4, 1.0}, {0, 0, 0.8}},
   }),
-  {"Mesh", "creditA", location = {-4.42, 0, 0}, curves = {reveal(1), fade}},
-  {"Mesh", "and", location = {-1.2, 0, 0}, curves = {reveal(3), fade}},
-  {"Mesh", "creditB", location = {3.22, 0, 0}, curves = {reveal(5), fade}},
+  {"Mesh", "creditA", location = {-4.42, 0, 0}, curves = {reveal(1), glimmer}},
+  {"Mesh", "and", location = {-1.2, 0, 0}, curves = {reveal(3), glimmer}},
+  {"Mesh", "creditB", location = {3.22, 0, 0}, curves = {reveal(5), glimmer}},
   -- The furniture behind the line of words, facing the camera.
   {"Mesh", "Sofa", location = {-1.3, -3.0, 0}, curves = {fade}},
   {"Mesh", "Sofa.001", location = {6.9, -2.4, 0}, rotation = {0, 0, 0.6}, curves = {fade}},

@@ -1,4 +1,4 @@
-// The star field's smoke: 128 soft puffs that stream slowly across the view in cold
+// The star field's smoke: soft puffs that stream slowly across the view in cold
 // blues and violets from the low end of the colour ramp. They fade near the camera and
 // where they reach into the planet (worked out against the sphere itself), so no puff
 // shows its quad's edge; a puff leaving one side wraps round to the other while faded out.
@@ -38,7 +38,12 @@ Puff VS(PuffIn input) {
 
   float angle = phase * 6.283 + Time * 0.04 * (phase - 0.5);
   float2 r = float2(cos(angle), sin(angle));
-  float2 corner = input.corner.xy * 1.5;
+  // Only the first 72 puffs are drawn: the smoke's overdraw is what a frame of this part
+  // costs on a software rasteriser, and fewer, denser puffs read the same.
+  // Puffs about to pass the camera are faded out before they would fill the screen.
+  float near = smoothstep(2.2, 4.5, distance(centre, ViewInverse[3].xyz));
+  float keep = input.corner.w < 72.0 / 128 && near > 0 ? 1 : 0;
+  float2 corner = input.corner.xy * 1.5 * keep;
   corner = float2(corner.x * r.x - corner.y * r.y, corner.x * r.y + corner.y * r.x);
   float3 world = centre + ViewInverse[0].xyz * corner.x + ViewInverse[1].xyz * corner.y;
   o.world = world;
@@ -53,8 +58,8 @@ Puff VS(PuffIn input) {
   float3 toPuff = normalize(centre - ViewInverse[3].xyz);
   float forward = pow(saturate(dot(toPuff, -normalize(LightDirection.xyz))), 3);
   float edges = saturate((Span * 0.5 - abs(x)) / 2.5);
-  float light = (0.9 + 1.6 * forward) * (1 + Swell * (0.6 + 2.2 * Snare()));
-  o.look = float4(tint * light, (0.16 + 0.1 * frac(phase * 3.7)) * edges);
+  float light = (1.3 + 2.0 * forward) * (1 + Swell * (0.6 + 2.2 * Snare()));
+  o.look = float4(tint * light, (0.21 + 0.13 * frac(phase * 3.7)) * edges * near);
   return o;
 }
 
@@ -69,6 +74,7 @@ float Billow(float2 p, float2 seed) {
 
 float4 PS(Puff input) : SV_Target {
   float r2 = dot(input.uv, input.uv);
+  if (r2 > 1) discard;
   float body = saturate(1 - r2);
   body *= body;
   float billow = Billow(input.uv * 1.3, input.seed);
