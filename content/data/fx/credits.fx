@@ -45,14 +45,16 @@ float4 SurfacePS(Surface input) : SV_Target {
   float shadow = Shadowed(float4(input.world, 1), input.depth);
   float sun = saturate(dot(n, toLight)) * shadow;
   float sky = n.z * 0.5 + 0.5;
-  float shade = saturate(0.14 * sky + 0.86 * sun + 0.08 * Bass());
+  // Fading takes the light away, so colours sink down the ramp towards night blue as
+  // they dim, rather than greying.
+  float shade = saturate(0.14 * sky + 0.86 * sun + 0.08 * Bass()) * Fade;
   // The ramp drifts slowly along the stage, so the colours move while the light holds still.
   float u = Ramp.x + shade * Ramp.y + 0.05 * sin(Time * 0.35 + input.world.x * 0.25);
   float3 c = RampColour(u) * (0.22 + 0.95 * shade);
   float rim = pow(1 - saturate(dot(n, toEye)), 4) * 0.35;
   c += RampColour(0.97) * rim * (0.3 + 0.7 * sky);
   c += RampColour(0.86) * input.arrival * 1.8;
-  return float4(c * Fade, 1);
+  return float4(c * (0.3 + 0.7 * Fade), 1);
 }
 
 // The stage: a floor at the foot of everything and a backdrop behind, emitted once (for

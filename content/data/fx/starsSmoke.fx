@@ -43,7 +43,7 @@ Puff VS(PuffIn input) {
   // Puffs about to pass the camera are faded out before they would fill the screen.
   float near = smoothstep(2.2, 4.5, distance(centre, ViewInverse[3].xyz));
   float keep = input.corner.w < 72.0 / 128 && near > 0 ? 1 : 0;
-  float2 corner = input.corner.xy * 1.5 * keep;
+  float2 corner = input.corner.xy * 1.3 * keep;
   corner = float2(corner.x * r.x - corner.y * r.y, corner.x * r.y + corner.y * r.x);
   float3 world = centre + ViewInverse[0].xyz * corner.x + ViewInverse[1].xyz * corner.y;
   o.world = world;
