@@ -30,6 +30,6 @@ objects = {
   {"Mesh", "creditB", location = {3.22, 0, 0}, curves = {reveal(5), glimmer}},
   -- The furniture behind the line of words, facing the camera.
   {"Mesh", "Sofa", location = {-1.3, -3.0, 0}, curves = {fade}},
-  {"Mesh", "Sofa.001", location = {6.9, -2.4, 0}, rotation = {0, 0, 0.6}, curves = {fade}},
+  {"Mesh", "Sofa.001", location = {-7.4, -1.9, 0}, rotation = {0, 0, -0.6}, curves = {fade}},
   {"Mesh", "Post"},
 }
