@@ -127,13 +127,18 @@ Session& TheSession() {
   return session;
 }
 
+// When the layer was loaded: as near to the process's start as the layer can see.
+const Clock::time_point loadedAt = Clock::now();
+
 class PresentStats {
  public:
   ~PresentStats() {
     if (frames_ == 0) return;
     const double seconds = std::chrono::duration<double>(last_ - first_).count();
-    std::fprintf(stderr, "platform: presented %lld frames in %.3f s (%.2f fps)\n", static_cast<long long>(frames_),
-                 seconds, seconds > 0.0 ? static_cast<double>(frames_ - 1) / seconds : 0.0);
+    std::fprintf(stderr, "platform: presented %lld frames in %.3f s (%.2f fps), the first %.3f s after start\n",
+                 static_cast<long long>(frames_), seconds,
+                 seconds > 0.0 ? static_cast<double>(frames_ - 1) / seconds : 0.0,
+                 std::chrono::duration<double>(first_ - loadedAt).count());
   }
   void Note() {
     last_ = Clock::now();

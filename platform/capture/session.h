@@ -20,7 +20,8 @@ PLATFORM_API void EndCapture();
 
 // Counts a presented frame, captured or not. With NEBLU_PRESENT_STATS set in the
 // environment the process says at exit how many frames it presented in how long, from
-// the first: what the benchmarks compare captures with.
+// the first, and when the first came after the process started: what the benchmarks
+// measure start-up and captures with.
 PLATFORM_API void NotePresent();
 
 }  // namespace platform
