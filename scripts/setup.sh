@@ -15,7 +15,7 @@ packages=(
   # windows, dialog controls, message boxes, audio
   libsdl2-dev libfltk1.3-dev libmpg123-dev libkissfft-dev
   # graphics: GL 4.5 through libepoxy, headless EGL on Mesa; image files
-  libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri libstb-dev
+  libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri libstb-dev zlib1g-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # window tests under a virtual display; the dialog tests click through XTest, the

@@ -1,8 +1,9 @@
 #include "platform/capture/frame_writer.h"
 
-#include <stb_image_write.h>
+#include "platform/capture/png_encoder.h"
 
 #include <cstdio>
+#include <fstream>
 #include <utility>
 
 namespace platform {
@@ -17,7 +18,13 @@ std::vector<std::unique_ptr<FrameSink>> PngOnly(std::string folder) {
 
 bool PngSink::Write(std::int64_t index, int width, int height, const std::uint8_t* rgb) {
   const std::string path = folder_ + "/" + FrameWriter::FileName(index);
-  if (stbi_write_png(path.c_str(), width, height, 3, rgb, width * 3) != 0) return true;
+  const std::string png = EncodePng(width, height, rgb);
+  if (!png.empty()) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(png.data(), static_cast<std::streamsize>(png.size()));
+    out.close();
+    if (out) return true;
+  }
   std::fprintf(stderr, "\nplatform: capture: %s could not be written\n", path.c_str());
   return false;
 }

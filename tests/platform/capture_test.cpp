@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/capture/frame_writer.h"
+#include "platform/capture/png_encoder.h"
 #include "platform/capture/settings.h"
 #include "platform/capture/video_sink.h"
 #include "support/scratch_dir.h"
@@ -143,6 +144,23 @@ TEST(FrameWriterTest, WritesEveryFrameInOrderAsOpaqueRgbWithItsPixels) {
     stbi_image_free(pixels);
   }
   EXPECT_FALSE(boost::filesystem::exists(scratch.Path("data/" + FrameWriter::FileName(9))));
+}
+
+TEST(PngEncoderTest, EverySizeDecodesToItsOwnPixels) {
+  for (const auto& size : {std::make_pair(1, 1), std::make_pair(3, 2), std::make_pair(257, 5)}) {
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(size.first) * size.second * 3);
+    for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i * 37 + (i / 7) * 11);
+    const std::string png = platform::EncodePng(size.first, size.second, rgb.data());
+    int w = 0, h = 0, channels = 0;
+    unsigned char* pixels = stbi_load_from_memory(reinterpret_cast<const unsigned char*>(png.data()),
+                                                  static_cast<int>(png.size()), &w, &h, &channels, 3);
+    ASSERT_NE(pixels, nullptr) << size.first << "x" << size.second;
+    EXPECT_EQ(w, size.first);
+    EXPECT_EQ(h, size.second);
+    EXPECT_EQ(std::vector<std::uint8_t>(pixels, pixels + rgb.size()), rgb);
+    stbi_image_free(pixels);
+  }
+  EXPECT_TRUE(platform::EncodePng(0, 4, nullptr).empty());
 }
 
 TEST(FrameWriterTest, NeverHoldsMoreThanItsCapacity) {
