@@ -64,6 +64,13 @@ function sun(direction)
           rotation = look_at({0, 0, 0}, direction)}
 end
 
+-- A point `radius` from the z axis at `degrees` round it (0 on +x, counter-clockwise
+-- seen from above), `height` up: camera paths that circle a centre.
+function orbit(degrees_, radius, height)
+  local a = degrees_ * math.pi / 180
+  return {radius * math.cos(a), radius * math.sin(a), height}
+end
+
 -- Appends the elements of `more` to the list `list` and returns it.
 function append(list, more)
   for i = 1, #more do list[#list + 1] = more[i] end

@@ -2,10 +2,6 @@
 -- starts low over the grid's corner and circles round it as it rises, to stand almost
 -- straight above it for the last bar, when the complete grid pulses with the kick.
 length = sections.intro.frames
-local function orbit(degrees_, radius, height)
-  local a = degrees_ * math.pi / 180
-  return {radius * math.cos(a), radius * math.sin(a), height}
-end
 objects = {
   sun({-0.35, 0.45, -0.82}),
   flight("Camera", "Camera", {

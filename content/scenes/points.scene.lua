@@ -5,10 +5,6 @@
 --   bars 8-14   a low pass round the centre, among the bubbles
 --   bars 14-20  up and round the spiral, pulling out over the whole field
 length = sections.points.frames
-local function orbit(degrees_, radius, height)
-  local a = degrees_ * math.pi / 180
-  return {radius * math.cos(a), radius * math.sin(a), height}
-end
 objects = {
   sun({-0.35, 0.45, -0.82}),
   flight("Camera", "Camera", {
