@@ -97,9 +97,9 @@ float4 GridPS(Tile input, bool front : SV_IsFrontFace) : SV_Target {
   }
   float sun = saturate(dot(n, toLight));
   float3 h = normalize(toLight + toEye);
-  float spec = pow(saturate(dot(n, h)), 40) * 0.35;
+  float shine = pow(saturate(dot(n, h)), 40) * 0.35;
   float3 base = lerp(input.colour.rgb, Accent.rgb, input.colour.a);
-  float3 c = base * (0.55 + 0.6 * sun) + spec;
+  float3 c = base * (0.55 + 0.6 * sun) + shine;
   c = lerp(c, Accent.rgb * 0.8, input.glow * 0.55);
   return float4(c, 1);
 }
@@ -121,10 +121,10 @@ float4 FramePS(FrameOut input) : SV_Target {
   float3 toLight = -normalize(LightDirection.xyz);
   float3 toEye = normalize(ViewInverse[3].xyz - input.world);
   float sun = saturate(dot(n, toLight));
-  float spec = pow(saturate(dot(n, normalize(toLight + toEye))), 30) * 0.25;
+  float shine = pow(saturate(dot(n, normalize(toLight + toEye))), 30) * 0.25;
   // The kick of bar 7 catches it as a brief grey sheen.
   float pulse = Time > PulseAt ? exp(-(Time - PulseAt) * 5) * 0.12 : 0;
-  return float4(FrameColour.rgb * (0.6 + 0.8 * sun) + spec + pulse, 1);
+  return float4(FrameColour.rgb * (0.6 + 0.8 * sun) + shine + pulse, 1);
 }
 
 technique10 Grid {

@@ -182,8 +182,8 @@ float4 CubesPS(CubeOut input) : SV_Target {
   float3 toEye = normalize(Eye() - input.world);
   float sun = saturate(dot(n, Sun()));
   float sky = n.z * 0.5 + 0.5;
-  float spec = pow(saturate(dot(n, normalize(Sun() + toEye))), 30) * 0.3;
-  float3 c = input.colour.rgb * (0.6 + 0.9 * sun) + 0.05 * sky + spec;
+  float shine = pow(saturate(dot(n, normalize(Sun() + toEye))), 30) * 0.3;
+  float3 c = input.colour.rgb * (0.6 + 0.9 * sun) + 0.05 * sky + shine;
   return float4(c, 1);
 }
 
