@@ -1,11 +1,13 @@
 // The demo program: reads its switches, asks for display settings (or takes the
 // desktop's), creates the window and plays the demo's one scene module.
 
+#include <exception>
 #include <memory>
 #include <string>
 
 #include "engine/core/exception.h"
 #include "engine/core/logging.h"
+#include "engine/core/textConversion.h"
 #include "engine/wrapper.h"
 #include "game/TestScene1.h"
 #include "platform/win32.h"
@@ -41,8 +43,21 @@ engine::WindowSettings DesktopSettings() {
   return settings;
 }
 
-void Show(const engine::core::Exception& e) {
+// Exit statuses: 0 when the demo played or the user ended it, kFailed when an error
+// stopped it (a script running the demo must not mistake a broken data file for a
+// finished video), 2 for a bad switch (the platform layer's, before anything runs).
+constexpr int kFailed = 1;
+
+int Show(const engine::core::Exception& e) {
   MessageBoxW(nullptr, e.GetText().c_str(), e.GetFunction().c_str(), MB_OK);
+  return kFailed;
+}
+
+// Anything else thrown (out of memory, a library's own exception) is reported the same
+// way instead of ending the process on an abort signal.
+int Show(const std::exception& e) {
+  MessageBoxW(nullptr, engine::core::ToWide(e.what()).c_str(), L"Orv", MB_OK);
+  return kFailed;
 }
 
 }  // namespace
@@ -63,8 +78,7 @@ int main(int argc, char** argv) {
     try {
       settings = engine::SettingsDialog();
     } catch (const engine::core::Exception& e) {
-      Show(e);
-      return 0;
+      return Show(e);
     }
   } else {
     settings = DesktopSettings();
@@ -79,14 +93,16 @@ int main(int argc, char** argv) {
     engine::CreateNEBLUWindow(settings);
     engine::AddModule(scene.get(), 10100);
   } catch (const engine::core::Exception& e) {
-    Show(e);
-    return 0;
+    return Show(e);
+  } catch (const std::exception& e) {
+    return Show(e);
   }
   try {
     engine::StartApplication();
   } catch (const engine::core::Exception& e) {
-    Show(e);
-    return 0;
+    return Show(e);
+  } catch (const std::exception& e) {
+    return Show(e);
   }
   return 0;
 }

@@ -38,10 +38,11 @@ rm "$log"
 "$game" -nodialog -headless 2> /dev/null
 [ ! -e "$log" ] || { echo "a log was written without -log"; exit 1; }
 
-# No content at all: the start-up script's error is shown, and the exit status is still 0.
+# No content at all: the start-up script's error is shown, and the exit status says the
+# demo failed.
 cd "$work/bare"
 status=0
 "$game" -nodialog -headless -log 2> stderr.txt || status=$?
-[ "$status" -eq 0 ] || { echo "exit status $status without content"; cat stderr.txt; exit 1; }
+[ "$status" -eq 1 ] || { echo "exit status $status without content, expected 1"; cat stderr.txt; exit 1; }
 [ -s stderr.txt ] || { echo "nothing reported without content"; exit 1; }
 echo "game runs and reports as expected"
