@@ -27,6 +27,10 @@ packages=(
   lame
   # -video encodes through ffmpeg; the video test reads the result back with ffprobe
   ffmpeg
+  # gltf2demo reads glTF scenes through tinygltf
+  libtinygltf-dev
+  # bench_parts traces a frame's GL calls and replays them bare
+  apitrace
 )
 
 if [ "$(id -u)" -eq 0 ]; then
