@@ -25,14 +25,27 @@ constexpr int ScenePriority = 200;
 int switchCount = 0;
 float partStart = 0.0f;
 
-// Moves every curve below `node` by `frames`, as the walk does, hidden subtrees included.
-void AdvanceAnimation(engine::gfx::Spatial* node, float frames) {
+// Runs `visit` on every curve controller below `node`, hidden subtrees included.
+template <typename Visit>
+void ForEachController(engine::gfx::Spatial* node, const Visit& visit) {
   if (auto* animated = dynamic_cast<engine::gfx::AnimationNode*>(node)) {
-    if (animated->Controller()) animated->Controller()->Update(frames);
+    if (animated->Controller()) visit(*animated->Controller());
   }
   if (auto* parent = dynamic_cast<engine::gfx::Node*>(node)) {
-    for (const auto& child : parent->Children()) AdvanceAnimation(child.get(), frames);
+    for (const auto& child : parent->Children()) ForEachController(child.get(), visit);
   }
+}
+
+// Moves every curve below `node` by `frames`, as the walk does.
+void AdvanceAnimation(engine::gfx::Spatial* node, float frames) {
+  ForEachController(node, [frames](engine::gfx::AnimationController& c) { c.Update(frames); });
+}
+
+void SetClearColour(int switches) {
+  // White behind the first two parts, black from the third on.
+  const float c = switches >= 2 ? 0.0f : 1.0f;
+  float colour[4] = {c, c, c, 1.0f};
+  engine::SetClearColor(colour);
 }
 
 void CreateShaderTexture(const wchar_t* name, UINT width, DXGI_FORMAT format, const void* data, UINT rowPitch) {
@@ -53,7 +66,7 @@ void CreateShaderTexture(const wchar_t* name, UINT width, DXGI_FORMAT format, co
 
 }  // namespace
 
-const wchar_t* const TestScene1::PartFiles[5] = {L"data/intro.demo", L"data/points.demo", L"data/city.demo",
+const wchar_t* const TestScene1::PartFiles[PartCount] = {L"data/intro.demo", L"data/points.demo", L"data/city.demo",
                                                  L"data/stars.demo", L"data/credits.demo"};
 
 TestScene1::TestScene1() : current(nullptr), parts{} {
@@ -128,25 +141,59 @@ int TestScene1::CurrentPartIndex() const {
   return -1;
 }
 
-void TestScene1::PlaceAt(double seconds) {
-  if (!current) return;
-  // A start typed as a part's start time (1.04 s, 26 frames) lands in that part even when
-  // its decimal is a hair short in binary.
+int TestScene1::PartAt(double seconds, double* beginSeconds) const {
+  if (!parts[0]) return -1;
+  // A time typed as a part's start (1.04 s, 26 frames) lands in that part even when its
+  // decimal is a hair short in binary.
   const double frame = seconds * FramesPerSecond + 1e-6;
   size_t k = 0;
   double begin = 0.0;
   while (k + 1 < parts.size() && frame >= begin + parts[k]->GetLength()) begin += parts[k++]->GetLength();
-  switchCount = static_cast<int>(k);
-  partStart = static_cast<float>(begin);
-  if (switchCount >= 2) {
-    float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    engine::SetClearColor(black);
-  }
+  *beginSeconds = begin / FramesPerSecond;
+  return static_cast<int>(k);
+}
+
+double TestScene1::PartBeginSeconds(int index) const {
+  double begin = 0.0;
+  for (int k = 0; k < index && k < static_cast<int>(parts.size()) && parts[k]; ++k) begin += parts[k]->GetLength();
+  return begin / FramesPerSecond;
+}
+
+std::wstring TestScene1::PartName(int index) {
+  if (index < 0 || index >= PartCount) return L"";
+  std::wstring name = PartFiles[index];
+  name = name.substr(name.rfind(L'/') + 1);
+  return name.substr(0, name.rfind(L'.'));
+}
+
+void TestScene1::PlaceAt(double seconds) {
+  if (!current) return;
+  double begin = 0.0;
+  const int k = PartAt(seconds, &begin);
+  switchCount = k;
+  partStart = static_cast<float>(begin * FramesPerSecond);
+  if (switchCount >= 2) SetClearColour(switchCount);
   if (k > 0) {
-    current = parts[k];
+    current = parts[static_cast<size_t>(k)];
     ShowPart(current, false);
   }
   AdvanceAnimation(current->GetBaseNode().get(), -partStart);
+}
+
+void TestScene1::SeekTo(double seconds) {
+  if (!current) return;
+  // Every part rewound: one already played would otherwise go on from where it was left.
+  for (auto* part : parts) {
+    ForEachController(part->GetBaseNode().get(), [](engine::gfx::AnimationController& c) { c.Reset(); });
+  }
+  double begin = 0.0;
+  const int k = PartAt(seconds, &begin);
+  switchCount = k;
+  partStart = static_cast<float>(begin * FramesPerSecond);
+  SetClearColour(switchCount);
+  current = parts[static_cast<size_t>(k)];
+  ShowPart(current, false);
+  AdvanceAnimation(current->GetBaseNode().get(), static_cast<float>((seconds - begin) * FramesPerSecond));
 }
 
 void TestScene1::Update() {
@@ -171,10 +218,7 @@ void TestScene1::Update() {
     engine::QuitApplication();
     return;
   }
-  if (switchCount == 2) {
-    float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    engine::SetClearColor(black);
-  }
+  if (switchCount == 2) SetClearColour(switchCount);
   partStart += length;
   current = parts[static_cast<size_t>(switchCount)];
   ShowPart(current, false);

@@ -4,6 +4,7 @@
 // the other on the music clock and quits after the last.
 
 #include <array>
+#include <string>
 
 #include "engine/core/module.h"
 #include "engine/gfx/demoFile.h"
@@ -11,7 +12,8 @@
 class TestScene1 : public engine::core::Module {
  public:
   // The parts in play order.
-  static const wchar_t* const PartFiles[5];
+  static constexpr int PartCount = 5;
+  static const wchar_t* const PartFiles[PartCount];
 
   TestScene1();
   ~TestScene1() override;
@@ -29,8 +31,18 @@ class TestScene1 : public engine::core::Module {
   // back that the first pass (which advances them by all the music played) leaves them
   // where a whole run would have: the -start switch.
   void PlaceAt(double seconds);
+  // Moves the running demo to `seconds` of music: every part's curves rewound, the part
+  // playing then on screen with its curves where a whole run would have them there. The
+  // caller moves the music and the clock (the player keys, -loop).
+  void SeekTo(double seconds);
   engine::gfx::DemoLoader* CurrentPart() const { return current; }
   int CurrentPartIndex() const;
+  // The part playing at `seconds` (the last part past the end), and where it began, in
+  // seconds; -1 before the parts are loaded.
+  int PartAt(double seconds, double* beginSeconds) const;
+  double PartBeginSeconds(int index) const;
+  // "intro", "points", ...: the part's file name without folder and extension.
+  static std::wstring PartName(int index);
 
  private:
   void ShowPart(engine::gfx::DemoLoader* part, bool first);

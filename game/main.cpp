@@ -10,6 +10,9 @@
 #include "engine/core/textConversion.h"
 #include "engine/wrapper.h"
 #include "game/TestScene1.h"
+#include "game/authoring/authoringSwitches.h"
+#include "game/authoring/devPlayer.h"
+#include "game/authoring/effectWatcher.h"
 #include "platform/win32.h"
 #include "platform/win32/display.h"
 #include "platform/win32/window.h"
@@ -64,6 +67,8 @@ int Show(const std::exception& e) {
 
 int main(int argc, char** argv) {
   const std::string commandLine = CommandLine(argc, argv);
+  // Checked before anything opens, like the layer's switches.
+  const AuthoringSwitches& authoring = ProcessAuthoringSwitches();
   bool showDialog = commandLine.find("-nodialog") == std::string::npos;
   if (commandLine.find("-log") == std::string::npos) engine::Logging(false);
 
@@ -89,9 +94,20 @@ int main(int argc, char** argv) {
   // Freed on every way out, failures included: the Kernel never deletes a module of its
   // own, and nothing runs the scene once the entry returns.
   std::unique_ptr<TestScene1> scene(new TestScene1());
+  // The authoring modules, only when asked for: without them the demo plays as it always has.
+  std::unique_ptr<DevPlayer> player;
+  std::unique_ptr<EffectWatcher> watcher;
   try {
     engine::CreateNEBLUWindow(settings);
     engine::AddModule(scene.get(), 10100);
+    if (authoring.dev || authoring.loop) {
+      player.reset(new DevPlayer(scene.get(), authoring));
+      engine::AddModule(player.get(), 10101);
+    }
+    if (authoring.watch) {
+      watcher.reset(new EffectWatcher());
+      engine::AddModule(watcher.get(), 10102);
+    }
   } catch (const engine::core::Exception& e) {
     return Show(e);
   } catch (const std::exception& e) {
@@ -104,5 +120,8 @@ int main(int argc, char** argv) {
   } catch (const std::exception& e) {
     return Show(e);
   }
-  return 0;
+  // The Kernel only shows a failed Start (a missing or broken data file) and the scene
+  // then ends the run at once: the demo did not play. The scene has a current part only
+  // once all five parts have loaded.
+  return scene->CurrentPart() ? 0 : kFailed;
 }

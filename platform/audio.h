@@ -78,6 +78,13 @@ PLATFORM_API BOOL BASS_ChannelStop(DWORD handle);
 PLATFORM_API DWORD BASS_ChannelIsActive(DWORD handle);
 // Bytes of the decoded stream played so far; (QWORD)-1 for an invalid handle.
 PLATFORM_API QWORD BASS_ChannelGetPosition(DWORD handle);
+// Moves a stream to `position` bytes of its decoded audio (clamped to its length); a
+// playing stream goes on from there, a paused one continues there on the next play.
+PLATFORM_API BOOL BASS_ChannelSetPosition(DWORD handle, QWORD position);
+// Bytes of decoded audio in the whole stream; (QWORD)-1 for an invalid handle.
+PLATFORM_API QWORD BASS_ChannelGetLength(DWORD handle);
+// Bytes of the decoded stream in `seconds`, whole frames; (QWORD)-1 for an invalid handle.
+PLATFORM_API QWORD BASS_ChannelSeconds2Bytes(DWORD handle, double seconds);
 // Negative for an invalid handle. Returned as double where the original returned float:
 // the callers store it in a double, and positions late in a track keep their precision.
 PLATFORM_API double BASS_ChannelBytes2Seconds(DWORD handle, QWORD position);

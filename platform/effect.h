@@ -27,7 +27,12 @@ struct D3D10_SHADER_MACRO {
 };
 struct ID3D10Include;  // include handlers are not supported: includes resolve against the file
 struct ID3DX10ThreadPump;
-struct ID3D10Blob;
+// A buffer the compiler hands back: the error messages of a failed compile.
+struct ID3D10Blob : IUnknown {
+  using Parent = IUnknown;
+  virtual LPVOID GetBufferPointer() = 0;
+  virtual SIZE_T GetBufferSize() = 0;
+};
 
 struct D3D10_EFFECT_DESC {
   BOOL IsChildEffect;
@@ -183,14 +188,16 @@ struct ID3D10EffectPool : IUnknown {
   virtual ID3D10Effect* AsEffect() = 0;
 };
 
+NEBLU_INTERFACE_ID(ID3D10Blob, 0x00000403)
 NEBLU_INTERFACE_ID(ID3D10Effect, 0x00000401)
 NEBLU_INTERFACE_ID(ID3D10EffectPool, 0x00000402)
 
 // Compiles an .fx file (profile "fx_4_0") for `device`. With D3D10_EFFECT_COMPILE_CHILD_EFFECT
 // in fxFlags, `pool` must be given and the effect's shared variables are the pool's.
-// Includes resolve relative to the file; `include`, `pump` and the blobs are not
-// supported (pass null): the compiler's message, with the file and line, goes to
-// standard error. Compiled shaders are cached on disk (platform/effect/cache.h).
+// Includes resolve relative to the file; `include` and `pump` are not supported (pass
+// null). The compiler's message, with the file and line, goes to standard error and,
+// when `errors` is given and the compile fails, into a blob of text (zero-terminated;
+// the caller releases it). Compiled shaders are cached on disk (platform/effect/cache.h).
 PLATFORM_API HRESULT D3DX10CreateEffectFromFileW(LPCWSTR fileName, const D3D10_SHADER_MACRO* defines,
                                                  ID3D10Include* include, LPCSTR profile, UINT hlslFlags,
                                                  UINT fxFlags, ID3D10Device* device, ID3D10EffectPool* pool,

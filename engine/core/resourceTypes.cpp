@@ -319,6 +319,11 @@ void FXEffect::Update() {
   Create();
 }
 
+void FXEffect::KeepCurrentEffect() {
+  std::int64_t time = 0;
+  if (FileWriteTime(name, &time)) lastWriteTime = time;
+}
+
 }  // namespace resources
 
 void CreateTexture2D(const std::wstring& name, const D3D10_TEXTURE2D_DESC* description,

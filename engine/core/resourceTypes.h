@@ -153,6 +153,12 @@ class ENGINE_API FXEffect : public Resource, public ResourceRetriever<ID3D10Effe
   // The effect file's modification time at the last compile; shaders compare it to
   // notice a reload.
   std::int64_t LastWriteTime() const { return lastWriteTime; }
+  // For a file watcher: the next Update recompiles though the effect's own file did not
+  // change (a file it includes did).
+  void ReloadOnNextUpdate() { lastWriteTime = -1; }
+  // For a file watcher: the next Update leaves the effect as it is though its file
+  // changed, because the new text does not compile and the last good effect stays.
+  void KeepCurrentEffect();
 
  private:
   std::int64_t lastWriteTime;  // of the effect file when last compiled

@@ -518,6 +518,37 @@ QWORD BASS_ChannelGetPosition(DWORD handle) {
   return Succeed(frame * static_cast<QWORD>(s->BytesPerFrame()));
 }
 
+BOOL BASS_ChannelSetPosition(DWORD handle, QWORD position) {
+  Device& d = platform::TheDevice();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  Stream* s = platform::FindStream(d, handle);
+  if (!s) return Fail(BASS_ERROR_HANDLE, FALSE);
+  const double at = std::min(static_cast<double>(position / static_cast<QWORD>(s->BytesPerFrame())), s->TotalFrames());
+  platform::StartBlock(*s, at);
+  // The capture clock counts from here, so the next frame is one frame time past `at`.
+  s->captureBase = at;
+  s->captureStart = d.captureFrames;
+  return Succeed(TRUE);
+}
+
+QWORD BASS_ChannelGetLength(DWORD handle) {
+  Device& d = platform::TheDevice();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  Stream* s = platform::FindStream(d, handle);
+  if (!s) return Fail(BASS_ERROR_HANDLE, static_cast<QWORD>(-1));
+  return Succeed(static_cast<QWORD>(s->TotalFrames()) * static_cast<QWORD>(s->BytesPerFrame()));
+}
+
+QWORD BASS_ChannelSeconds2Bytes(DWORD handle, double seconds) {
+  Device& d = platform::TheDevice();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  Stream* s = platform::FindStream(d, handle);
+  if (!s) return Fail(BASS_ERROR_HANDLE, static_cast<QWORD>(-1));
+  if (!(seconds >= 0.0)) return Fail(BASS_ERROR_ILLPARAM, static_cast<QWORD>(-1));
+  const double frames = std::min(std::floor(seconds * s->audio.rate + 0.5), s->TotalFrames());
+  return Succeed(static_cast<QWORD>(frames) * static_cast<QWORD>(s->BytesPerFrame()));
+}
+
 double BASS_ChannelBytes2Seconds(DWORD handle, QWORD position) {
   Device& d = platform::TheDevice();
   std::lock_guard<std::mutex> lock(d.mutex);

@@ -49,8 +49,8 @@ bool ParseRate(const std::string& text, int* numerator, int* denominator) {
   return ParsePositive(text.substr(0, slash), numerator) && ParsePositive(text.substr(slash + 1), denominator);
 }
 
-// Seconds as plain decimals ("12", "12.5", "0.04"): no sign, exponent or spaces, and
-// small enough that a frame count from them cannot overflow.
+}  // namespace
+
 bool ParseSeconds(const std::string& text, double* value) {
   if (text.empty() || text.size() > 12) return false;
   bool digits = false, point = false;
@@ -67,6 +67,8 @@ bool ParseSeconds(const std::string& text, double* value) {
   *value = std::strtod(text.c_str(), nullptr);
   return *value <= 1e6;
 }
+
+namespace {
 
 }  // namespace
 
@@ -209,6 +211,9 @@ std::string SwitchHelp() {
          "  -fps N[/D]      the frame rate of -capture and -video (60 unless given; 60000/1001 for 59.94)\n"
          "  -start S        begin S seconds into the music, the demo placed as if it had played up to there\n"
          "  -end S          end S seconds into the music (without it the demo plays to its end)\n"
+         "  -dev            player keys: Space pause, Left/Right 5 s back/on, Page Up/Down part before/after\n"
+         "  -loop S E       play from S to E seconds of music over and over\n"
+         "  -watch          reload effect files (and what they include) as soon as they change on disk\n"
          "  --help, -help   this list\n";
 }
 

@@ -7,6 +7,8 @@
 //   -start S       the music (and with it the demo) begins S seconds in
 //   -end S         the music ends S seconds in, and with it the demo
 //   -size WxH      checked here; the headless desktop reads it
+//   (the program's authoring switches -dev, -watch and -loop S E are listed in the help
+//   too; the program reads them itself)
 //   --help, -help  the program's switches on standard output, then exit status 0
 // A bad value ends the process with status 2 when the layer is loaded, before any
 // window, device or stream exists, so a long capture never starts on a typo.
@@ -33,6 +35,10 @@ struct CaptureSwitches {
 // the switch in *error, for a missing or bad value. Touches no file.
 PLATFORM_API bool ParseCaptureSwitches(const std::vector<std::string>& arguments, CaptureSwitches* out,
                                        std::string* error);
+
+// Seconds as plain decimals ("12", "12.5", "0.04"): no sign, exponent or spaces, and
+// small enough that a frame count from them cannot overflow.
+PLATFORM_API bool ParseSeconds(const std::string& text, double* value);
 
 // "WIDTHxHEIGHT" (-size), each 1 to 16384 in plain digits.
 PLATFORM_API bool ParseSize(const std::string& text, int* width, int* height);

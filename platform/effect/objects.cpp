@@ -340,7 +340,7 @@ bool Effect::Build(const std::string& path, std::string& error) {
 }
 
 Effect* Effect::Create(const std::string& path, const CompileOptions& options, ID3D10Device* device, Effect* pool,
-                       bool isPool) {
+                       bool isPool, std::string* failure) {
   Effect* e = new Effect();
   e->device = device;
   device->AddRef();
@@ -355,6 +355,7 @@ Effect* Effect::Create(const std::string& path, const CompileOptions& options, I
   ok = ok && CompileEffectFile(path, options, e->compiled, error) && e->Build(path, error);
   if (!ok) {
     Report(error);
+    if (failure) *failure = error;
     e->Release();
     return nullptr;
   }
@@ -429,10 +430,14 @@ HRESULT D3DX10CreateEffectFromFileW(LPCWSTR fileName, const D3D10_SHADER_MACRO* 
     hr = E_INVALIDARG;
   } else {
     Effect* parent = child ? static_cast<Effect*>(pool->AsEffect()) : nullptr;
-    Effect* e = Effect::Create(platform::fx::Narrow(fileName), platform::fx::Options(defines), device, parent, false);
+    std::string failure;
+    Effect* e =
+        Effect::Create(platform::fx::Narrow(fileName), platform::fx::Options(defines), device, parent, false, &failure);
     if (e) {
       *effect = e;
       hr = S_OK;
+    } else if (errors) {
+      *errors = new platform::fx::TextBlob(failure);
     }
   }
   if (result) *result = hr;

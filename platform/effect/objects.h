@@ -171,11 +171,23 @@ class Technique final : public ID3D10EffectTechnique {
   std::vector<std::unique_ptr<Pass>> passes;
 };
 
+// The text of a failed compile, for the caller's error blob.
+class TextBlob final : public ComObject<ID3D10Blob> {
+ public:
+  explicit TextBlob(const std::string& text) : text(text) {}
+  LPVOID GetBufferPointer() override { return &text[0]; }
+  SIZE_T GetBufferSize() override { return text.size() + 1; }
+
+ private:
+  std::string text;
+};
+
 class Effect final : public ComObject<ID3D10Effect> {
  public:
-  // Compiles `path`; null with the reason on standard error when it fails.
+  // Compiles `path`; null with the reason on standard error (and in *failure when
+  // given) when it fails.
   static Effect* Create(const std::string& path, const CompileOptions& options, ID3D10Device* device,
-                        Effect* pool, bool isPool);
+                        Effect* pool, bool isPool, std::string* failure = nullptr);
 
   BOOL IsValid() override { return TRUE; }
   BOOL IsPool() override { return isPool; }

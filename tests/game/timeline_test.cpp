@@ -19,8 +19,8 @@
 #include "engine/gfx/sceneInfo.h"
 #include "game/TestScene1.h"
 #include "platform/audio.h"
+#include "game/fiveParts.h"
 #include "support/scratch_dir.h"
-#include "tools/demo/demoWriter.h"
 
 namespace {
 
@@ -53,15 +53,7 @@ class TimelineTest : public ::testing::Test {
   // Five parts with a lamp each, of the given lengths in frames. Each has an empty
   // "Mover" whose x is its part's frame: 0 at frame 1, 1000 at frame 1001.
   void Play(const std::vector<int>& lengths) {
-    boost::filesystem::create_directories(dir.Path("data"));
-    for (size_t i = 0; i < 5; ++i) {
-      engine::gfx::DemoFile file;
-      file.length = lengths[i];
-      file.objects.push_back(engine::gfx::DemoObject{"Lamp", "Lamp", "", "", {0, 0, 0}, {0, 0, 0}, {}});
-      engine::gfx::DemoCurve x{"LocX", "Linear", "Constant", {{0, 0, 1, 0, 2, 1}, {1000, 999, 1001, 1000, 1002, 1001}}};
-      file.objects.push_back(engine::gfx::DemoObject{"Empty", "Mover", "", "", {0, 0, 0}, {0, 0, 0}, {x}});
-      demo::WriteDemoFile(dir.Path(engine::core::ToNarrow(TestScene1::PartFiles[i])), file);
-    }
+    WriteFiveParts(dir.Path(""), lengths);
     scene.LoadParts();
   }
 

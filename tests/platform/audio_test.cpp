@@ -157,6 +157,29 @@ TEST_F(AudioTest, SpectrumOfAFullScaleSinePeaksAtItsBinAtAboutOne) {
   EXPECT_LT(bins[100], 0.01f);
 }
 
+TEST_F(AudioTest, SeekingMovesThePositionAndTheCaptureClockCountsFromThere) {
+  const HSTREAM stream = Open("sine.mp3");
+  EXPECT_EQ(BASS_ChannelSeconds2Bytes(stream, 0.5), static_cast<QWORD>(kRate / 2 * 4));
+  // Past the end clamps to the end; a negative time is refused.
+  EXPECT_EQ(BASS_ChannelSeconds2Bytes(stream, 1000.0), BASS_ChannelGetLength(stream));
+  EXPECT_NEAR(BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetLength(stream)), 2.0, 0.06);
+  EXPECT_EQ(BASS_ChannelSeconds2Bytes(stream, -1.0), static_cast<QWORD>(-1));
+  platform::EnableCaptureClock(10, 1);
+  ASSERT_TRUE(BASS_ChannelPlay(stream, FALSE));
+  for (int i = 0; i < 5; ++i) platform::AdvanceCaptureClock();
+  ASSERT_TRUE(BASS_ChannelSetPosition(stream, BASS_ChannelSeconds2Bytes(stream, 1.2)));
+  EXPECT_DOUBLE_EQ(Seconds(stream), 1.2);
+  platform::AdvanceCaptureClock();
+  EXPECT_NEAR(Seconds(stream), 1.3, 0.5 / kRate);
+  // Back, while paused: the next play continues from the new place.
+  ASSERT_TRUE(BASS_ChannelPause(stream));
+  ASSERT_TRUE(BASS_ChannelSetPosition(stream, BASS_ChannelSeconds2Bytes(stream, 0.25)));
+  ASSERT_TRUE(BASS_ChannelPlay(stream, FALSE));
+  platform::AdvanceCaptureClock();
+  EXPECT_NEAR(Seconds(stream), 0.35, 0.5 / kRate);
+  EXPECT_FALSE(BASS_ChannelSetPosition(0, 0));
+}
+
 struct CaptureRate {
   int numerator;
   int denominator;

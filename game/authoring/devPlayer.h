@@ -1,0 +1,40 @@
+#pragma once
+
+// The player for working on one part (-dev, -loop S E): Space pauses and resumes the
+// music and the clock, Left and Right seek 5 s back and on, Page Up and Page Down jump
+// to the start of the part before and after, and the window title shows the music time
+// and the part. -loop plays a range over and over. Every seek moves the music, the clock
+// and the timeline together, the timeline placed as a run that had played up to there.
+
+#include <string>
+
+#include "engine/core/module.h"
+#include "game/authoring/authoringSwitches.h"
+
+class TestScene1;
+
+class DevPlayer : public engine::core::Module {
+ public:
+  static constexpr double SeekSeconds = 5.0;
+
+  DevPlayer(TestScene1* scene, const AuthoringSwitches& switches);
+
+  bool Start() override;
+  // After the scene's own update, so a seek wins over the part switch of the same pass.
+  void Update() override;
+  void Stop() override {}
+
+  // Moves to `seconds` of music, kept within the music (and within the -loop range).
+  void Seek(double seconds);
+  // "Orv - 1:23.4 - city (3 of 5)", with " - paused" while paused.
+  std::wstring Title() const;
+
+ private:
+  void HandleKeys();
+  double MusicSeconds() const;
+
+  TestScene1* scene;
+  AuthoringSwitches switches;
+  bool placed = false;
+  std::wstring shownTitle;
+};
