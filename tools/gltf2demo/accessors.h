@@ -1,0 +1,30 @@
+#pragma once
+
+// Reading accessors with every range checked against the bytes that are really there, so
+// that a broken count, offset or stride is an error and never a read past a buffer or a
+// huge allocation.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tinygltf {
+class Model;
+}
+
+namespace gltf2demo {
+
+// The accessor's elements as floats, `components` numbers each (1 for SCALAR, 3 for
+// VEC3...). Float components are taken as they are; normalised integer ones are scaled
+// to [0, 1] or [-1, 1] the way glTF defines. The accessor must have the type that
+// `components` implies; `what` names its use in messages ("positions of mesh 'Box'").
+// Raises GltfError; sparse accessors are refused (callers leave them out first).
+std::vector<float> ReadFloats(const tinygltf::Model& model, int accessor, int components, const std::string& what);
+
+// An index accessor: unsigned 8, 16 or 32-bit scalars.
+std::vector<std::uint32_t> ReadIndices(const tinygltf::Model& model, int accessor, const std::string& what);
+
+// Whether `accessor` exists and is sparse (its data is not read here).
+bool IsSparse(const tinygltf::Model& model, int accessor);
+
+}  // namespace gltf2demo

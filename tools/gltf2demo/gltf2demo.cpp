@@ -1,0 +1,137 @@
+// gltf2demo SCENE.gltf|SCENE.glb OUT_DIR NAME
+// Turns a glTF 2.0 scene into the demo file OUT_DIR/NAME.demo, its meshes
+// OUT_DIR/NAME.demo_scene/*.nbl and a default material beside each. What the engine has
+// no place for is named on standard error and left out; a broken file gives one message
+// naming it and the problem, and exit status 1; bad usage gives 2.
+
+#include <tiny_gltf.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tools/demo/demoWriter.h"
+#include "tools/gltf2demo/gltfError.h"
+#include "tools/gltf2demo/gltfLoad.h"
+#include "tools/gltf2demo/sceneConversion.h"
+#include "platform/command_line.h"
+
+// --help prints this tool's usage, not the demo program's switches.
+PLATFORM_PROGRAM_HAS_ITS_OWN_HELP;
+
+namespace {
+
+const char kUsage[] =
+    "usage: gltf2demo [--animation N] [--length SECONDS] [--no-post] SCENE.gltf|SCENE.glb OUT_DIR NAME\n"
+    "Writes OUT_DIR/NAME.demo, its meshes OUT_DIR/NAME.demo_scene/MESH.nbl and a material\n"
+    "MESH.nbl.efx beside each (the plain lit surface in the glTF base colour) from a glTF 2.0\n"
+    "scene. Nodes keep their names and hierarchy; y-up glTF axes become the engine's z-up\n"
+    "ones. Meshes (positions, normals, one texture set; one mesh file per primitive),\n"
+    "perspective cameras and directional lights are kept; the first camera and lamp are\n"
+    "named \"Camera\" and \"Lamp\". Translation, rotation and scale animation become Loc, Rot\n"
+    "and Scale curves at 25 frames a second. Anything else is named on standard error and\n"
+    "left out.\n"
+    "  --animation N     which of the file's animations plays (default 0)\n"
+    "  --length SECONDS  the scene's running time (default: the animation's end, or 10 s)\n"
+    "  --no-post         no \"Post\" object (it brings in the demo's post-processing chain)\n"
+    "  --help            print this text\n"
+    "Exit status: 0 written, 1 the scene could not be read or written, 2 bad usage.\n";
+
+int Usage(const std::string& problem) {
+  std::cerr << "gltf2demo: " << problem << "\n" << kUsage;
+  return 2;
+}
+
+bool WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream file(path, std::ios::binary);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(file.flush());
+}
+
+bool ParseNumber(const std::string& text, double* value) {
+  char* end = nullptr;
+  *value = std::strtod(text.c_str(), &end);
+  return !text.empty() && end && *end == '\0' && std::isfinite(*value);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  gltf2demo::SceneOptions options;
+  std::vector<std::string> paths;
+  bool switches = true;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    double number = 0;
+    if (switches && (a == "--help" || a == "-h")) {
+      std::cout << kUsage;
+      return 0;
+    } else if (switches && (a == "--animation" || a == "--length")) {
+      if (i + 1 >= argc || !ParseNumber(argv[i + 1], &number) || number < 0)
+        return Usage(a + " needs a number of at least 0");
+      ++i;
+      if (a == "--animation") {
+        if (number != static_cast<int>(number)) return Usage("--animation needs a whole number");
+        options.animation = static_cast<int>(number);
+      } else {
+        options.lengthSeconds = number;
+      }
+    } else if (switches && a == "--no-post") {
+      options.post = false;
+    } else if (switches && a == "--") {
+      switches = false;
+    } else if ((switches && !a.empty() && a[0] == '-') || a.empty()) {
+      return Usage("unexpected argument " + (a.empty() ? std::string("\"\"") : a));
+    } else {
+      paths.push_back(a);
+    }
+  }
+  if (paths.size() != 3) return Usage("name the glTF scene, the output folder and the scene's name");
+  const std::string& scenePath = paths[0];
+  const std::string& name = paths[2];
+  if (name.find('/') != std::string::npos || name == "." || name == "..")
+    return Usage("the scene's name \"" + name + "\" must be a plain file name");
+
+  gltf2demo::ConvertedScene scene;
+  try {
+    tinygltf::Model model;
+    std::vector<std::string> warnings;
+    gltf2demo::LoadGltf(scenePath, &model, &warnings);
+    for (const std::string& w : warnings) std::cerr << "gltf2demo: " << scenePath << ": " << w << "\n";
+    gltf2demo::Notes notes;
+    scene = gltf2demo::ConvertScene(model, options, notes);
+    for (const std::string& line : notes.Lines()) std::cerr << "gltf2demo: " << scenePath << ": left out: " << line << "\n";
+  } catch (const gltf2demo::GltfError& e) {
+    std::cerr << "gltf2demo: " << scenePath << ": " << e.what() << "\n";
+    return 1;
+  } catch (const std::exception& e) {
+    // Whatever the reader or a library raised still names the file; never an abort.
+    std::cerr << "gltf2demo: " << scenePath << ": " << e.what() << "\n";
+    return 1;
+  }
+
+  const std::filesystem::path folder = std::filesystem::path(paths[1]) / (name + ".demo_scene");
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) {
+    std::cerr << "gltf2demo: " << folder.string() << ": cannot be made: " << error.message() << "\n";
+    return 1;
+  }
+  for (const gltf2demo::MeshFile& mesh : scene.meshes) {
+    for (const auto& file : {std::make_pair(mesh.name + ".nbl", &mesh.bytes), std::make_pair(mesh.name + ".nbl.efx", &mesh.material)}) {
+      if (!WriteFile(folder / file.first, *file.second)) {
+        std::cerr << "gltf2demo: " << (folder / file.first).string() << ": cannot be written\n";
+        return 1;
+      }
+    }
+  }
+  const std::string demoPath = (std::filesystem::path(paths[1]) / (name + ".demo")).string();
+  if (!demo::WriteDemoFile(demoPath, scene.demo)) {
+    std::cerr << "gltf2demo: " << demoPath << ": cannot be written\n";
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tinygltf {
+class Model;
+}
+
+namespace gltf2demo {
+
+// Reads a glTF scene, text (.gltf) or binary (.glb), told apart by the binary form's
+// magic rather than the name. External buffers are read relative to the file; images
+// are not decoded, since nothing here uses them. Raises GltfError with the reader's
+// reason; its warnings are appended to `warnings`.
+void LoadGltf(const std::string& path, tinygltf::Model* model, std::vector<std::string>* warnings);
+
+}  // namespace gltf2demo
