@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/core/exception.h"
+#include "engine/core/kernel.h"
 #include "engine/core/logging.h"
 #include "engine/core/textConversion.h"
 #include "engine/wrapper.h"
@@ -120,8 +121,7 @@ int main(int argc, char** argv) {
   } catch (const std::exception& e) {
     return Show(e);
   }
-  // The Kernel only shows a failed Start (a missing or broken data file) and the scene
-  // then ends the run at once: the demo did not play. The scene has a current part only
-  // once all five parts have loaded.
-  return scene->CurrentPart() ? 0 : kFailed;
+  // The Kernel only shows a failed Start (a missing or broken data file, the music) and
+  // the scene then ends the run at once: the demo did not play.
+  return engine::core::Kernel::FailedStarts() == 0 ? 0 : kFailed;
 }

@@ -11,6 +11,11 @@
 namespace engine {
 namespace core {
 
+namespace {
+// Process-wide: the Kernel singleton is gone by the time the program asks.
+int failedStarts = 0;
+}  // namespace
+
 Kernel::Kernel() : running(false), quitRequested(false) {}
 Kernel::~Kernel() = default;
 
@@ -24,6 +29,7 @@ void Kernel::AddModule(Module* module, int key) {
     module->Start();
     NEBLU_MESSAGE("Module " + ToNarrow(module->Name()) + " sucessfully started");
   } catch (const Exception& e) {
+    ++failedStarts;
     NEBLU_WARNING("Failed to start module" + ToNarrow(module->Name()));
     MessageBoxW(pattern::Singleton<CWin32Window>::Get()->hWnd, e.GetText().c_str(), e.GetFunction().c_str(), MB_OK);
   }
@@ -77,6 +83,8 @@ void Kernel::KillAll() {
   deadModules.clear();
   running = false;
 }
+
+int Kernel::FailedStarts() { return failedStarts; }
 
 Module* Kernel::FindModule(int key) {
   auto found = moduleKeys.find(key);

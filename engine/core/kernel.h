@@ -32,6 +32,10 @@ class ENGINE_API Kernel : public pattern::Singleton<Kernel> {
   Module* FindModule(int key);
   // Whether Quit was called and the loop has not ended yet.
   bool QuitRequested() const { return quitRequested; }
+  // Modules whose Start failed in this process. The failure is only shown and the run
+  // goes on, so this is how the program tells a run that could not play (a missing or
+  // broken data file) from one that did.
+  static int FailedStarts();
 
  private:
   void Pass();

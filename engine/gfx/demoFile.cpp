@@ -160,6 +160,9 @@ std::int32_t DemoLoader::GetLength() { return length; }
 
 void DemoLoader::Load(const std::wstring& widePath) {
   const std::string path = core::ToNarrow(widePath);
+  // The file's own errors ("Not NEBLU Demo file format") name no file; the row before
+  // them in the log does.
+  NEBLU_MESSAGE("Loading demo file " + path);
   nodes.clear();
   DemoFile file;
   try {

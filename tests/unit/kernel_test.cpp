@@ -191,13 +191,19 @@ TEST_F(KernelTest, ExceptionInUpdateSkipsTheRestOfThatPassOnly) {
 }
 
 TEST_F(KernelTest, StartThatThrowsIsReportedAndTheModuleStillRuns) {
+  Recorder fine(&journal, "Fine", 2);
   Recorder broken(&journal, "Broken", 1);
   broken.onStart = [] { NEBLU_ERROR("no device"); };
   broken.onUpdate = QuitAfter(1);
+  const int failedBefore = Kernel::FailedStarts();
+  kernel->AddModule(&fine, 2);
+  EXPECT_EQ(Kernel::FailedStarts(), failedBefore);
   kernel->AddModule(&broken, 1);
+  // The program's exit status reads this once the Kernel is gone.
+  EXPECT_EQ(Kernel::FailedStarts(), failedBefore + 1);
   kernel->Run();
 
-  EXPECT_EQ(EventsFrom(1), (std::vector<std::string>{"update Broken", "stop Broken"}));
+  EXPECT_EQ(EventsFrom(2), (std::vector<std::string>{"update Broken", "update Fine", "stop Broken", "stop Fine"}));
   EXPECT_EQ(journal.messageBoxes, 1);
   EXPECT_EQ(journal.lastBoxText, L"no device");
   const std::string log = CloseLog();
