@@ -1,8 +1,7 @@
-// Image files to textures (stb_image, and our DDS reader) and textures to image files
+// Image files to textures (decoded by image_file.cpp) and textures to image files
 // (stb_image_write). Linked against the system's libstb, which carries the
-// implementations, so nothing here defines them.
+// implementation, so nothing here defines it.
 
-#include <stb_image.h>
 #include <stb_image_write.h>
 
 #include <algorithm>
@@ -16,6 +15,7 @@
 #include "platform/d3d10/device.h"
 #include "platform/d3dx10.h"
 #include "platform/d3dx/dds.h"
+#include "platform/d3dx/image_file.h"
 #include "platform/paths.h"
 #include "platform/d3d10/report.h"
 #include "platform/win32.h"
@@ -24,10 +24,6 @@ namespace platform {
 namespace {
 
 using d3d::Texture2D;
-
-struct StbFree {
-  void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
-};
 
 bool IsInteger(const FormatInfo& info) {
   return info.glFormat == GL_RED_INTEGER || info.glFormat == GL_RG_INTEGER || info.glFormat == GL_RGB_INTEGER ||
@@ -38,55 +34,18 @@ bool Given(UINT value) { return value != 0 && value != D3DX10_DEFAULT && value !
 
 // The pixels of one loaded file, before they become a texture.
 struct SourceImage {
-  std::vector<std::uint8_t> bytes;                // the file
-  std::unique_ptr<stbi_uc, StbFree> stbPixels;    // RGBA8 for non-DDS files
-  DdsImage dds;
-  bool isDds = false;
-  D3DX10_IMAGE_INFO info = {};
+  std::vector<std::uint8_t> bytes;  // the file, which a DDS image points into
+  ImageFile decoded;
 };
 
 HRESULT ReadSource(const char* call, const std::string& path, SourceImage* image) {
   std::ifstream file(path, std::ios::binary);
   if (!file) return Fail(D3D10_ERROR_FILE_NOT_FOUND, "%s: cannot open %s", call, path.c_str());
   image->bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  const std::uint8_t* data = image->bytes.data();
-  const std::size_t size = image->bytes.size();
-  D3DX10_IMAGE_INFO& info = image->info;
-  info.Depth = 1;
-  info.ResourceDimension = D3D10_RESOURCE_DIMENSION_TEXTURE2D;
-  if (size >= 4 && std::equal(data, data + 4, reinterpret_cast<const std::uint8_t*>("DDS "))) {
-    std::string error;
-    if (!ParseDds(data, size, &image->dds, &error)) return Fail(E_FAIL, "%s: %s: %s", call, path.c_str(), error.c_str());
-    image->isDds = true;
-    info.Width = image->dds.width;
-    info.Height = image->dds.height;
-    info.ArraySize = image->dds.arraySize;
-    info.MipLevels = image->dds.mipLevels;
-    info.MiscFlags = image->dds.cube ? D3D10_RESOURCE_MISC_TEXTURECUBE : 0;
-    info.Format = image->dds.format;
-    info.ImageFileFormat = D3DX10_IFF_DDS;
-    return S_OK;
+  std::string error;
+  if (!DecodeImageFile(image->bytes.data(), image->bytes.size(), &image->decoded, &error)) {
+    return Fail(E_FAIL, "%s: %s%s", call, path.c_str(), error.c_str());
   }
-  if (size > static_cast<std::size_t>(INT32_MAX)) return Fail(E_FAIL, "%s: %s is too large", call, path.c_str());
-  int width = 0, height = 0, channels = 0;
-  image->stbPixels.reset(stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 4));
-  if (!image->stbPixels) {
-    return Fail(E_FAIL, "%s: %s is not an image this layer reads (%s)", call, path.c_str(), stbi_failure_reason());
-  }
-  if (width <= 0 || height <= 0 || width > static_cast<int>(D3D10_REQ_TEXTURE2D_U_OR_V_DIMENSION) ||
-      height > static_cast<int>(D3D10_REQ_TEXTURE2D_U_OR_V_DIMENSION)) {
-    return Fail(E_FAIL, "%s: %s is %dx%d, larger than a texture can be", call, path.c_str(), width, height);
-  }
-  info.Width = static_cast<UINT>(width);
-  info.Height = static_cast<UINT>(height);
-  info.ArraySize = 1;
-  info.MipLevels = 1;
-  info.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
-  const std::uint8_t* p = data;
-  info.ImageFileFormat = (size >= 2 && p[0] == 'B' && p[1] == 'M') ? D3DX10_IFF_BMP
-                         : (size >= 2 && p[0] == 0xFF && p[1] == 0xD8) ? D3DX10_IFF_JPG
-                         : (size >= 4 && p[0] == 0x89 && p[1] == 'P') ? D3DX10_IFF_PNG
-                                                                        : D3DX10_IFF_BMP;  // TGA has no code of its own
   return S_OK;
 }
 
@@ -121,7 +80,7 @@ HRESULT LoadTexture(const char* call, ID3D10Device* device, LPCWSTR pathW, const
   SourceImage source;
   HRESULT hr = ReadSource(call, path, &source);
   if (FAILED(hr)) return hr;
-  const D3DX10_IMAGE_INFO& file = source.info;
+  const D3DX10_IMAGE_INFO& file = source.decoded.info;
   D3DX10_IMAGE_LOAD_INFO want = {};
   if (loadInfo) want = *loadInfo;
   if (want.pSrcInfo) *want.pSrcInfo = file;
@@ -149,7 +108,9 @@ HRESULT LoadTexture(const char* call, ID3D10Device* device, LPCWSTR pathW, const
   for (UINT s = std::max(file.Width, file.Height); s > 1; s >>= 1) ++fullChain;
   UINT mips = want.MipLevels;
   if (mips == D3DX10_FROM_FILE) mips = file.MipLevels;
-  if (mips == 0 || mips == D3DX10_DEFAULT) mips = (source.isDds && file.MipLevels > 1) || compressed ? file.MipLevels : fullChain;
+  if (mips == 0 || mips == D3DX10_DEFAULT) {
+    mips = (source.decoded.isDds && file.MipLevels > 1) || compressed ? file.MipLevels : fullChain;
+  }
   if (mips > fullChain) mips = fullChain;
   if (compressed && mips > file.MipLevels) mips = file.MipLevels;  // compressed mips are not generated
 
@@ -173,11 +134,11 @@ HRESULT LoadTexture(const char* call, ID3D10Device* device, LPCWSTR pathW, const
   if (complete) {
     for (UINT slice = 0; slice < desc.ArraySize; ++slice) {
       for (UINT mip = 0; mip < mips; ++mip) {
-        if (source.isDds) {
-          const DdsImage::Subresource& sub = source.dds.subresources[slice * file.MipLevels + mip];
+        if (source.decoded.isDds) {
+          const DdsImage::Subresource& sub = source.decoded.dds.subresources[slice * file.MipLevels + mip];
           initial.push_back({sub.data, sub.rowPitch, 0});
         } else {
-          initial.push_back({source.stbPixels.get(), desc.Width * 4, 0});
+          initial.push_back({source.decoded.rgba.get(), desc.Width * 4, 0});
         }
       }
     }
@@ -193,12 +154,12 @@ HRESULT LoadTexture(const char* call, ID3D10Device* device, LPCWSTR pathW, const
   }
   Texture2D* texture = d3d::AsTexture(created);
   texture->OwnerDevice()->MakeCurrent();
-  if (!source.isDds) {
-    UploadRgba(texture, 0, 0, source.stbPixels.get(), GL_UNSIGNED_BYTE);
+  if (!source.decoded.isDds) {
+    UploadRgba(texture, 0, 0, source.decoded.rgba.get(), GL_UNSIGNED_BYTE);
   } else if (!convert) {
     for (UINT slice = 0; slice < desc.ArraySize; ++slice) {
       for (UINT mip = 0; mip < fileMips; ++mip) {
-        const DdsImage::Subresource& sub = source.dds.subresources[slice * file.MipLevels + mip];
+        const DdsImage::Subresource& sub = source.decoded.dds.subresources[slice * file.MipLevels + mip];
         D3D10_BOX box = {0, 0, 0, sub.width, sub.height, 1};
         device->UpdateSubresource(created, mip + slice * mips, &box, sub.data, sub.rowPitch, 0);
       }
@@ -212,7 +173,7 @@ HRESULT LoadTexture(const char* call, ID3D10Device* device, LPCWSTR pathW, const
     original.Usage = D3D10_USAGE_DEFAULT;
     original.BindFlags = D3D10_BIND_SHADER_RESOURCE;
     std::vector<D3D10_SUBRESOURCE_DATA> raw;
-    for (const DdsImage::Subresource& sub : source.dds.subresources) raw.push_back({sub.data, sub.rowPitch, 0});
+    for (const DdsImage::Subresource& sub : source.decoded.dds.subresources) raw.push_back({sub.data, sub.rowPitch, 0});
     ID3D10Texture2D* decoded = nullptr;
     hr = device->CreateTexture2D(&original, raw.data(), &decoded);
     if (FAILED(hr)) {

@@ -1,0 +1,92 @@
+// The texture loader's decoder on files made here by the image library's writers, and
+// on the damaged files that used to make the reader write or read past its buffers.
+
+#include <gtest/gtest.h>
+#include <stb/stb_image_write.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/d3dx/image_file.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void Append(void* context, void* data, int size) {
+  auto* bytes = static_cast<Bytes*>(context);
+  bytes->insert(bytes->end(), static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
+}
+
+// A 6x4 picture whose every texel differs.
+std::vector<std::uint8_t> Texels() {
+  std::vector<std::uint8_t> rgba(6 * 4 * 4);
+  for (std::size_t i = 0; i < rgba.size(); ++i) rgba[i] = static_cast<std::uint8_t>(i * 7);
+  return rgba;
+}
+
+Bytes Png() {
+  Bytes file;
+  const auto texels = Texels();
+  stbi_write_png_to_func(Append, &file, 6, 4, 4, texels.data(), 6 * 4);
+  return file;
+}
+
+Bytes Jpeg() {
+  Bytes file;
+  const auto texels = Texels();
+  stbi_write_jpg_to_func(Append, &file, 6, 4, 4, texels.data(), 90);
+  return file;
+}
+
+std::string Decode(const Bytes& file, platform::ImageFile* image) {
+  std::string error;
+  return platform::DecodeImageFile(file.data(), file.size(), image, &error) ? "" : error;
+}
+
+TEST(ImageFileTest, DecodesEveryFormatToRgbaOfTheFilesSize) {
+  for (const Bytes& file : {Png(), Jpeg()}) {
+    platform::ImageFile image;
+    ASSERT_EQ(Decode(file, &image), "");
+    EXPECT_EQ(image.info.Width, 6u);
+    EXPECT_EQ(image.info.Height, 4u);
+    EXPECT_EQ(image.info.Format, DXGI_FORMAT_R8G8B8A8_UNORM);
+    ASSERT_TRUE(image.rgba);
+  }
+  platform::ImageFile png;
+  ASSERT_EQ(Decode(Png(), &png), "");
+  EXPECT_EQ(png.info.ImageFileFormat, D3DX10_IFF_PNG);
+  EXPECT_EQ(std::vector<std::uint8_t>(png.rgba.get(), png.rgba.get() + 6 * 4 * 4), Texels());
+}
+
+TEST(ImageFileTest, RefusesDamagedFilesBeforeDecodingThem) {
+  platform::ImageFile image;
+  // A JPEG Huffman table that claims 16 x 255 codes, where 256 is the most there can be.
+  Bytes jpeg = Jpeg();
+  std::size_t dht = 0;
+  while (dht + 1 < jpeg.size() && !(jpeg[dht] == 0xFF && jpeg[dht + 1] == 0xC4)) ++dht;
+  ASSERT_LT(dht + 21, jpeg.size());
+  for (std::size_t i = dht + 5; i < dht + 21; ++i) jpeg[i] = 0xFF;
+  EXPECT_EQ(Decode(jpeg, &image), " is not an image this layer reads (a JPEG Huffman table holds more than 256 codes)");
+  // The same behind fill bytes, which the decoder skips before the start marker.
+  jpeg.insert(jpeg.begin(), 0xFF);
+  EXPECT_NE(Decode(jpeg, &image), "");
+
+  const std::string pgm = "P5\n2 1\n65535\n\x01\x02\x03\x04";
+  EXPECT_EQ(Decode(Bytes(pgm.begin(), pgm.end()), &image),
+            " is not an image this layer reads (16-bit PNM files are not supported)");
+
+  // A PNG header that claims 100000 x 3 pixels: refused from the header, nothing decoded.
+  Bytes wide = Png();
+  wide[16] = 0, wide[17] = 0x01, wide[18] = 0x86, wide[19] = 0xA0;
+  wide[20] = 0, wide[21] = 0, wide[22] = 0, wide[23] = 3;
+  EXPECT_EQ(Decode(wide, &image), " is 100000x3, larger than a texture can be");
+  EXPECT_FALSE(image.rgba);
+
+  const std::string dds = "DDS short";
+  EXPECT_EQ(Decode(Bytes(dds.begin(), dds.end()), &image).rfind(": ", 0), 0u) << "the DDS reader's reason follows";
+  EXPECT_NE(Decode(Bytes{'B', 'M', 0, 0}, &image).find("is not an image this layer reads"), std::string::npos);
+}
+
+}  // namespace
