@@ -22,6 +22,45 @@ constexpr int Swap[3] = {0, 2, 1};
 // A sampled rotation key that the line between its kept neighbours reproduces to this
 // many units (ten degrees) is dropped: a thousandth of a degree.
 constexpr double DropTolerance = 1e-4;
+// Between two samples the engine blends Euler angles, which is not the slerp it stands
+// for: where they part by more than this (radians, a hundredth of a degree) halfway, the
+// span is halved, down to a sixteenth of a frame.
+constexpr double BlendTolerance = 1.745e-4;
+constexpr int MostHalvings = 4;
+
+struct Sample {
+  double seconds;
+  Vec3 angles;
+};
+
+Vec3 AnglesAt(const Keyframes& keys, double seconds, const Vec3& previous) {
+  // In the engine's frame the rotation is the mirror of glTF's.
+  return EulerXYZ(ToEngine(RotationOf(SampleRotation(keys, seconds))), previous);
+}
+
+double RadiansBetween(const Mat3& a, const Mat3& b) {
+  double trace = 0;
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) trace += a[r][c] * b[r][c];
+  return std::acos(std::max(-1.0, std::min(1.0, (trace - 1) / 2)));
+}
+
+// Appends the samples after `from` up to and including `to`, halving the span where
+// blending the angles strays from the rotation.
+void Refine(const Keyframes& keys, const Sample& from, const Sample& to, int halvings, std::vector<Sample>& out) {
+  if (halvings < MostHalvings) {
+    const Sample middle = {(from.seconds + to.seconds) / 2,
+                           AnglesAt(keys, (from.seconds + to.seconds) / 2, from.angles)};
+    Vec3 blend;
+    for (std::size_t i = 0; i < 3; ++i) blend[i] = (from.angles[i] + to.angles[i]) / 2;
+    if (RadiansBetween(FromEulerXYZ(blend), FromEulerXYZ(middle.angles)) > BlendTolerance) {
+      Refine(keys, from, middle, halvings + 1, out);
+      Refine(keys, middle, to, halvings + 1, out);
+      return;
+    }
+  }
+  out.push_back(to);
+}
 
 DemoKey PlainKey(double frame, double value) {
   const float t = static_cast<float>(frame), v = static_cast<float>(value);
@@ -204,12 +243,19 @@ std::vector<DemoCurve> RotationCurves(const Keyframes& keys) {
   std::vector<DemoCurve> curves = {Curve("RotX", keys.kind == Keyframes::Kind::Step ? "Constant" : "Linear"),
                                    Curve("RotY", ""), Curve("RotZ", "")};
   curves[1].interpolation = curves[2].interpolation = curves[0].interpolation;
-  Vec3 previous = {0, 0, 0};
-  for (double s : samples) {
-    // In the engine's frame the rotation is the mirror of glTF's.
-    previous = EulerXYZ(ToEngine(RotationOf(SampleRotation(keys, s))), previous);
+  std::vector<Sample> sampled;
+  for (double at : samples) {
+    const Sample next = {at, AnglesAt(keys, at, sampled.empty() ? Vec3{0, 0, 0} : sampled.back().angles)};
+    if (sampled.empty() || keys.kind == Keyframes::Kind::Step) {
+      sampled.push_back(next);
+    } else {
+      const Sample from = sampled.back();
+      Refine(keys, from, next, 0, sampled);
+    }
+  }
+  for (const Sample& sample : sampled) {
     for (std::size_t axis = 0; axis < 3; ++axis)
-      curves[axis].keys.push_back(PlainKey(FrameOf(s), previous[axis] * RadiansToRotUnits));
+      curves[axis].keys.push_back(PlainKey(FrameOf(sample.seconds), sample.angles[axis] * RadiansToRotUnits));
   }
   for (DemoCurve& curve : curves) {
     if (keys.kind != Keyframes::Kind::Step) curve.keys = Thinned(curve.keys);

@@ -50,8 +50,9 @@ std::vector<engine::gfx::DemoCurve> ConstantCurves(const Vec3& value, const std:
 
 // RotX, RotY and RotZ, in units of ten degrees, unwrapped so that no step between keys
 // turns by more than half a turn. Step keys stay keys; linear and cubic-spline rotations
-// are sampled at every frame and at every key, and samples that the straight line
-// between their neighbours reproduces are dropped again.
+// are sampled at every frame and at every key, more finely where the engine's blend of
+// the angles between two samples would stray from the rotation, and samples that the
+// straight line between their neighbours reproduces are dropped again.
 std::vector<engine::gfx::DemoCurve> RotationCurves(const Keyframes& keys);
 
 // The rotation a glTF player shows at `seconds`: the first key before it, the last after.
