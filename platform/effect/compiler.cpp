@@ -300,8 +300,9 @@ bool ProfileSupported(const std::string& profile) {
 
 std::uint64_t HlslCompileCount() { return compileCount.load(); }
 
-bool CompileEffectSource(const std::string& source, const std::string& name, const CompileOptions& options,
-                         CompiledEffect& out, std::string& error) {
+bool PlanEffectSource(const std::string& source, const std::string& name, const CompileOptions& options,
+                      CompiledEffect& out, EffectPlan& plan, std::string& error) {
+  plan = EffectPlan();
   out = CompiledEffect();
   out.path = name;
   std::string text;
@@ -310,15 +311,11 @@ bool CompileEffectSource(const std::string& source, const std::string& name, con
   const EffectSyntax& syntax = out.syntax;
   for (const CBufferDecl& cb : syntax.cbuffers) out.layouts.push_back(LayoutCBuffer(syntax, cb));
 
-  std::string hlsl = syntax.hlsl;
+  std::string& hlsl = plan.hlsl;
+  hlsl = syntax.hlsl;
   // Gather entry points first: wrappers for compile-time arguments extend the text, and
   // every stage must see the same text for the cache to share it.
-  struct Pending {
-    const ShaderRef* ref;
-    Stage stage;
-    std::string entry;
-  };
-  std::vector<Pending> pending;
+  std::vector<PlannedShader>& pending = plan.shaders;
   for (const TechniqueDecl& t : syntax.techniques) {
     CompiledTechnique ct;
     for (const PassDecl& p : t.passes) {
@@ -342,7 +339,7 @@ bool CompileEffectSource(const std::string& source, const std::string& name, con
           if (pending[k].stage == stage && pending[k].ref->entry == ref->entry && pending[k].ref->args == ref->args)
             found = static_cast<int>(k);
         if (found < 0) {
-          Pending pd{ref, stage, ""};
+          PlannedShader pd{ref, stage, ""};
           if (!WrapEntry(syntax, *ref, static_cast<int>(pending.size()), hlsl, pd.entry, error)) return false;
           found = static_cast<int>(pending.size());
           pending.push_back(pd);
@@ -361,14 +358,23 @@ bool CompileEffectSource(const std::string& source, const std::string& name, con
     }
     out.techniques.push_back(ct);
   }
-  for (const Pending& pd : pending) {
+  return true;
+}
+
+bool CompileEffectSource(const std::string& source, const std::string& name, const CompileOptions& options,
+                         CompiledEffect& out, std::string& error) {
+  EffectPlan plan;
+  if (!PlanEffectSource(source, name, options, out, plan, error)) return false;
+  for (const PlannedShader& pd : plan.shaders) {
     ShaderBinary b;
     b.stage = pd.stage;
     b.entry = pd.ref->entry;
     b.profile = pd.ref->profile;
     b.args = pd.ref->args;
-    if (!CompileStage(hlsl, syntax.lines, pd.stage, pd.entry, pd.ref->entry, pd.ref->line, options, b.spirv, error))
+    if (!CompileStage(plan.hlsl, out.syntax.lines, pd.stage, pd.entry, pd.ref->entry, pd.ref->line, options,
+                      b.spirv, error)) {
       return false;
+    }
     out.shaders.push_back(std::move(b));
   }
   return true;

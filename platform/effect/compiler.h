@@ -63,6 +63,26 @@ bool CompileEffectFile(const std::string& path, const CompileOptions& options, C
 bool CompileEffectSource(const std::string& source, const std::string& name, const CompileOptions& options,
                          CompiledEffect& out, std::string& error);
 
+// An entry point the passes need, found before anything is compiled. `ref` points into
+// the CompiledEffect's syntax the plan was made with.
+struct PlannedShader {
+  const ShaderRef* ref = nullptr;
+  Stage stage = Stage::Vertex;
+  std::string entry;  // the name to compile: ref->entry, or a wrapper binding its uniform arguments
+};
+
+struct EffectPlan {
+  std::string hlsl;  // the effect's HLSL with the wrappers appended; every stage compiles this text
+  std::vector<PlannedShader> shaders;  // CompiledEffect::shaders will be these, in this order
+};
+
+// Everything CompileEffectSource does before the HLSL compiler runs: preprocessing
+// (includes included), parsing, constant buffer layout, and which techniques and passes
+// can run here with the entry points they need. Fills out.syntax, out.layouts and
+// out.techniques; out.shaders stays empty. Cheap enough to fuzz.
+bool PlanEffectSource(const std::string& source, const std::string& name, const CompileOptions& options,
+                      CompiledEffect& out, EffectPlan& plan, std::string& error);
+
 // Stage and support of a profile: vs/gs/ps 4_0 and 4_1 run; anything else does not.
 bool ProfileStage(const std::string& profile, Stage& stage);
 bool ProfileSupported(const std::string& profile);

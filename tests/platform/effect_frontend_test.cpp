@@ -152,6 +152,33 @@ TEST_F(EffectFrontend, UnsupportedProfileInvalidatesOnlyItsTechnique) {
   EXPECT_TRUE(effect.techniques[2].valid);
 }
 
+TEST_F(EffectFrontend, PlanSharesEntryPointsAndCompilesNothing) {
+  // Two techniques use VS() alike, one binds a uniform argument: three vertex entries
+  // would be wrong, as would a compile before the plan is handed back.
+  std::string source = std::string(kQuadShaders) +
+                       "float4 Tinted(float4 p : POSITION, uniform float k) : SV_Position { return p * k; }\n"
+                       "technique10 A { pass P { SetVertexShader(CompileShader(vs_4_0, VS()));\n"
+                       "  SetPixelShader(CompileShader(ps_4_0, PS())); } }\n"
+                       "technique10 B { pass P { SetVertexShader(CompileShader(vs_4_0, VS()));\n"
+                       "  SetPixelShader(CompileShader(ps_4_0, PS())); }\n"
+                       "  pass Q { SetVertexShader(CompileShader(vs_4_0, Tinted(2))); SetPixelShader(NULL); } }\n";
+  const std::uint64_t before = HlslCompileCount();
+  CompiledEffect effect;
+  EffectPlan plan;
+  CompileOptions options;
+  options.useCache = false;
+  ASSERT_TRUE(PlanEffectSource(source, scratch.Path("plan.fx"), options, effect, plan, error)) << error;
+  EXPECT_EQ(HlslCompileCount(), before);
+  EXPECT_TRUE(effect.shaders.empty());
+  ASSERT_EQ(plan.shaders.size(), 3u);
+  ASSERT_EQ(effect.techniques.size(), 2u);
+  EXPECT_EQ(effect.techniques[0].passes[0].shaders[0], effect.techniques[1].passes[0].shaders[0]);
+  const PlannedShader& tinted = plan.shaders[effect.techniques[1].passes[1].shaders[0]];
+  EXPECT_EQ(tinted.ref->entry, "Tinted");
+  EXPECT_NE(tinted.entry, "Tinted") << "the uniform argument is bound by a wrapper";
+  EXPECT_NE(plan.hlsl.find(tinted.entry + "("), std::string::npos);
+}
+
 // --- front end facts the effect objects rely on ----------------------------------------
 
 TEST_F(EffectFrontend, VaryingsMeetBySemanticNotOrder) {
