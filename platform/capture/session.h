@@ -12,6 +12,10 @@ namespace platform {
 
 // True when the process was started with -capture.
 PLATFORM_API bool CaptureRequested();
+// True when NEBLU_CAPTURE_SINK=null is set: a capture keeps its frame clock but reads
+// no frame back and writes nothing, so benchmarks can time the frames a capture draws
+// without its output.
+PLATFORM_API bool CaptureDiscardsFrames();
 // Queues one presented frame (rgba, row 0 at the top) and updates the progress line.
 PLATFORM_API void CapturePresentedFrame(int width, int height, std::vector<std::uint8_t> rgba);
 // Writes every queued frame, stops the writer and says where the frames are. Called when

@@ -180,7 +180,13 @@ class SwapChain final : public ComObject<IDXGISwapChain> {
     const bool capturing = CaptureRequested();
     device_->Surface()->Present(frame->name, static_cast<int>(desc_.BufferDesc.Width),
                                 static_cast<int>(desc_.BufferDesc.Height), capturing ? 0u : syncInterval);
-    if (capturing && !CaptureMusicEnded()) Capture(frame);
+    if (capturing && !CaptureMusicEnded()) {
+      if (CaptureDiscardsFrames()) {
+        AdvanceCaptureClock();
+      } else {
+        Capture(frame);
+      }
+    }
     NotePresent();
     return S_OK;
   }

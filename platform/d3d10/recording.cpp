@@ -31,6 +31,8 @@ class RecordingDevice final : public ComObject<ID3D10Device>, public IGlslDevice
   const std::vector<std::string>& Calls() override { return calls_; }
   void ClearCalls() override { calls_.clear(); }
   void Name(const void* object, const char* name) override { names_[object] = name ? name : "?"; }
+  void KeepText(bool keep) override { keepText_ = keep; }
+  std::size_t CallCount() const override { return count_; }
 
   // --- shader stages ---
   void VSSetConstantBuffers(UINT s, UINT n, ID3D10Buffer* const* b) override {
@@ -294,33 +296,39 @@ class RecordingDevice final : public ComObject<ID3D10Device>, public IGlslDevice
     return std::to_string(v);
   }
   template <class... Args>
-  static std::string Join(const Args&... args) {
+  std::string Join(const Args&... args) const {
     std::string out;
+    if (!keepText_) return out;
     ((out += (out.empty() ? "" : ", ") + Text(args)), ...);
     return out;
   }
   template <class... Args>
   void Log(const char* call, const Args&... args) {
-    calls_.push_back(std::string(call) + "(" + Join(args...) + ")");
+    ++count_;
+    if (keepText_) calls_.push_back(std::string(call) + "(" + Join(args...) + ")");
   }
 
   std::string Object(const void* object) const {
+    if (!keepText_) return std::string();
     if (!object) return "null";
     auto it = names_.find(object);
     return it == names_.end() ? "?" : it->second;
   }
   template <class T>
   std::string List(T* const* objects, UINT n) const {
+    if (!keepText_) return std::string();
     std::string out = "[";
     for (UINT i = 0; i < n; ++i) out += (i ? ", " : "") + (objects ? Object(objects[i]) : std::string("null"));
     return out + "]";
   }
-  static std::string Numbers(const UINT* values, UINT n) {
+  std::string Numbers(const UINT* values, UINT n) const {
+    if (!keepText_) return std::string();
     std::string out = "[";
     for (UINT i = 0; i < n; ++i) out += (i ? ", " : "") + (values ? std::to_string(values[i]) : std::string("0"));
     return out + "]";
   }
-  static std::string Color(const FLOAT* c) {
+  std::string Color(const FLOAT* c) const {
+    if (!keepText_) return std::string();
     return c ? "(" + Join(c[0], c[1], c[2], c[3]) + ")" : "null";
   }
   HRESULT NoInner(const char* call) {
@@ -339,6 +347,8 @@ class RecordingDevice final : public ComObject<ID3D10Device>, public IGlslDevice
   std::vector<std::string> calls_;
   std::map<const void*, std::string> names_;
   unsigned created_ = 0;
+  std::size_t count_ = 0;
+  bool keepText_ = true;
 };
 
 }  // namespace

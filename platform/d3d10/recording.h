@@ -17,6 +17,7 @@
 // and draws are only recorded (the objects passed are never touched, so tests may
 // pass any distinct pointers), and creation calls fail.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ struct ID3D10DeviceRecording : IUnknown {
   virtual void ClearCalls() = 0;
   // Names an object in the log; the recorder keeps no reference.
   virtual void Name(const void* object, const char* name) = 0;
+  // With false, calls are only counted, not written down: what a benchmark of the
+  // caller's own cost wants, since formatting each call costs more than most calls.
+  virtual void KeepText(bool keep) = 0;
+  // Every call since the device was made, written down or not.
+  virtual std::size_t CallCount() const = 0;
 };
 
 NEBLU_INTERFACE_ID(ID3D10DeviceRecording, 0x00000401)
