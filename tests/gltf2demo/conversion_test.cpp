@@ -153,10 +153,11 @@ TEST_F(Gltf2DemoTest, KeepsTheHierarchyWithCamerasAndLampsBelowTheirNodes) {
     EXPECT_EQ(file.objects[i].parent, expected[i].parent) << i;
   }
   EXPECT_EQ(file.length, 50);  // two seconds of animation
-  // The spinner sits 0.6 above the slab: glTF's y is the engine's z.
+  // The spinner sits 0.6 above the slab and 0.5 to its right: glTF's y is the engine's z.
   const DemoObject& spinner = *Find(file, "Spinner");
   EXPECT_FLOAT_EQ(spinner.location[2], 0.6f);
   EXPECT_FLOAT_EQ(spinner.location[1], 0.0f);
+  EXPECT_FLOAT_EQ(spinner.location[0], 0.5f);
 }
 
 TEST_F(Gltf2DemoTest, CamerasAndLampsLookWhereTheGltfOnesDo) {

@@ -22,8 +22,9 @@ constexpr double BaseSpline[3][3][3] = {
     {{0, -0.5, 0}, {0, 0.1, 0}, {0, 0, 0}},
 };
 
-// Spinner's rest translation in glTF axes (y up), in Base's frame.
-constexpr double SpinnerOffset[3] = {0.0, 0.6, 0.0};
+// Spinner's rest translation in glTF axes (y up), in Base's frame: up and to the right
+// (+x) seen from the camera, so a picture shows which way round the scene is.
+constexpr double SpinnerOffset[3] = {0.5, 0.6, 0.0};
 
 // Writes FOLDER/scene.gltf and its buffer FOLDER/scene.bin; false when either cannot be
 // written.
