@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -39,6 +40,9 @@ std::string Directory(const std::string& path) {
 }
 
 bool ReadFile(const std::string& path, std::string& bytes) {
+  // A folder opens as a stream that reads as empty: #include "" would include nothing.
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -253,6 +257,7 @@ bool Preprocess(const std::string& source, const std::string& name, const Compil
   if (shaderc_result_get_compilation_status(r.get()) != shaderc_compilation_status_success) {
     error = FileLineStyle(shaderc_result_get_error_message(r.get()));
     while (!error.empty() && error.back() == '\n') error.pop_back();
+    if (error.empty()) error = name + ": error: the preprocessor failed without saying why";
     return false;
   }
   text.assign(shaderc_result_get_bytes(r.get()), shaderc_result_get_length(r.get()));

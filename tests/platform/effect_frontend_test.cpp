@@ -122,6 +122,12 @@ TEST_F(EffectFrontend, MissingIncludeFails) {
   EXPECT_FALSE(Compile("main.fx", std::string("\n#include \"absent.fxh\"\n") + kQuadShaders, effect));
   EXPECT_NE(error.find("main.fx(2): error:"), std::string::npos) << error;
   EXPECT_NE(error.find("absent.fxh"), std::string::npos) << error;
+  // A name that leads to a folder (empty, or cut short by a NUL) is no file to include:
+  // the folder used to be read as an empty include.
+  for (const std::string& name : {std::string(""), std::string("."), std::string("\0common.fxh", 11)}) {
+    EXPECT_FALSE(Compile("main.fx", "\n#include \"" + name + "\"\n" + kQuadShaders, effect)) << name;
+    EXPECT_NE(error.find("main.fx(2): error:"), std::string::npos) << error;
+  }
 }
 
 // The HLSL compiler here reports success for an entry point that does not exist.

@@ -1,0 +1,2 @@
+// The pool every effec aratioed.fxh.
+#include ""
