@@ -335,6 +335,9 @@ void Shader::ApplyParameters(const PassDescription& p) {
 unsigned Shader::SelectPass(unsigned k) {
   PassSelection& selection = TheRenderState().selection;
   if (k == 0) {
+    // The first call of a batch is the first use of the shader after a reload: the
+    // technique of the replaced effect is gone with it.
+    RebindIfReloaded();
     D3D10_TECHNIQUE_DESC description = {};
     technique->GetDesc(&description);
     selection.count = description.Passes;

@@ -17,6 +17,7 @@
 #include "engine/core/textConversion.h"
 #include "engine/gfx/effectPool.h"
 #include "game/authoring/effectSources.h"
+#include "platform/capture/settings.h"
 #include "platform/effect.h"
 #include "platform/paths.h"
 
@@ -32,6 +33,13 @@ using engine::core::resources::FXEffect;
 
 boost::shared_ptr<FXEffect> FindEffect(const std::wstring& name) {
   return boost::dynamic_pointer_cast<FXEffect>(engine::core::ResourceManager::Get()->GetResource(name));
+}
+
+// A line on standard error, on a line of its own even while a capture's progress line is
+// being rewritten in place.
+void Say(const std::string& text) {
+  const char* fresh = platform::ProcessCaptureSwitches().Capturing() ? "\n" : "";
+  std::fprintf(stderr, "%sgame: -watch: %s\n", fresh, text.c_str());
 }
 
 // Compiles the effect's file as its resource would, and throws the result away. The
@@ -68,7 +76,7 @@ bool EffectWatcher::Start() {
   if (inotify < 0) {
     const std::string reason = std::strerror(errno);
     NEBLU_WARNING("-watch: cannot watch files (" + reason + "); effects reload with F9 only");
-    std::fprintf(stderr, "game: -watch: cannot watch files (%s)\n", reason.c_str());
+    Say("cannot watch files (" + reason + ")");
     return true;
   }
   Scan();
@@ -147,29 +155,31 @@ void EffectWatcher::Reload() {
     NEBLU_WARNING("-watch: data/fx/_shared.fx or a file it includes changed; the shared variables are made once at "
                   "start, so that change shows after a restart");
   }
-  bool anyGood = false;
-  for (const std::wstring& name : effects) {
-    boost::shared_ptr<FXEffect> effect = FindEffect(name);
+  std::vector<std::string> good;
+  for (const std::wstring& effectName : effects) {
+    boost::shared_ptr<FXEffect> effect = FindEffect(effectName);
     if (!effect) continue;
     std::string message;
-    if (!Compiles(name, &message)) {
+    if (!Compiles(effectName, &message)) {
       effect->KeepCurrentEffect();
-      const std::string file = engine::core::ToNarrow(name);
+      const std::string file = engine::core::ToNarrow(effectName);
       NEBLU_WARNING("-watch: " + file + " does not compile; the last good effect stays on screen:<br />" + message);
-      std::fprintf(stderr, "game: -watch: %s does not compile; the last good effect stays on screen\n", file.c_str());
+      Say(file + " does not compile; the last good effect stays on screen");
       continue;
     }
     effect->ReloadOnNextUpdate();
-    anyGood = true;
+    good.push_back(engine::core::ToNarrow(effectName));
   }
-  if (!anyGood) return;
+  if (good.empty()) return;
   try {
     // The F9 path: every effect whose file time moved is recompiled, then shaders re-bind.
     engine::core::ResourceManager::Get()->UpdateResources();
   } catch (const engine::core::Exception& e) {
     // A file saved again between the check and the reload; the next quiet moment retries.
-    std::fprintf(stderr, "game: -watch: %s\n", engine::core::ToNarrow(e.GetText()).c_str());
+    Say(engine::core::ToNarrow(e.GetText()));
+    return;
   }
+  for (const std::string& file : good) Say("reloaded " + file);
 }
 
 void EffectWatcher::Stop() {

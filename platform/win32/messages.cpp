@@ -46,6 +46,7 @@ bool Matches(const MSG& m, HWND window, UINT filterMin, UINT filterMax) {
 }
 
 void PumpNative() {
+  DeliverInterrupt();
   PumpSdl();
   PumpFltk(0.0);
 }

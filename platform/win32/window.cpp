@@ -1,6 +1,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/command_line.h"
+#include "platform/win32/messages.h"
 #include "platform/win32/window_internal.h"
 
 namespace platform {
@@ -137,6 +139,37 @@ Backend* BackendOf(Window& w) {
 }
 
 }  // namespace
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int signal) {
+  interrupted = 1;
+  // A second Ctrl-C ends a program that does not answer the first.
+  std::signal(signal, SIG_DFL);
+}
+
+}  // namespace
+
+void DeliverInterrupt() {
+  static const bool installed = [] {
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    return true;
+  }();
+  (void)installed;
+  if (!interrupted) return;
+  interrupted = 0;
+  // Ctrl-C or a kill closes the program's windows as their close boxes would, so a
+  // capture finishes its video and the log is written out.
+  std::vector<Window*> topLevel;
+  for (auto& entry : State().windows) {
+    if (!entry.second->parent && !entry.second->destroying) topLevel.push_back(entry.second.get());
+  }
+  for (Window* w : topLevel) PostClose(*w);
+  if (topLevel.empty()) PostQuitMessage(0);
+}
 
 Window* Find(HWND handle) {
   auto it = State().windows.find(reinterpret_cast<std::uintptr_t>(handle));

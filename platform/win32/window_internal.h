@@ -94,6 +94,9 @@ void PostKey(Window& window, UINT vk, bool down, int scanCode);
 void PostMouseMove(Window& window, int x, int y);
 void PostMouseButton(Window& window, int button, bool down, int x, int y);
 void PostClose(Window& window);
+// Turns a Ctrl-C or SIGTERM since the last call into close requests for every top-level
+// window (a quit message when there is none); the handlers are installed on the first call.
+void DeliverInterrupt();
 // Notifications from a control to its parent (WM_COMMAND), posted in input order.
 void Notify(Window& control, WORD code);
 // The layer's own input cursor position (screen coordinates) for headless windows.

@@ -21,51 +21,14 @@ trap '[ -z "$busy" ] || kill "$busy" 2>/dev/null || true; [ -n "${KEEP_WORK:-}" 
 export DISPLAY= WAYLAND_DISPLAY=
 fail() { echo "$*"; exit 1; }
 
-source "$here/small_content.sh"
-small_content "$work" "$soundtrack"
-data=$work/data
-"$credits_curves" "$data/credits.curves"
-cp "$here/timeline/mark.fx" "$data/fx/"
-# The program post-processes these files at start-up; a cube stands in for each. The
-# meshes it makes or changes are drawn with the fallback material.
-for mesh in points.demo_scene/Cubes city.demo_scene/Cube city.demo_scene/Sofa credits.demo_scene/creditB \
-            credits.demo_scene/and credits.demo_scene/creditA credits.demo_scene/Sofa credits.demo_scene/Sofa.001; do
-  mkdir -p "$data/$(dirname "$mesh")"
-  cp "$meshes/cube16.nbl" "$data/$mesh.nbl"
-done
-for mesh in points.demo_scene/Cube intro.demo_scene/Grid points.demo_scene/Cubes points.demo_scene/Flashes \
-            points.demo_scene/Bubbles points.demo_scene/Electric city.demo_scene/Cube city.demo_scene/Sofa \
-            city.demo_scene/Stars stars.demo_scene/Smoke credits.demo_scene/creditB credits.demo_scene/and \
-            credits.demo_scene/creditA credits.demo_scene/Sofa credits.demo_scene/Sofa.001; do
-  mkdir -p "$data/$(dirname "$mesh")"
-  cp "$data/wireframe.efx" "$data/$mesh.nbl.efx"
-done
+source "$here/timeline/five_parts.sh"
 parts=(intro points city stars credits)
 lengths=(11 15 20 10 13)
 marks=(-0.8 -0.4 0 0.4 0.8)
-for i in 0 1 2 3 4; do
-  part=${parts[$i]}
-  mkdir -p "$data/$part.demo_scene"
-  for mesh in Mark Sweep; do
-    cp "$meshes/quad.nbl" "$data/$part.demo_scene/$mesh.nbl"
-    cp "$here/timeline/mark.efx" "$data/$part.demo_scene/$mesh.nbl.efx"
-  done
-  sed -e "s/@LENGTH@/${lengths[$i]}/g" -e "s/@X@/${marks[$i]}/" "$here/timeline/part.scene.lua.in" > "$work/$part.scene.lua"
-  "$demowrite" "$work/$part.scene.lua" "$data/$part.demo"
-done
+five_parts "$work" "$soundtrack" "$credits_curves" "$demowrite" "$meshes" "${lengths[*]}" "${marks[*]}"
+data=$work/data
 cd "$work"
 
-# Frame N of FOLDER as raw RGB, 160x90.
-width=160 height=90
-# (od reads only what it needs, so ffmpeg's complaint about the closed pipe is dropped.)
-rgb() { ffmpeg -v error -i "$1/$(printf 'frame%06d.png' "$2")" -f rawvideo -pix_fmt rgb24 - 2> /dev/null || true; }
-# "r,g,b" of the pixel at clip-space x, y in a raw frame on standard input.
-pixel_at() {
-  local px py
-  px=$(awk -v x="$1" -v w=$width 'BEGIN { printf "%d", (x + 1) / 2 * w }')
-  py=$(awk -v y="$2" -v h=$height 'BEGIN { printf "%d", (1 - y) / 2 * h }')
-  od -An -tu1 -j $(( (py * width + px) * 3 )) -N3 | awk '{ printf "%s,%s,%s", $1, $2, $3 }'
-}
 # What frame N of FOLDER shows: "PART BACKGROUND", with PART the 1-based part whose mark
 # is red (0 for none, or for more than one), BACKGROUND white, black or other.
 shows() {
