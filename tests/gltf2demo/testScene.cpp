@@ -111,13 +111,34 @@ Box MakeBox(const Vec& centre, const Vec& half) {
   return box;
 }
 
+// The binary container: a 12-byte header, then the JSON and the buffer as chunks, each
+// padded to four bytes (the JSON with spaces).
+bool WriteGlb(const std::string& path, std::string json, std::string buffer) {
+  while (json.size() % 4) json += ' ';
+  while (buffer.size() % 4) buffer += '\0';
+  std::string out;
+  const auto word = [&out](std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  out += "glTF";
+  word(2);
+  word(static_cast<std::uint32_t>(12 + 8 + json.size() + 8 + buffer.size()));
+  word(static_cast<std::uint32_t>(json.size()));
+  out += "JSON" + json;
+  word(static_cast<std::uint32_t>(buffer.size()));
+  out += std::string("BIN\0", 4) + buffer;
+  std::ofstream file(path, std::ios::binary);
+  file.write(out.data(), static_cast<std::streamsize>(out.size()));
+  return static_cast<bool>(file.flush());
+}
+
 }  // namespace
 
 std::array<std::array<double, 4>, 3> SpinnerRotations() {
   return {AxisAngle(0, 1, 0, 0), AxisAngle(1, 1, 0, 100), AxisAngle(0.2, 1, 0.4, 230)};
 }
 
-bool WriteTestScene(const std::string& folder) {
+bool WriteTestScene(const std::string& folder, bool binary) {
   Builder b;
   const Box slab = MakeBox({0, 0, 0}, {1.2f, 0.1f, 1.2f});
   const int slabPositions = b.Floats(slab.positions, 3, true);
@@ -190,15 +211,17 @@ bool WriteTestScene(const std::string& folder) {
       "    {\"sampler\": 0, \"target\": {\"node\": 1, \"path\": \"rotation\"}},\n"
       "    {\"sampler\": 1, \"target\": {\"node\": 0, \"path\": \"translation\"}}\n"
       "  ]}],\n"
-      "  \"buffers\": [{\"uri\": \"scene.bin\", \"byteLength\": " + std::to_string(b.Bytes().size()) + "}],\n"
+      "  \"buffers\": [{" + std::string(binary ? "" : "\"uri\": \"scene.bin\", ") + "\"byteLength\": " +
+      std::to_string(b.Bytes().size()) + "}],\n"
       "  \"bufferViews\": " + b.ViewsJson() + ",\n"
       "  \"accessors\": " + b.AccessorsJson() + "\n"
       "}\n";
+  if (binary) return WriteGlb(folder + "/scene.glb", json, b.Bytes());
   std::ofstream text(folder + "/scene.gltf", std::ios::binary);
   text << json;
-  std::ofstream binary(folder + "/scene.bin", std::ios::binary);
-  binary.write(b.Bytes().data(), static_cast<std::streamsize>(b.Bytes().size()));
-  return static_cast<bool>(text.flush()) && static_cast<bool>(binary.flush());
+  std::ofstream buffer(folder + "/scene.bin", std::ios::binary);
+  buffer.write(b.Bytes().data(), static_cast<std::streamsize>(b.Bytes().size()));
+  return static_cast<bool>(text.flush()) && static_cast<bool>(buffer.flush());
 }
 
 }  // namespace testscene

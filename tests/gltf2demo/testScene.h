@@ -26,8 +26,8 @@ constexpr double BaseSpline[3][3][3] = {
 // (+x) seen from the camera, so a picture shows which way round the scene is.
 constexpr double SpinnerOffset[3] = {0.5, 0.6, 0.0};
 
-// Writes FOLDER/scene.gltf and its buffer FOLDER/scene.bin; false when either cannot be
-// written.
-bool WriteTestScene(const std::string& folder);
+// Writes FOLDER/scene.gltf and its buffer FOLDER/scene.bin, or with `binary` the same
+// scene as the one file FOLDER/scene.glb; false when a file cannot be written.
+bool WriteTestScene(const std::string& folder, bool binary = false);
 
 }  // namespace testscene
