@@ -56,20 +56,25 @@ double DisplayValue(double linear) {
 }
 
 std::string MaterialText(const tinygltf::Model& model, int index, const std::string& mesh, Notes& notes) {
-  std::vector<double> colour = {1, 1, 1, 1};
-  std::string source = "glTF's default material";
-  if (index >= 0) {
-    if (static_cast<std::size_t>(index) >= model.materials.size())
-      throw GltfError("material " + std::to_string(index) + " of mesh '" + mesh + "' does not exist");
-    const tinygltf::Material& material = model.materials[static_cast<std::size_t>(index)];
-    const std::string name = material.name.empty() ? std::to_string(index) : material.name;
-    source = "glTF material '" + CommentText(name) + "'";
-    NoteLeftOut(material, "material '" + name + "'", notes);
-    if (material.pbrMetallicRoughness.baseColorFactor.size() == 4) colour = material.pbrMetallicRoughness.baseColorFactor;
+  if (index < 0) {
+    // glTF's default material is a white that the demo's post chain would make glow; the
+    // surface's own light grey stands in for it.
+    return "-- " + CommentText(mesh) + ": no glTF material, the plain lit surface in its own grey (made by gltf2demo).\n"
+           "effect = {\n"
+           "  {template = \"fx/plain.tpl\"},\n"
+           "}\n";
   }
+  if (static_cast<std::size_t>(index) >= model.materials.size())
+    throw GltfError("material " + std::to_string(index) + " of mesh '" + mesh + "' does not exist");
+  const tinygltf::Material& material = model.materials[static_cast<std::size_t>(index)];
+  const std::string name = material.name.empty() ? std::to_string(index) : material.name;
+  NoteLeftOut(material, "material '" + name + "'", notes);
+  std::vector<double> colour = {1, 1, 1, 1};
+  if (material.pbrMetallicRoughness.baseColorFactor.size() == 4) colour = material.pbrMetallicRoughness.baseColorFactor;
   std::string rgb;
-  for (int c = 0; c < 3; ++c) rgb += Number(DisplayValue(colour[static_cast<std::size_t>(c)])) + ", ";
-  return "-- " + CommentText(mesh) + ": " + source + ", its base colour on the plain lit surface (made by gltf2demo).\n"
+  for (std::size_t c = 0; c < 3; ++c) rgb += Number(DisplayValue(colour[c])) + ", ";
+  return "-- " + CommentText(mesh) + ": glTF material '" + CommentText(name) +
+         "', its base colour on the plain lit surface (made by gltf2demo).\n"
          "effect = {\n"
          "  {template = \"fx/plain.tpl\", params = {{\"Colour\", \"float4\", {" + rgb + "1}}}},\n"
          "}\n";

@@ -14,8 +14,9 @@ class Model;
 
 namespace gltf2demo {
 
-// The material script for a mesh drawn with glTF material `material` (-1: glTF's
-// default material, white). `mesh` names the mesh in the script's comment. Raises
+// The material script for a mesh drawn with glTF material `material` (-1: none, which
+// gets the surface's own light grey rather than glTF's default white, since the demo's
+// post chain makes white glow). `mesh` names the mesh in the script's comment. Raises
 // GltfError for a material that does not exist.
 std::string MaterialText(const tinygltf::Model& model, int material, const std::string& mesh, Notes& notes);
 

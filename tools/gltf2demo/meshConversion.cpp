@@ -93,7 +93,7 @@ bool ConvertPrimitive(const tinygltf::Model& model, const tinygltf::Primitive& p
   const int texCoordAccessor = attribute("TEXCOORD_0");
   for (int accessor : {positionAccessor, normalAccessor, texCoordAccessor, primitive.indices}) {
     if (IsSparse(model, accessor)) {
-      notes.LeftOut(label + ": the whole primitive, which uses a sparse accessor (" + std::to_string(accessor) + ")");
+      notes.LeftOut(label + ": the whole primitive, which uses a sparse accessor (accessor " + std::to_string(accessor) + ")");
       return false;
     }
   }

@@ -102,7 +102,6 @@ class Converter {
       if (!harmless && name != "KHR_mesh_quantization")
         notes.LeftOut("the required extension " + name + ": what depends on it may be missing or wrong");
     }
-    if (!model.skins.empty()) notes.LeftOut("skins: skinned meshes stay in their bind pose");
   }
 
   std::vector<int> Roots() {
