@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include <boost/filesystem.hpp>
+#include <spirv-tools/libspirv.h>
 
 namespace platform::fx {
 
@@ -23,6 +24,19 @@ std::uint64_t Fnv1a(const std::string& bytes, std::uint64_t seed) {
     h *= 0x100000001b3ull;
   }
   return h;
+}
+
+// A damaged entry (a bit flipped on disk, a file cut short) must not reach reflection:
+// the SPIR-V reader there trusts its input and crashes on a malformed module. An entry
+// that does not validate is a miss, and the shader is compiled again.
+bool ValidSpirv(const std::vector<std::uint32_t>& words) {
+  spv_context context = spvContextCreate(SPV_ENV_OPENGL_4_5);
+  if (!context) return false;
+  spv_diagnostic diagnostic = nullptr;
+  const bool valid = spvValidateBinary(context, words.data(), words.size(), &diagnostic) == SPV_SUCCESS;
+  spvDiagnosticDestroy(diagnostic);
+  spvContextDestroy(context);
+  return valid;
 }
 
 }  // namespace
@@ -59,6 +73,10 @@ bool CacheLoad(const std::string& key, std::vector<std::uint32_t>& words) {
   if (payload % 4 != 0) return false;
   words.resize(payload / 4);
   std::memcpy(words.data(), bytes.data() + sizeof kMagic, payload);
+  if (!ValidSpirv(words)) {
+    words.clear();
+    return false;
+  }
   return true;
 }
 

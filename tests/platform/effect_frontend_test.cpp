@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/filesystem.hpp>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -249,6 +251,37 @@ TEST_F(EffectFrontend, WarmStartCompilesNothing) {
   EXPECT_EQ(afterCold - before, 2u);
   EXPECT_EQ(afterWarm, afterCold);
   EXPECT_EQ(afterChange - afterWarm, 2u);
+  ASSERT_EQ(warm.shaders.size(), cold.shaders.size());
+  for (std::size_t i = 0; i < cold.shaders.size(); ++i) EXPECT_EQ(warm.shaders[i].spirv, cold.shaders[i].spirv);
+}
+
+TEST_F(EffectFrontend, DamagedCacheEntriesAreCompiledAgain) {
+  std::string cacheDir = scratch.Path("cache");
+  std::string previous = std::getenv("NEBLU_EFFECT_CACHE") ? std::getenv("NEBLU_EFFECT_CACHE") : "";
+  setenv("NEBLU_EFFECT_CACHE", cacheDir.c_str(), 1);
+  std::string source = std::string(kQuadShaders) +
+                       "technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VS()));\n"
+                       "  SetPixelShader(CompileShader(ps_4_0, PS())); } }\n";
+  CompiledEffect cold, warm;
+  ASSERT_TRUE(Compile("cached.fx", source, cold, true)) << error;
+  // Every entry cut short by a word, and one word in the middle of each flipped: both
+  // once made reflection read a malformed module.
+  int damaged = 0;
+  for (const auto& entry : boost::filesystem::directory_iterator(cacheDir)) {
+    std::string bytes = testing_support::ScratchDir::ReadFile(entry.path().string());
+    bytes.resize(bytes.size() - 4);
+    bytes[bytes.size() / 2] = static_cast<char>(~bytes[bytes.size() / 2]);
+    scratch.Write("cache/" + entry.path().filename().string(), bytes);
+    ++damaged;
+  }
+  const std::uint64_t before = HlslCompileCount();
+  ASSERT_TRUE(Compile("cached.fx", source, warm, true)) << error;
+  const std::uint64_t after = HlslCompileCount();
+  if (previous.empty()) unsetenv("NEBLU_EFFECT_CACHE");
+  else setenv("NEBLU_EFFECT_CACHE", previous.c_str(), 1);
+
+  EXPECT_EQ(damaged, 2);
+  EXPECT_EQ(after - before, 2u);
   ASSERT_EQ(warm.shaders.size(), cold.shaders.size());
   for (std::size_t i = 0; i < cold.shaders.size(); ++i) EXPECT_EQ(warm.shaders[i].spirv, cold.shaders[i].spirv);
 }
