@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "engine/core/logging.h"
 #include "engine/core/textConversion.h"
@@ -158,6 +159,25 @@ TEST_F(Gltf2DemoTest, KeepsTheHierarchyWithCamerasAndLampsBelowTheirNodes) {
   EXPECT_FLOAT_EQ(spinner.location[2], 0.6f);
   EXPECT_FLOAT_EQ(spinner.location[1], 0.0f);
   EXPECT_FLOAT_EQ(spinner.location[0], 0.5f);
+}
+
+TEST_F(Gltf2DemoTest, NamesAreMadeUniqueSoThatParentLinksHold) {
+  // Two nodes called "Base", and a node called "Camera" holding the camera.
+  std::string text = dir.Read("scene.gltf");
+  for (const auto& rename : {std::make_pair("\"Spinner\"", "\"Base\""), std::make_pair("\"CameraRig\"", "\"Camera\"")})
+    text.replace(text.find(rename.first), std::string(rename.first).size(), rename.second);
+  dir.Write("renamed.gltf", text);
+  ASSERT_EQ(Convert("renamed.gltf"), 0) << notes;
+  const DemoFile renamed = engine::gfx::ReadDemoFile(dir.Path("out/part.demo"));
+  const DemoObject* child = Find(renamed, "Base.001");
+  ASSERT_TRUE(child);
+  EXPECT_EQ(child->parent, "Base");
+  EXPECT_EQ(child->mesh, "Base.001");
+  ASSERT_TRUE(Find(renamed, "Camera") && Find(renamed, "Camera.001"));
+  // The first camera keeps the name the demo program and its authors look for.
+  EXPECT_EQ(Find(renamed, "Camera")->type, "Camera");
+  EXPECT_EQ(Find(renamed, "Camera")->parent, "Camera.001");
+  EXPECT_FALSE(dir.Read("out/part.demo_scene/Base.001.nbl").empty());
 }
 
 TEST_F(Gltf2DemoTest, CamerasAndLampsLookWhereTheGltfOnesDo) {

@@ -74,8 +74,20 @@ class Converter {
       : model(source), options(chosen), notes(leftOut), objectOfNode(source.nodes.size(), -1) {}
 
   ConvertedScene Run() {
-    objectNames.Reserve("Camera");
-    objectNames.Reserve("Lamp");
+    // The first camera and lamp get these names even where a node already has them.
+    for (const tinygltf::Node& node : model.nodes) {
+      if (node.camera >= 0 && static_cast<std::size_t>(node.camera) < model.cameras.size() &&
+          model.cameras[static_cast<std::size_t>(node.camera)].type == "perspective")
+        objectNames.Reserve("Camera");
+      const auto light = node.extensions.find("KHR_lights_punctual");
+      if (light != node.extensions.end() && light->second.IsObject() && light->second.Has("light")) {
+        const tinygltf::Value& value = light->second.Get("light");
+        const int index = value.IsNumber() ? value.GetNumberAsInt() : -1;
+        if (index >= 0 && static_cast<std::size_t>(index) < model.lights.size() &&
+            model.lights[static_cast<std::size_t>(index)].type == "directional")
+          objectNames.Reserve("Lamp");
+      }
+    }
     if (options.post) {
       objectNames.Reserve("Post");
       meshNames.Reserve("Post");
