@@ -99,9 +99,8 @@ std::vector<float> ReadFloats(const tinygltf::Model& model, int index, int compo
     case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: size = 1; break;
     case TINYGLTF_COMPONENT_TYPE_SHORT:
     case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: size = 2; break;
-    default: Fail(index, what, "component type " + std::to_string(accessor.componentType) + " is not a float or normalised integer");
+    default: Fail(index, what, "component type " + std::to_string(accessor.componentType) + " is not a float or an 8 or 16-bit integer");
   }
-  if (size != 4 && !accessor.normalized) Fail(index, what, "integer components must be normalised here");
   const Span span = Locate(model, index, accessor, size * static_cast<std::size_t>(components), what);
   std::vector<float> out;
   out.reserve(accessor.count * static_cast<std::size_t>(components));
@@ -110,6 +109,17 @@ std::vector<float> ReadFloats(const tinygltf::Model& model, int index, int compo
     for (int c = 0; c < components; ++c) {
       const unsigned char* at = element + static_cast<std::size_t>(c) * size;
       float value = 0;
+      if (size != 4 && !accessor.normalized) {
+        // Quantised meshes store plain integers, scaled by their node.
+        switch (accessor.componentType) {
+          case TINYGLTF_COMPONENT_TYPE_BYTE: value = Load<std::int8_t>(at); break;
+          case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: value = Load<std::uint8_t>(at); break;
+          case TINYGLTF_COMPONENT_TYPE_SHORT: value = Load<std::int16_t>(at); break;
+          default: value = Load<std::uint16_t>(at); break;
+        }
+        out.push_back(value);
+        continue;
+      }
       switch (accessor.componentType) {
         case TINYGLTF_COMPONENT_TYPE_FLOAT: value = Load<float>(at); break;
         case TINYGLTF_COMPONENT_TYPE_BYTE: value = std::fmax(Load<std::int8_t>(at) / 127.0f, -1.0f); break;

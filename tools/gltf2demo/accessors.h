@@ -16,7 +16,8 @@ namespace gltf2demo {
 
 // The accessor's elements as floats, `components` numbers each (1 for SCALAR, 3 for
 // VEC3...). Float components are taken as they are; normalised integer ones are scaled
-// to [0, 1] or [-1, 1] the way glTF defines. The accessor must have the type that
+// to [0, 1] or [-1, 1] the way glTF defines, and plain 8 and 16-bit integers (quantised
+// meshes) are their values. The accessor must have the type that
 // `components` implies; `what` names its use in messages ("positions of mesh 'Box'").
 // Raises GltfError; sparse accessors are refused (callers leave them out first).
 std::vector<float> ReadFloats(const tinygltf::Model& model, int accessor, int components, const std::string& what);
