@@ -58,17 +58,20 @@ TEST(ToEngine, MirrorsRotationsAboutTheSwappedAxes) {
   EXPECT_LT(Difference(side, FromEulerXYZ({-0.5, 0, 0})), 1e-12);
 }
 
-Keyframes TurnAboutUp(Keyframes::Kind kind, const std::vector<double>& degrees) {
+// Turns about glTF's axis (x, y, z) through `degrees` at one key a second.
+Keyframes Turn(Keyframes::Kind kind, const std::vector<double>& degrees, double x, double y, double z) {
   Keyframes keys;
   keys.kind = kind;
   keys.components = 4;
   for (std::size_t k = 0; k < degrees.size(); ++k) {
     keys.times.push_back(static_cast<double>(k));
-    const Quat q = AxisAngle(0, 1, 0, degrees[k] * Pi / 180);
+    const Quat q = AxisAngle(x, y, z, degrees[k] * Pi / 180);
     for (double c : q) keys.values.push_back(static_cast<float>(c));
   }
   return keys;
 }
+
+Keyframes TurnAboutUp(Keyframes::Kind kind, const std::vector<double>& degrees) { return Turn(kind, degrees, 0, 1, 0); }
 
 TEST(RotationCurves, AnEvenTurnPastHalfATurnIsOneStraightUnwrappedSegment) {
   const auto curves = RotationCurves(TurnAboutUp(Keyframes::Kind::Linear, {0, 100, 200, 300}));
@@ -83,6 +86,17 @@ TEST(RotationCurves, AnEvenTurnPastHalfATurnIsOneStraightUnwrappedSegment) {
   for (int axis : {0, 1}) {
     ASSERT_EQ(curves[axis].keys.size(), 2u);
     EXPECT_NEAR(curves[axis].keys[1].value, 0, 1e-6);
+  }
+}
+
+TEST(RotationCurves, ATurnThroughTheEulerPoleKeepsToOneAxis) {
+  // About glTF's z, the engine's y: its angle passes -90 degrees, where x and z could
+  // jump by half a turn each.
+  const auto curves = RotationCurves(Turn(Keyframes::Kind::Linear, {0, 90, 180}, 0, 0, 1));
+  ASSERT_EQ(curves[1].keys.size(), 2u);
+  EXPECT_NEAR(curves[1].keys[1].value, -18, 1e-4);
+  for (int axis : {0, 2}) {
+    for (const auto& key : curves[axis].keys) EXPECT_NEAR(key.value, 0, 1e-4) << curves[axis].channel << " at " << key.time;
   }
 }
 
