@@ -3,6 +3,7 @@
 #include <shaderc/shaderc.h>
 
 #include <atomic>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -366,6 +367,46 @@ bool PlanEffectSource(const std::string& source, const std::string& name, const 
   return true;
 }
 
+namespace {
+
+// The HLSL compiler resolves the stream Append calls of every function in the text, not
+// only of the entry point's, and crashes when two geometry shaders append different
+// vertex types. Each stage is therefore compiled with the bodies of the other functions
+// that take a stream emptied: blanks in place of their text, so lines keep their numbers.
+std::string WithoutOtherStreamBodies(const std::string& hlsl, const EffectSyntax& syntax, const std::string& keep) {
+  std::string text = hlsl;
+  for (const FunctionDecl& f : syntax.functions) {
+    if (f.name == keep) continue;
+    bool streams = false;
+    for (const FunctionDecl::Param& p : f.params) streams = streams || p.text.find("Stream") != std::string::npos;
+    if (!streams) continue;
+    for (std::size_t at = text.find(f.name); at != std::string::npos; at = text.find(f.name, at + 1)) {
+      const bool wordStart = at == 0 || !(std::isalnum(static_cast<unsigned char>(text[at - 1])) || text[at - 1] == '_');
+      std::size_t i = at + f.name.size();
+      while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+      if (!wordStart || i >= text.size() || text[i] != '(') continue;
+      // The parameter list, then a body (a call or a declaration has none).
+      int depth = 0;
+      for (; i < text.size(); ++i) {
+        if (text[i] == '(') ++depth;
+        if (text[i] == ')' && --depth == 0) break;
+      }
+      std::size_t open = text.find_first_not_of(" \t\r\n", i + 1);
+      if (open != std::string::npos && text[open] == ':') open = text.find_first_of("{;", open);
+      if (open == std::string::npos || text[open] != '{') continue;
+      depth = 0;
+      for (std::size_t j = open; j < text.size(); ++j) {
+        if (text[j] == '{') ++depth;
+        if (text[j] == '}' && --depth == 0) break;
+        if (j > open && text[j] != '\n') text[j] = ' ';
+      }
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
 bool CompileEffectSource(const std::string& source, const std::string& name, const CompileOptions& options,
                          CompiledEffect& out, std::string& error) {
   EffectPlan plan;
@@ -376,8 +417,9 @@ bool CompileEffectSource(const std::string& source, const std::string& name, con
     b.entry = pd.ref->entry;
     b.profile = pd.ref->profile;
     b.args = pd.ref->args;
-    if (!CompileStage(plan.hlsl, out.syntax.lines, pd.stage, pd.entry, pd.ref->entry, pd.ref->line, options,
-                      b.spirv, error)) {
+    const std::string hlsl = WithoutOtherStreamBodies(plan.hlsl, out.syntax, pd.ref->entry);
+    if (!CompileStage(hlsl, out.syntax.lines, pd.stage, pd.entry, pd.ref->entry, pd.ref->line, options, b.spirv,
+                      error)) {
       return false;
     }
     out.shaders.push_back(std::move(b));

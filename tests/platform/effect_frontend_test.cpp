@@ -132,6 +132,35 @@ TEST_F(EffectFrontend, MissingIncludeFails) {
   }
 }
 
+// Two geometry shaders appending different vertex types in one file used to crash the
+// HLSL compiler (it resolves every function's Append calls); both compile, and an error in
+// a shader after them still names its own line.
+TEST_F(EffectFrontend, GeometryShadersOfDifferentVertexTypesShareAFile) {
+  const std::string shaders = R"(struct A { float4 p : SV_Position; };
+struct B { float4 p : SV_Position; float2 uv : TEXCOORD0; };
+float4 VS(float3 p : POSITION) : SV_Position { return float4(p, 1); }
+[maxvertexcount(3)] void GS1(triangle A i[3], inout TriangleStream<A> s) { for (int k = 0; k < 3; k++) s.Append(i[k]); }
+[maxvertexcount(3)]
+void GS2(triangle A i[3], inout TriangleStream<B> s) {
+  for (int k = 0; k < 3; k++) { B b; b.p = i[k].p; b.uv = 0; s.Append(b); }
+}
+float4 PS() : SV_Target { return 1; }
+technique10 T1 { pass P { SetVertexShader(CompileShader(vs_4_0, VS())); SetGeometryShader(CompileShader(gs_4_0, GS1()));
+  SetPixelShader(CompileShader(ps_4_0, PS())); } }
+technique10 T2 { pass P { SetVertexShader(CompileShader(vs_4_0, VS())); SetGeometryShader(CompileShader(gs_4_0, GS2()));
+  SetPixelShader(CompileShader(ps_4_0, PS())); } }
+)";
+  CompiledEffect effect;
+  ASSERT_TRUE(Compile("two_streams.fx", shaders, effect)) << error;
+  EXPECT_EQ(effect.shaders.size(), 4u);
+  EXPECT_FALSE(Compile("two_streams_broken.fx",
+                       shaders + "float4 PS2() : SV_Target { return undefinedThing; }\n"
+                                 "technique10 T3 { pass P { SetVertexShader(CompileShader(vs_4_0, VS()));\n"
+                                 "  SetPixelShader(CompileShader(ps_4_0, PS2())); } }\n",
+                       effect));
+  EXPECT_NE(error.find("two_streams_broken.fx(14)"), std::string::npos) << error;
+}
+
 // The HLSL compiler here reports success for an entry point that does not exist.
 TEST_F(EffectFrontend, MissingEntryPointFails) {
   std::string source = std::string(kQuadShaders) +
