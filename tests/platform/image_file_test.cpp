@@ -73,9 +73,25 @@ TEST(ImageFileTest, RefusesDamagedFilesBeforeDecodingThem) {
   jpeg.insert(jpeg.begin(), 0xFF);
   EXPECT_NE(Decode(jpeg, &image), "");
 
+  // Before the frame header too; but a comment that only holds those bytes is skipped
+  // by its length, as the decoder skips it, and the picture still reads.
+  const Bytes overflowing = {0xFF, 0xC4, 0x00, 0x13, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                             0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  Bytes early = Jpeg();
+  early.insert(early.begin() + 2, overflowing.begin(), overflowing.end());
+  EXPECT_NE(Decode(early, &image).find("Huffman"), std::string::npos);
+  Bytes comment = Jpeg();
+  Bytes segment = {0xFF, 0xFE, 0x00, static_cast<std::uint8_t>(2 + overflowing.size())};
+  segment.insert(segment.end(), overflowing.begin(), overflowing.end());
+  comment.insert(comment.begin() + 2, segment.begin(), segment.end());
+  EXPECT_EQ(Decode(comment, &image), "");
+
   const std::string pgm = "P5\n2 1\n65535\n\x01\x02\x03\x04";
   EXPECT_EQ(Decode(Bytes(pgm.begin(), pgm.end()), &image),
             " is not an image this layer reads (16-bit PNM files are not supported)");
+  const std::string huge = "P6 # comment\n2 2999999999 255\n";
+  EXPECT_EQ(Decode(Bytes(huge.begin(), huge.end()), &image),
+            " is not an image this layer reads (a PNM header number is too long)");
 
   // A PNG header that claims 100000 x 3 pixels: refused from the header, nothing decoded.
   Bytes wide = Png();
