@@ -99,6 +99,19 @@ GLenum BlendOp(D3D10_BLEND_OP op) {
 
 void Enable(GLenum cap, bool on) { on ? glEnable(cap) : glDisable(cap); }
 
+bool SameStencilOps(const D3D10_DEPTH_STENCILOP_DESC& a, const D3D10_DEPTH_STENCILOP_DESC& b) {
+  return a.StencilFailOp == b.StencilFailOp && a.StencilDepthFailOp == b.StencilDepthFailOp &&
+         a.StencilPassOp == b.StencilPassOp && a.StencilFunc == b.StencilFunc;
+}
+
+// Field by field: the two byte masks leave padding that a byte comparison would read.
+bool SameDepthStencil(const D3D10_DEPTH_STENCIL_DESC& a, const D3D10_DEPTH_STENCIL_DESC& b) {
+  return a.DepthEnable == b.DepthEnable && a.DepthWriteMask == b.DepthWriteMask && a.DepthFunc == b.DepthFunc &&
+         a.StencilEnable == b.StencilEnable && a.StencilReadMask == b.StencilReadMask &&
+         a.StencilWriteMask == b.StencilWriteMask && SameStencilOps(a.FrontFace, b.FrontFace) &&
+         SameStencilOps(a.BackFace, b.BackFace);
+}
+
 // Every object behind one of our interfaces is ours (the recording device passes the
 // same objects through), so a static cast is exact; what remains to check is that the
 // object belongs to this device and not to another one.
@@ -255,11 +268,25 @@ GLuint Device::ScratchFramebuffer(int index) {
 }
 
 void Device::ResetMasksForClear() {
-  glDisable(GL_SCISSOR_TEST);
-  glColorMaski(0, GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  glDepthMask(GL_TRUE);
-  glStencilMask(0xFF);
-  dirty_ |= kRasterizer | kBlend | kDepthStencil;
+  // Only a block whose GL state is in a clear's way is touched, and only it is sent again
+  // before the next draw.
+  if (!glRasterizerSet_ || glRasterizer_.ScissorEnable) {
+    glDisable(GL_SCISSOR_TEST);
+    glRasterizerSet_ = false;
+    dirty_ |= kRasterizer;
+  }
+  if (!glBlendSet_ || (glBlend_.RenderTargetWriteMask[0] & 0xF) != 0xF) {
+    glColorMaski(0, GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glBlendSet_ = false;
+    dirty_ |= kBlend;
+  }
+  if (!glDepthStencilSet_ || glDepthStencil_.DepthWriteMask != D3D10_DEPTH_WRITE_MASK_ALL ||
+      glDepthStencil_.StencilWriteMask != 0xFF) {
+    glDepthMask(GL_TRUE);
+    glStencilMask(0xFF);
+    glDepthStencilSet_ = false;
+    dirty_ |= kDepthStencil;
+  }
 }
 
 // --- shader stages -------------------------------------------------------------------
@@ -444,15 +471,18 @@ void Device::DrawIndexedInstanced(UINT indexCountPerInstance, UINT instanceCount
 }
 
 void Device::ApplyTargets() {
+  bool attachmentsChanged = false;
   for (UINT i = 0; i < D3D10_SIMULTANEOUS_RENDER_TARGET_COUNT; ++i) {
     RenderTargetView* view = i < targetCount_ ? targets_[i] : nullptr;
     const std::uint64_t serial = view ? view->serial : 0;
     if (attachedColor_[i] == serial) continue;
     AttachView(drawFramebuffer_, GL_COLOR_ATTACHMENT0 + i, view ? view->view : ViewTarget{});
     attachedColor_[i] = serial;
+    attachmentsChanged = true;
   }
   const std::uint64_t depthSerial = depthTarget_ ? depthTarget_->serial : 0;
   if (attachedDepth_ != depthSerial) {
+    attachmentsChanged = true;
     if (attachedDepthPoint_) glNamedFramebufferTexture(drawFramebuffer_, attachedDepthPoint_, 0, 0);
     attachedDepthPoint_ = 0;
     if (depthTarget_) {
@@ -465,6 +495,14 @@ void Device::ApplyTargets() {
   for (UINT i = 0; i < D3D10_SIMULTANEOUS_RENDER_TARGET_COUNT; ++i) {
     buffers[i] = i < targetCount_ && targets_[i] ? GL_COLOR_ATTACHMENT0 + i : GL_NONE;
   }
+  // The same views again (every pass of a batch binds its targets): nothing to send, and
+  // the completeness found for them still holds, as textures never change their storage.
+  if (!attachmentsChanged && drawBuffersSet_ && std::equal(buffers, buffers + D3D10_SIMULTANEOUS_RENDER_TARGET_COUNT,
+                                                          drawBuffers_)) {
+    return;
+  }
+  std::copy(buffers, buffers + D3D10_SIMULTANEOUS_RENDER_TARGET_COUNT, drawBuffers_);
+  drawBuffersSet_ = true;
   glNamedFramebufferDrawBuffers(drawFramebuffer_, D3D10_SIMULTANEOUS_RENDER_TARGET_COUNT, buffers);
   const GLenum status = glCheckNamedFramebufferStatus(drawFramebuffer_, GL_DRAW_FRAMEBUFFER);
   targetsComplete_ = status == GL_FRAMEBUFFER_COMPLETE;
@@ -475,6 +513,13 @@ void Device::ApplyTargets() {
 }
 
 void Device::ApplyViewports() {
+  if (glViewportsSet_ && glViewportCount_ == viewportCount_ &&
+      std::memcmp(glViewports_, viewports_, sizeof(D3D10_VIEWPORT) * viewportCount_) == 0) {
+    return;
+  }
+  std::copy(viewports_, viewports_ + viewportCount_, glViewports_);
+  glViewportCount_ = viewportCount_;
+  glViewportsSet_ = true;
   if (viewportCount_ == 0) {
     glViewport(0, 0, 0, 0);
     return;
@@ -489,6 +534,10 @@ void Device::ApplyViewports() {
 
 void Device::ApplyRasterizer() {
   const D3D10_RASTERIZER_DESC desc = rasterizer_ ? rasterizer_->desc : DefaultRasterizerDesc();
+  // Four-byte fields only, so the bytes compare as the fields do.
+  if (glRasterizerSet_ && std::memcmp(&desc, &glRasterizer_, sizeof desc) == 0) return;
+  glRasterizer_ = desc;
+  glRasterizerSet_ = true;
   glPolygonMode(GL_FRONT_AND_BACK, desc.FillMode == D3D10_FILL_WIREFRAME ? GL_LINE : GL_FILL);
   Enable(GL_CULL_FACE, desc.CullMode != D3D10_CULL_NONE);
   glCullFace(desc.CullMode == D3D10_CULL_FRONT ? GL_FRONT : GL_BACK);
@@ -506,6 +555,10 @@ void Device::ApplyRasterizer() {
 
 void Device::ApplyDepthStencil() {
   const D3D10_DEPTH_STENCIL_DESC desc = depthStencil_ ? depthStencil_->desc : DefaultDepthStencilDesc();
+  if (glDepthStencilSet_ && glStencilRef_ == stencilRef_ && SameDepthStencil(desc, glDepthStencil_)) return;
+  glDepthStencil_ = desc;
+  glStencilRef_ = stencilRef_;
+  glDepthStencilSet_ = true;
   Enable(GL_DEPTH_TEST, desc.DepthEnable != 0);
   glDepthMask(desc.DepthWriteMask == D3D10_DEPTH_WRITE_MASK_ALL ? GL_TRUE : GL_FALSE);
   glDepthFunc(CompareFunc(desc.DepthFunc));
@@ -522,6 +575,15 @@ void Device::ApplyDepthStencil() {
 
 void Device::ApplyBlend() {
   const D3D10_BLEND_DESC desc = blend_ ? blend_->desc : DefaultBlendDesc();
+  // No padding between its fields either: BOOLs and enums, then the eight byte masks.
+  if (glBlendSet_ && glSampleMask_ == sampleMask_ && std::equal(blendFactor_, blendFactor_ + 4, glBlendFactor_) &&
+      std::memcmp(&desc, &glBlend_, sizeof desc) == 0) {
+    return;
+  }
+  glBlend_ = desc;
+  std::copy(blendFactor_, blendFactor_ + 4, glBlendFactor_);
+  glSampleMask_ = sampleMask_;
+  glBlendSet_ = true;
   for (GLuint i = 0; i < 8; ++i) {
     desc.BlendEnable[i] ? glEnablei(GL_BLEND, i) : glDisablei(GL_BLEND, i);
     const UINT8 mask = desc.RenderTargetWriteMask[i];

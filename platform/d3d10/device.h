@@ -195,6 +195,24 @@ class Device final : public ComObject<ID3D10Device>, public IGlslDevice {
   std::uint64_t attachedColor_[D3D10_SIMULTANEOUS_RENDER_TARGET_COUNT] = {};
   std::uint64_t attachedDepth_ = 0;
   GLenum attachedDepthPoint_ = 0;
+  GLenum drawBuffers_[D3D10_SIMULTANEOUS_RENDER_TARGET_COUNT] = {};
+  bool drawBuffersSet_ = false;
+  // The fixed-function blocks as GL last got them. Effects set every state of a pass at
+  // each Apply, and clears reset the write masks; sending only what differs keeps the
+  // driver from revalidating its pipeline for state it already has. `...Set_` false:
+  // GL may hold anything (at the start, or after a clear changed part of the block).
+  D3D10_VIEWPORT glViewports_[D3D10_VIEWPORT_AND_SCISSORRECT_OBJECT_COUNT_PER_PIPELINE] = {};
+  UINT glViewportCount_ = 0;
+  bool glViewportsSet_ = false;
+  D3D10_RASTERIZER_DESC glRasterizer_ = {};
+  bool glRasterizerSet_ = false;
+  D3D10_DEPTH_STENCIL_DESC glDepthStencil_ = {};
+  UINT glStencilRef_ = 0;
+  bool glDepthStencilSet_ = false;
+  D3D10_BLEND_DESC glBlend_ = {};
+  FLOAT glBlendFactor_[4] = {};
+  UINT glSampleMask_ = 0;
+  bool glBlendSet_ = false;
 };
 
 // A held binding, for the device's bound-state slots: replaces `slot` with `value`.

@@ -305,5 +305,32 @@ TEST_F(DrawTest, DefaultStateCullsCounterClockwiseTriangles) {
   EXPECT_EQ(kClear, Pixels(target.texture.get())[0]);
 }
 
+// The device sends a pass's fixed-function state only where it differs from what GL
+// has; a clear opens the write masks for itself, so a draw after it with the very same
+// blend state must close them again.
+TEST_F(DrawTest, AWriteMaskHoldsAgainAfterAClearBetweenTwoDraws) {
+  D3D10_BLEND_DESC blend = {};
+  blend.SrcBlend = blend.SrcBlendAlpha = D3D10_BLEND_ONE;
+  blend.DestBlend = blend.DestBlendAlpha = D3D10_BLEND_ZERO;
+  blend.BlendOp = blend.BlendOpAlpha = D3D10_BLEND_OP_ADD;
+  blend.RenderTargetWriteMask[0] = D3D10_COLOR_WRITE_ENABLE_GREEN;
+  Ref<ID3D10BlendState> greenOnly;
+  ASSERT_EQ(S_OK, device_->CreateBlendState(&blend, greenOnly.Out()));
+  Target target;
+  MakeTarget(&target, 4, 4);
+  ID3D10RenderTargetView* views[] = {target.view.get()};
+  for (int round = 0; round < 2; ++round) {
+    device_->ClearRenderTargetView(target.view.get(), std::array<float, 4>{0, 0, 1, 1}.data());
+    device_->OMSetRenderTargets(1, views, nullptr);
+    device_->OMSetBlendState(greenOnly.get(), nullptr, 0xFFFFFFFF);
+    Viewport(4, 4);
+    DrawTriangles(Quad(-1, -1, 1, 1, 0.5f, kGreenF));
+    // Green written over the clear's blue, which the mask keeps.
+    for (const Rgba8& pixel : Pixels(target.texture.get())) {
+      EXPECT_EQ((Rgba8{0, 255, 255, 255}), pixel) << "round " << round;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace gltest
