@@ -5,6 +5,7 @@
 #include "engine/core/resourceManager.h"
 #include "engine/core/resourceTypes.h"
 #include "engine/core/screen.h"
+#include "engine/core/textConversion.h"
 #include "engine/core/kernel.h"
 #include "engine/core/logging.h"
 #include "engine/core/timer.h"
@@ -138,6 +139,9 @@ void DelNode(const std::wstring& name, const std::wstring& group) { gfx::SceneIn
 boost::shared_ptr<gfx::Effect> BuildEffect(const std::string& name) { return gfx::EffectPool::Get()->BuildEffect(name); }
 
 void AddMesh(const std::wstring& name, gfx::LoadMesh* mesh, boost::shared_ptr<gfx::Effect> effect) {
+  // The mesh itself has no name, so its upload errors ("Mesh index ... is past the last
+  // vertex") cannot say which file it was made from; this row does.
+  NEBLU_MESSAGE("Adding mesh " + core::ToNarrow(name));
   core::ResourceManager::Get()->AddResource(name, boost::shared_ptr<core::Resource>(new gfx::Mesh(mesh, effect)));
 }
 

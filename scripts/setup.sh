@@ -31,6 +31,8 @@ packages=(
   libtinygltf-dev
   # bench_parts traces a frame's GL calls and replays them bare
   apitrace
+  # the broken-file test lists the data files a good run opens
+  strace
 )
 
 if [ "$(id -u)" -eq 0 ]; then

@@ -190,7 +190,7 @@ bool Effect::BuildVariables(std::string& error) {
         if (pool->compiled.syntax.cbuffers[k].name == cb.name) match = static_cast<int>(k);
       if (match < 0 || pool->compiled.layouts[static_cast<std::size_t>(match)].size != compiled.layouts[i].size) {
         error = s.lines.Describe(cb.line) + ": error: shared cbuffer " + cb.name +
-                (match < 0 ? " is not declared by the pool" : " does not match the pool's");
+                (match < 0 ? " is not declared by the pool " : " does not match the pool's in ") + pool->compiled.path;
         return false;
       }
       images.push_back(pool->images[static_cast<std::size_t>(match)]);
@@ -213,7 +213,8 @@ bool Effect::BuildVariables(std::string& error) {
       Variable* p = pool->FindAny(d.name);
       if (!p || p->type.name != d.type.name || p->type.elements != d.type.elements) {
         error = s.lines.Describe(d.line) + ": error: shared variable " + d.name +
-                (p ? " does not match the pool's declaration" : " is not declared by the pool");
+                (p ? " does not match the declaration in the pool " : " is not declared by the pool ") +
+                pool->compiled.path;
         return false;
       }
       sharedVariables.push_back(p);
