@@ -12,13 +12,15 @@ jobs=$(nproc)
 echo "== build (RelWithDebInfo)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+# The broken-data-file suite (label malformed, 280 runs, minutes) runs by hand:
+#   ctest --test-dir build -L malformed
+ctest --test-dir build --output-on-failure -j "$jobs" -LE malformed
 
 echo "== every test again under ASan + UBSan"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNEBLU_SANITIZE=ON -DNEBLU_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+  ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE malformed
 
 echo "== fuzz targets (short run)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNEBLU_FUZZ=ON \
