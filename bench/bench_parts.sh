@@ -18,12 +18,16 @@
 #               that decoding: under 1% of a frame here;
 #   engine cpu  us a frame of the engine's own CPU work (bench_parts_cpu: the whole main
 #               loop pass with its device calls counted by a recording device, no GPU).
+# Beside the wall times, the CPU time of all threads of either process a frame (the
+# rasterizer's threads included; the difference of two replays for bare): when others
+# load the machine, wall time swings by tens of percent between runs and CPU time by a
+# few, so the "all threads cpu ratio" is the one to trust on a busy machine.
 # Engine and bare alternate at each time, so both see the same machine load; with
 # ROUNDS > 1 each side keeps its fastest round. Prints one line a part and the worst:
-#   part intro: engine 12.34 ms, bare 11.80 ms, ratio 1.05, engine cpu 41 us
+#   part intro: engine 12.34 ms, bare 11.80 ms, ratio 1.05, engine cpu 41 us (all threads cpu ratio 1.01)
 #   ...
 #   worst ratio 1.08
-# and a line a music time on standard error.
+# and a line a music time, with the machine's load, on standard error.
 #   bench/bench_parts.sh [BUILD_DIR] [ROUNDS] [PART...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
