@@ -19,7 +19,7 @@ chatter='^platform: (windows|drawing|audio: no output|capture: frame|capture: [0
 # Sanitizer and runtime reports: any of them fails the variant.
 sanitizer='ERROR: AddressSanitizer|ERROR: LeakSanitizer|runtime error:|UndefinedBehaviorSanitizer|AddressSanitizer:DEADLYSIGNAL'
 
-# The spec's own messages for the curve file name no file; they are still clear.
+# The curve file's fixed messages name no file; they are still clear.
 curve_messages='No such file found|Not a curve file'
 
 # Files whose empty or cut form is as good as any: the priority list is names, one a
