@@ -27,34 +27,15 @@ namespace {
 
 constexpr WPARAM Space = 0x20, PageUp = 0x21, PageDown = 0x22, Left = 0x25, Right = 0x27;
 
-class DevPlayerTest : public ::testing::Test {
+class DevPlayerTest : public FivePartsTest {
  protected:
   void SetUp() override {
-    engine::core::SetLoggingSwitch(false);
-    ASSERT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr));
-    // 25 passes a second, one part frame each.
-    platform::EnableCaptureClock(25, 1);
-    music = BASS_StreamCreateFile(FALSE, NEBLU_SOUNDTRACK, 0, 0, 0);
-    ASSERT_NE(music, 0u);
-    ASSERT_TRUE(BASS_ChannelPlay(music, FALSE));
-    engine::core::Timer::Get()->channel = music;
+    FivePartsTest::SetUp();
     // Parts of 4, 8, 12, 16 and 20 s: they begin at 0, 4, 12, 24 and 40 s.
     WriteFiveParts(dir.Path(""), {100, 200, 300, 400, 500});
     scene.LoadParts();
   }
 
-  void TearDown() override {
-    scene.Stop();
-    platform::DisableCaptureClock();
-    BASS_Free();
-    delete engine::gfx::SceneInfo::mInstance;
-    delete engine::core::Timer::mInstance;
-    delete engine::core::CWin32Window::mInstance;
-    delete engine::core::Input::mInstance;
-    delete engine::core::Kernel::mInstance;
-    delete engine::core::Logging::mInstance;
-    engine::core::SetLoggingSwitch(true);
-  }
 
   // One main-loop pass: the clock reads the music, the scene and the player update, the
   // input remembers this pass's keys, and the capture clock moves on a frame.
@@ -82,10 +63,6 @@ class DevPlayerTest : public ::testing::Test {
     return mover && mover->Controller() ? mover->Controller()->Pipes().front()->Track()->Value() : -1.0f;
   }
   float ClearRed() const { return engine::core::CWin32Window::Get()->clearColor[0]; }
-
-  testing_support::ScratchDir dir;
-  TestScene1 scene;
-  HSTREAM music = 0;
 };
 
 AuthoringSwitches Dev() {

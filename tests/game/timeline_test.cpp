@@ -24,32 +24,8 @@
 
 namespace {
 
-class TimelineTest : public ::testing::Test {
+class TimelineTest : public FivePartsTest {
  protected:
-  void SetUp() override {
-    engine::core::SetLoggingSwitch(false);
-    // The music, held still by the capture clock: the test sets the time itself.
-    ASSERT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr));
-    platform::EnableCaptureClock(25, 1);
-    music = BASS_StreamCreateFile(FALSE, NEBLU_SOUNDTRACK, 0, 0, 0);
-    ASSERT_NE(music, 0u);
-    ASSERT_TRUE(BASS_ChannelPlay(music, FALSE));
-    engine::core::Timer::Get()->channel = music;
-  }
-
-  void TearDown() override {
-    scene.Stop();
-    platform::DisableCaptureClock();
-    BASS_Free();
-    delete engine::gfx::SceneInfo::mInstance;
-    delete engine::core::Timer::mInstance;
-    delete engine::core::CWin32Window::mInstance;
-    delete engine::core::Input::mInstance;
-    delete engine::core::Kernel::mInstance;
-    delete engine::core::Logging::mInstance;
-    engine::core::SetLoggingSwitch(true);
-  }
-
   // Five parts with a lamp each, of the given lengths in frames. Each has an empty
   // "Mover" whose x is its part's frame: 0 at frame 1, 1000 at frame 1001.
   void Play(const std::vector<int>& lengths) {
@@ -76,10 +52,6 @@ class TimelineTest : public ::testing::Test {
 
   bool Quit() const { return engine::core::Kernel::Get()->QuitRequested(); }
   float ClearRed() const { return engine::core::CWin32Window::Get()->clearColor[0]; }
-
-  testing_support::ScratchDir dir;
-  TestScene1 scene;
-  HSTREAM music = 0;
 };
 
 TEST_F(TimelineTest, PartsFollowOneAnotherByTheirLengthsAndTheDemoQuitsAfterTheLast) {
