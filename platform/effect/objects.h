@@ -174,7 +174,7 @@ class Technique final : public ID3D10EffectTechnique {
 // The text of a failed compile, for the caller's error blob.
 class TextBlob final : public ComObject<ID3D10Blob> {
  public:
-  explicit TextBlob(const std::string& text) : text(text) {}
+  explicit TextBlob(const std::string& message) : text(message) {}
   LPVOID GetBufferPointer() override { return &text[0]; }
   SIZE_T GetBufferSize() override { return text.size() + 1; }
 
