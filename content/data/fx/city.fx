@@ -59,7 +59,7 @@ technique10 Night {
     SetVertexShader(CompileShader(vs_4_0, VS()));
     SetGeometryShader(NULL);
     SetPixelShader(CompileShader(ps_4_0, PS()));
-    SetRasterizerState(TwoSided);
+    SetRasterizerState(OneSided);
     SetDepthStencilState(DepthOn, 0);
     SetBlendState(Opaque, float4(0, 0, 0, 0), 0xFFFFFFFF);
   }

@@ -2,6 +2,9 @@
 #include "shared.fxh"
 
 RasterizerState TwoSided { CullMode = NONE; };
+// For closed meshes, whose back faces are always hidden by their front ones: leaving
+// them out halves the fragments a software rasteriser shades, with the same picture.
+RasterizerState OneSided { CullMode = BACK; };
 RasterizerState Wire { FillMode = WIREFRAME; CullMode = NONE; };
 DepthStencilState DepthOn { DepthEnable = TRUE; DepthWriteMask = ALL; DepthFunc = LESS_EQUAL; };
 DepthStencilState DepthTest { DepthEnable = TRUE; DepthWriteMask = ZERO; DepthFunc = LESS_EQUAL; };

@@ -110,7 +110,7 @@ technique10 Surface {
     SetVertexShader(CompileShader(vs_4_0, VS()));
     SetGeometryShader(NULL);
     SetPixelShader(CompileShader(ps_4_0, SurfacePS()));
-    SetRasterizerState(TwoSided);
+    SetRasterizerState(OneSided);
     SetDepthStencilState(DepthOn, 0);
     SetBlendState(Opaque, float4(0, 0, 0, 0), 0xFFFFFFFF);
   }
@@ -121,7 +121,7 @@ technique10 Floor {
     SetVertexShader(CompileShader(vs_4_0, FloorVS()));
     SetGeometryShader(CompileShader(gs_4_0, FloorGS()));
     SetPixelShader(CompileShader(ps_4_0, FloorPS()));
-    SetRasterizerState(TwoSided);
+    SetRasterizerState(OneSided);
     SetDepthStencilState(DepthOn, 0);
     SetBlendState(Opaque, float4(0, 0, 0, 0), 0xFFFFFFFF);
   }

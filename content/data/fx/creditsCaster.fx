@@ -31,7 +31,7 @@ technique10 Caster {
     SetVertexShader(CompileShader(vs_4_0, CasterVS()));
     SetGeometryShader(CompileShader(gs_4_0, CasterGS()));
     SetPixelShader(NULL);
-    SetRasterizerState(TwoSided);
+    SetRasterizerState(OneSided);
     SetDepthStencilState(DepthOn, 0);
     SetBlendState(Opaque, float4(0, 0, 0, 0), 0xFFFFFFFF);
   }

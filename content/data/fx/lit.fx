@@ -46,7 +46,7 @@ technique10 Plain {
     SetVertexShader(CompileShader(vs_4_0, VS()));
     SetGeometryShader(NULL);
     SetPixelShader(CompileShader(ps_4_0, PlainPS()));
-    SetRasterizerState(TwoSided);
+    SetRasterizerState(OneSided);
     SetDepthStencilState(DepthOn, 0);
     SetBlendState(Opaque, float4(0, 0, 0, 0), 0xFFFFFFFF);
   }
@@ -57,7 +57,7 @@ technique10 Shadowed {
     SetVertexShader(CompileShader(vs_4_0, VS()));
     SetGeometryShader(NULL);
     SetPixelShader(CompileShader(ps_4_0, ShadowedPS()));
-    SetRasterizerState(TwoSided);
+    SetRasterizerState(OneSided);
     SetDepthStencilState(DepthOn, 0);
     SetBlendState(Opaque, float4(0, 0, 0, 0), 0xFFFFFFFF);
   }

@@ -29,7 +29,7 @@ technique10 Cascades {
     SetVertexShader(CompileShader(vs_4_0, VS()));
     SetGeometryShader(CompileShader(gs_4_0, GS()));
     SetPixelShader(NULL);
-    SetRasterizerState(TwoSided);
+    SetRasterizerState(OneSided);
     SetDepthStencilState(DepthOn, 0);
     SetBlendState(Opaque, float4(0, 0, 0, 0), 0xFFFFFFFF);
   }

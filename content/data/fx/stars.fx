@@ -116,7 +116,7 @@ technique10 Flares {
     SetVertexShader(CompileShader(vs_4_0, PointVS()));
     SetGeometryShader(CompileShader(gs_4_0, FlaresGS()));
     SetPixelShader(CompileShader(ps_4_0, StarPS()));
-    SetRasterizerState(TwoSided);
+    SetRasterizerState(OneSided);
     SetDepthStencilState(DepthTest, 0);
     SetBlendState(AddMarked, float4(0, 0, 0, 0), 0xFFFFFFFF);
   }
@@ -127,7 +127,7 @@ technique10 Points {
     SetVertexShader(CompileShader(vs_4_0, PointsVS()));
     SetGeometryShader(NULL);
     SetPixelShader(CompileShader(ps_4_0, StarPS()));
-    SetRasterizerState(TwoSided);
+    SetRasterizerState(OneSided);
     SetDepthStencilState(DepthTest, 0);
     SetBlendState(AddMarked, float4(0, 0, 0, 0), 0xFFFFFFFF);
   }

@@ -108,7 +108,7 @@ technique10 Smoke {
     SetVertexShader(CompileShader(vs_4_0, VS()));
     SetGeometryShader(NULL);
     SetPixelShader(CompileShader(ps_4_0, PS()));
-    SetRasterizerState(TwoSided);
+    SetRasterizerState(OneSided);
     SetDepthStencilState(DepthTest, 0);
     SetBlendState(Smoke, float4(0, 0, 0, 0), 0xFFFFFFFF);
   }
