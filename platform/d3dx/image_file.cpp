@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 
 namespace platform {
 namespace {
@@ -192,6 +193,16 @@ bool DecodeImageFile(const std::uint8_t* data, std::size_t size, ImageFile* imag
   const int largest = static_cast<int>(D3D10_REQ_TEXTURE2D_U_OR_V_DIMENSION);
   if (width <= 0 || height <= 0 || width > largest || height > largest) {
     *error = " is " + std::to_string(width) + "x" + std::to_string(height) + ", larger than a texture can be";
+    return false;
+  }
+  // A run-length TGA reads past its end as zeros, so a few bytes could make the decoder
+  // fill 8192x8192 pixels. No format read here packs more than 4096 pixels into a byte
+  // (LZW with a full table tops out near 2730, deflate near 1032), so a header claiming
+  // more than that is cut or made up.
+  constexpr std::uint64_t kMostPixelsPerByte = 4096;
+  if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMostPixelsPerByte * size) {
+    *error = " is not an image this layer reads (its header claims " + std::to_string(width) + "x" +
+             std::to_string(height) + " pixels, more than its " + std::to_string(size) + " bytes can hold)";
     return false;
   }
   int decodedWidth = 0, decodedHeight = 0;

@@ -100,6 +100,14 @@ TEST(ImageFileTest, RefusesDamagedFilesBeforeDecodingThem) {
   EXPECT_EQ(Decode(wide, &image), " is 100000x3, larger than a texture can be");
   EXPECT_FALSE(image.rgba);
 
+  // A run-length TGA of 62 bytes whose header claims 3840x3840 (the fuzzer's): the
+  // decoder would fill 14.7 million pixels from nothing.
+  Bytes tga = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x0F, 0x00, 0x0F, 24, 0};
+  tga.resize(62, 0x0F);
+  EXPECT_EQ(Decode(tga, &image),
+            " is not an image this layer reads (its header claims 3840x3840 pixels, more than its 62 bytes can hold)");
+  EXPECT_FALSE(image.rgba);
+
   const std::string dds = "DDS short";
   EXPECT_EQ(Decode(Bytes(dds.begin(), dds.end()), &image).rfind(": ", 0), 0u) << "the DDS reader's reason follows";
   EXPECT_NE(Decode(Bytes{'B', 'M', 0, 0}, &image).find("is not an image this layer reads"), std::string::npos);
