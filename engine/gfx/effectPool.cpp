@@ -71,10 +71,19 @@ EffectPool::EffectPool() : pool(nullptr) {
     pool = nullptr;
     NEBLU_ERROR("Failed to create effect pool from data/fx/_shared.fx");
   }
-  boost::shared_ptr<FXEffect> poolEffect(new FXEffect(L"Unnamed", pool->AsEffect()));
-  poolShader.reset(new Shader(poolEffect));
-  poolShader->BindSemantics();
-  wireframe = BuildEffect("data/wireframe.efx");
+  // A constructor that throws runs no destructor: the pool would outlive the program's
+  // error exit (a missing or broken wireframe material ends it here).
+  try {
+    boost::shared_ptr<FXEffect> poolEffect(new FXEffect(L"Unnamed", pool->AsEffect()));
+    poolShader.reset(new Shader(poolEffect));
+    poolShader->BindSemantics();
+    wireframe = BuildEffect("data/wireframe.efx");
+  } catch (...) {
+    poolShader.reset();
+    pool->Release();
+    pool = nullptr;
+    throw;
+  }
 }
 
 EffectPool::~EffectPool() {

@@ -136,6 +136,22 @@ bool PnmNumbersFit(const std::uint8_t* data, std::size_t size) {
   return true;
 }
 
+// The image library appends each IDAT chunk to a buffer it allocates on the first one;
+// an empty first IDAT makes it offset that still-null pointer, which is undefined.
+// Encoders never write one, so such a file is refused rather than decoded.
+bool PngStartsWithEmptyData(const std::uint8_t* data, std::size_t size) {
+  static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (size < 8 || !std::equal(kSignature, kSignature + 8, data)) return false;
+  for (std::size_t p = 8; p + 8 <= size;) {
+    const std::uint32_t length = (std::uint32_t{data[p]} << 24) | (std::uint32_t{data[p + 1]} << 16) |
+                                 (std::uint32_t{data[p + 2]} << 8) | std::uint32_t{data[p + 3]};
+    if (std::equal(data + p + 4, data + p + 8, reinterpret_cast<const std::uint8_t*>("IDAT"))) return length == 0;
+    if (length > size - p - 8) return false;  // cut: the decoder reports it
+    p += 8 + std::size_t{length} + 4;
+  }
+  return false;
+}
+
 }  // namespace
 
 void DecodedPixelsFree::operator()(std::uint8_t* pixels) const { stbi_image_free(pixels); }
@@ -175,6 +191,10 @@ bool DecodeImageFile(const std::uint8_t* data, std::size_t size, ImageFile* imag
   const bool pnm = size >= 2 && data[0] == 'P' && (data[1] == '5' || data[1] == '6');
   if (pnm && !PnmNumbersFit(data, size)) {
     *error = " is not an image this layer reads (a PNM header number is too long)";
+    return false;
+  }
+  if (PngStartsWithEmptyData(data, size)) {
+    *error = " is not an image this layer reads (its first IDAT chunk is empty)";
     return false;
   }
   int width = 0, height = 0, channels = 0;

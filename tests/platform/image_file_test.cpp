@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image_write.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -107,6 +109,17 @@ TEST(ImageFileTest, RefusesDamagedFilesBeforeDecodingThem) {
   EXPECT_EQ(Decode(tga, &image),
             " is not an image this layer reads (its header claims 3840x3840 pixels, more than its 62 bytes can hold)");
   EXPECT_FALSE(image.rgba);
+
+  // An empty IDAT chunk ahead of the real one: refused, where the decoder would offset a
+  // null buffer.
+  Bytes emptyData = Png();
+  std::size_t idat = 8;
+  while (!std::equal(emptyData.begin() + idat + 4, emptyData.begin() + idat + 8, "IDAT")) {
+    idat += 12 + ((std::size_t{emptyData[idat + 2]} << 8) | emptyData[idat + 3]);
+  }
+  const Bytes empty = {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0x35, 0xAF, 0x06, 0x1E};
+  emptyData.insert(emptyData.begin() + static_cast<std::ptrdiff_t>(idat), empty.begin(), empty.end());
+  EXPECT_EQ(Decode(emptyData, &image), " is not an image this layer reads (its first IDAT chunk is empty)");
 
   const std::string dds = "DDS short";
   EXPECT_EQ(Decode(Bytes(dds.begin(), dds.end()), &image).rfind(": ", 0), 0u) << "the DDS reader's reason follows";
