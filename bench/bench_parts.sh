@@ -35,20 +35,11 @@ build=${1:-build} rounds=${2:-1}
 shift $(($# < 2 ? $# : 2))
 only=" $* "
 case $build in /*) ;; *) build=$(pwd)/$build ;; esac
-for tool in apitrace eglretrace; do
-  command -v "$tool" > /dev/null || { echo "bench_parts: $tool is not installed (scripts/setup.sh installs it)" >&2; exit 1; }
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-ln -s "$build/data" "$work/data"
+source bench/frame_trace.sh
+trace_workspace bench_parts "$build"
 game=$build/game/game
 cpu_probe=$build/bench/bench_parts_cpu
-cd "$work"
-export DISPLAY= WAYLAND_DISPLAY= NEBLU_CAPTURE_SINK=null
-# eglretrace's window system library must be told there is no display either.
-export WAFFLE_PLATFORM=surfaceless_egl
 size=1280x720
-short_loops=4 long_loops=34
 
 engine_ms() {  # engine_ms T: "WALL CPU", mean ms a frame after the warm-up frames
   local end
@@ -57,34 +48,6 @@ engine_ms() {  # engine_ms T: "WALL CPU", mean ms a frame after the warm-up fram
     2>&1 > /dev/null | awk '/frame times after/ {
       for (i = 1; i < NF; i++) { if ($i == "mean") wall = $(i + 1); if ($i == "cpu") cpu = $(i + 1) }
       print wall, cpu }'
-}
-
-trace_frame() {  # trace_frame T: frame.trace ends with the last of six frames at T
-  local end last
-  end=$(awk -v t="$1" 'BEGIN { printf "%.3f", t + 0.005 }')
-  rm -f whole.trace frame.trace
-  apitrace trace --api egl -o whole.trace "$game" -nodialog -headless -size "$size" -capture frames -fps 1000 \
-    -start "$1" -end "$end" > /dev/null 2>&1
-  last=$(apitrace dump whole.trace 2> /dev/null |
-    awk '$2 ~ /^glFrameTerminatorGREMEDY\(/ { n = $1 } END { print n }')
-  if [ -z "$last" ]; then
-    echo "bench_parts: the trace at $1 s has no frame ends (does the layer mark them?)" >&2
-    exit 1
-  fi
-  apitrace trim --calls="0-$last" -o frame.trace whole.trace > /dev/null 2>&1
-}
-
-replay_s() {  # replay_s LOOPS: "WALL CPU", seconds the replay took and the CPU time of all its threads
-  /usr/bin/time -f "cpu %U %S" eglretrace --headless --benchmark --loop="$1" frame.trace 2>&1 |
-    awk '/^Rendered/ { wall = $5 } /^cpu / { cpu = $2 + $3 } END { print wall, cpu }'
-}
-
-bare_ms() {  # "WALL CPU" ms a looped frame
-  local short long
-  short=$(replay_s "$short_loops")
-  long=$(replay_s "$long_loops")
-  awk -v s="$short" -v l="$long" -v n=$((long_loops - short_loops)) 'BEGIN {
-    split(s, a, " "); split(l, b, " "); printf "%.3f %.3f", (b[1] - a[1]) / n * 1000, (b[2] - a[2]) / n * 1000 }'
 }
 
 cpu_us() {
@@ -108,11 +71,11 @@ for p in "${!parts[@]}"; do
   [ "$only" = "  " ] || [[ $only == *" ${parts[$p]} "* ]] || continue
   engine_sum=0 bare_sum=0 engine_cpu_sum=0 bare_cpu_sum=0 cpu_sum=0 n=0
   for t in ${times[$p]}; do
-    trace_frame "$t"
+    trace_frame bench_parts "$game" "$size" "$t"
     engine="" bare=""
     for ((r = 0; r < rounds; r++)); do
       engine=$(faster "$engine" "$(engine_ms "$t")")
-      bare=$(faster "$bare" "$(bare_ms)")
+      bare=$(faster "$bare" "$(replay_ms)")
     done
     cpu=$(cpu_us "$t")
     if [ -z "$(field "$engine" 2)" ] || [ -z "$(field "$bare" 2)" ] || [ -z "$cpu" ]; then
