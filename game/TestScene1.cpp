@@ -116,6 +116,13 @@ void TestScene1::LoadParts() {
 
 void TestScene1::ShowPart(engine::gfx::DemoLoader* part, bool first) {
   const boost::shared_ptr<engine::gfx::Node> lamp = part->GetNode("Lamp");
+  const int index = IndexOf(part);
+  if (!lamp && index >= 0 && !saidHasNoLamp[static_cast<size_t>(index)]) {
+    // Scenes converted from files without a directional light have none; they play
+    // unlit by the lamp and unshadowed, which is worth saying once, not at every switch.
+    saidHasNoLamp[static_cast<size_t>(index)] = true;
+    NEBLU_WARNING(L"Part " + std::wstring(PartFiles[index]) + L" has no lamp: it plays without the lamp's light and shadows");
+  }
   // The lamp's light itself, beside the lamp: effects read its shadow cascades from it
   // ("SplitProjection", "SplitPlanes"), which the lamp's own node does not have.
   boost::shared_ptr<engine::gfx::Node> light;
@@ -134,9 +141,11 @@ void TestScene1::ShowPart(engine::gfx::DemoLoader* part, bool first) {
   engine::SetRootNode(part->GetBaseNode());
 }
 
-int TestScene1::CurrentPartIndex() const {
+int TestScene1::CurrentPartIndex() const { return IndexOf(current); }
+
+int TestScene1::IndexOf(const engine::gfx::DemoLoader* part) const {
   for (size_t i = 0; i < parts.size(); ++i) {
-    if (current && parts[i] == current) return static_cast<int>(i);
+    if (part && parts[i] == part) return static_cast<int>(i);
   }
   return -1;
 }

@@ -46,7 +46,9 @@ class TestScene1 : public engine::core::Module {
 
  private:
   void ShowPart(engine::gfx::DemoLoader* part, bool first);
+  int IndexOf(const engine::gfx::DemoLoader* part) const;  // -1: not one of the parts
 
   engine::gfx::DemoLoader* current;
   std::array<engine::gfx::DemoLoader*, 5> parts;
+  std::array<bool, 5> saidHasNoLamp{};  // the part's missing lamp has been reported
 };

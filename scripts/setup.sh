@@ -33,6 +33,8 @@ packages=(
   apitrace
   # the broken-file test lists the data files a good run opens
   strace
+  # tool tests read the JSON the tools print
+  python3
 )
 
 if [ "$(id -u)" -eq 0 ]; then

@@ -65,6 +65,33 @@ void SetVector(ID3D10EffectVariable* variable, const Vector4f& v) {
 }
 
 // The rows that need the render object's matrices, which the pool shader has none of.
+// Rows that take the named object's matrices when the variable names one.
+bool ReadsNamedObject(SemanticRule rule) {
+  switch (rule) {
+    case SemanticRule::ViewInverse:
+    case SemanticRule::ViewProjection:
+    case SemanticRule::Time:
+    case SemanticRule::ElapsedTime:
+      return false;
+    default:
+      return true;
+  }
+}
+
+// A name registered with an empty node (a part without a lamp stores one under
+// "PointLight0") has nothing to give: the variable keeps what it holds, as it would for
+// an object without custom data, and the log says so once per binding, not every draw.
+template <class Binding>
+bool NamedObjectIsEmpty(Binding& binding, const boost::shared_ptr<Node>& node) {
+  if (binding.objectName.empty() || node) return false;
+  if (!binding.reportedEmpty) {
+    binding.reportedEmpty = true;
+    NEBLU_WARNING(L"Object " + binding.objectName + L" in group " + binding.groupName +
+                  L" is empty; the variables bound to it are left as they are");
+  }
+  return true;
+}
+
 bool ReadsRenderObject(SemanticRule rule) {
   switch (rule) {
     case SemanticRule::View:
@@ -118,6 +145,7 @@ Shader::Shader(const PassDescription& d, const std::string& path)
       NEBLU_MESSAGE("Loading quad material " + name);
       quad = true;
       auto geometry = ResourceManager::Get()->GetOrCreateResource<Mesh>(L"data/quad.nbl");
+      if (!geometry) NEBLU_ERROR("The resource data/quad.nbl of quad material " + materialPath + " is not a mesh");
       quadMesh.reset(new Mesh(geometry, EffectPool::Get()->BuildEffect(materialPath)));
       quadMesh->Create();
     }
@@ -229,9 +257,10 @@ void Shader::UpdateSemantics(const boost::shared_ptr<RenderObject>& object) {
   const Matrix4x4 cameraWorld = camera ? camera->World() : Matrix4x4::Identity;
   const Matrix4x4& projection = window->projection;
 
-  for (const SemanticBinding& binding : semanticBindings) {
+  for (SemanticBinding& binding : semanticBindings) {
     boost::shared_ptr<Node> node;
     if (!binding.objectName.empty()) node = scene->GetNode(binding.objectName, binding.groupName);
+    if (ReadsNamedObject(binding.rule) && NamedObjectIsEmpty(binding, node)) continue;
     if (!node && !object && ReadsRenderObject(binding.rule)) continue;
     ID3D10EffectVariable* v = binding.variable;
     switch (binding.rule) {
@@ -284,12 +313,13 @@ void Shader::UpdateSemantics(const boost::shared_ptr<RenderObject>& object) {
     }
   }
 
-  for (const CustomSemanticBinding& binding : customBindings) {
+  for (CustomSemanticBinding& binding : customBindings) {
     if (binding.objectName.empty()) {
       NEBLU_WARNING("Custom semantics to unnamed objects are not supported");
       continue;
     }
     boost::shared_ptr<Node> node = scene->GetNode(binding.objectName, binding.groupName);
+    if (NamedObjectIsEmpty(binding, node)) continue;
     const std::pair<void*, int> data = node->GetCustomData(binding.semantic);
     if (data.first && data.second > 0) binding.variable->SetRawValue(data.first, 0, static_cast<UINT>(data.second));
   }

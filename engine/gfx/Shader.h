@@ -49,6 +49,7 @@ struct SemanticBinding {
   std::wstring groupName;   // "global" unless the variable says otherwise
   ID3D10EffectVariable* variable;
   SemanticRule rule;
+  bool reportedEmpty = false;  // the named object was found empty and said so once
 };
 
 // A semantic the engine does not know: the named object's GetCustomData supplies the
@@ -58,6 +59,7 @@ struct CustomSemanticBinding {
   std::wstring groupName;
   std::wstring semantic;
   ID3D10EffectVariable* variable;
+  bool reportedEmpty = false;  // the named object was found empty and said so once
 };
 
 // One pass of an effect: an .fx file (compiled as a child of the pool), one technique,

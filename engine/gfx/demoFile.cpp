@@ -135,6 +135,45 @@ bool BindToShaders(const boost::shared_ptr<Mesh>& mesh, const std::string& chann
 
 }  // namespace
 
+// Names repeat in some files and the later object takes the name, so the links can close
+// a loop ("A" under "A", or A under B under A): the first walk over such a scene would
+// recurse without end, and the loop's nodes would hold each other forever. Links name
+// nodes only through the name map, so a loop among names is a loop among nodes.
+void DemoLoader::RefuseParentCycles(const std::vector<std::pair<std::string, std::string>>& links,
+                                    const std::string& path) const {
+  std::map<std::string, std::vector<std::string>> childrenOf;
+  for (const auto& link : links) {
+    if (nodes.count(link.second)) childrenOf[link.second].push_back(link.first);
+  }
+  enum class Mark { Unseen, Open, Done };
+  std::map<std::string, Mark> marks;
+  for (const auto& top : childrenOf) {
+    if (marks[top.first] != Mark::Unseen) continue;
+    // Depth first without recursion, so a long chain of parents cannot exhaust the stack.
+    std::vector<std::pair<std::string, std::size_t>> stack{{top.first, 0}};
+    marks[top.first] = Mark::Open;
+    while (!stack.empty()) {
+      const std::string name = stack.back().first;
+      const auto children = childrenOf.find(name);
+      const std::size_t next = stack.back().second++;
+      if (children == childrenOf.end() || next >= children->second.size()) {
+        marks[name] = Mark::Done;
+        stack.pop_back();
+        continue;
+      }
+      const std::string& child = children->second[next];
+      Mark& mark = marks[child];
+      if (mark == Mark::Open) {
+        NEBLU_ERROR("Demo file " + path + " links object " + child + " under itself through its parents");
+      }
+      if (mark == Mark::Unseen) {
+        mark = Mark::Open;
+        stack.emplace_back(child, 0);
+      }
+    }
+  }
+}
+
 DemoLoader* DemoLoader::CreateInstance(const std::wstring& path) {
   auto* loader = new DemoLoader;
   try {
@@ -182,6 +221,7 @@ void DemoLoader::Load(const std::wstring& widePath) {
     if (object.parent.empty()) baseNode->AddChild(node);
   }
 
+  RefuseParentCycles(links, path);
   for (const auto& link : links) {
     const boost::shared_ptr<Node> child = nodes[link.first];
     const auto parentEntry = nodes.find(link.second);
@@ -218,7 +258,7 @@ boost::shared_ptr<Node> DemoLoader::BuildObject(const DemoObject& object, const 
   for (int i = 0; i < 6; ++i) controller->AddPipe(MakePipe(*FindChannel(staticChannels[i]), StaticTrack(statics[i])));
 
   boost::shared_ptr<Node> node;
-  if (!object.curves.empty()) {
+  if (!object.curves.empty() || object.negativeCurveCount != 0) {
     node.reset(new AnimationNode(baseNode.get(), controller));
   } else {
     node.reset(new Node(baseNode.get()));

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/api.h"
 #include "engine/gfx/spatial.h"
@@ -42,6 +44,10 @@ class ENGINE_API DemoLoader {
                                          const std::map<std::string, std::string>& types);
   void AttachCurves(const DemoObject& object, bool cameraChild, AnimationController& controller,
                     const boost::shared_ptr<Mesh>& mesh);
+  // Raises, naming the file, when the links (child, parent) would make a node its own
+  // ancestor.
+  void RefuseParentCycles(const std::vector<std::pair<std::string, std::string>>& links,
+                          const std::string& path) const;
 
   boost::shared_ptr<Node> baseNode;
   std::map<std::string, boost::shared_ptr<Node>> nodes;

@@ -1,5 +1,6 @@
 #include "engine/gfx/demoFileReader.h"
 
+#include <boost/filesystem/operations.hpp>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -51,6 +52,7 @@ class Reader {
     Floats(object.rotation, 3);
     std::int32_t curveCount = 0;
     Int(curveCount, where);
+    if (curveCount < 0) object.negativeCurveCount = curveCount;
     if (curveCount <= 0) return;
     Fits(curveCount, MinCurveBytes, "curves", where);
     object.curves.resize(static_cast<std::size_t>(curveCount));
@@ -116,8 +118,13 @@ class Reader {
 DemoFile ParseDemoFile(const std::string& bytes, const std::string& path) { return Reader(bytes, path).Read(); }
 
 DemoFile ReadDemoFile(const std::string& path) {
-  std::ifstream file(platform::NativePath(path), std::ios::binary);
-  if (!file) throw DemoFileError("No such demo file found");
+  const std::string native = platform::NativePath(path);
+  // A folder opens as a stream here, where the system the format comes from refuses to
+  // open it: either way there is no demo file at the path.
+  boost::system::error_code notThere;
+  std::ifstream file;
+  if (!boost::filesystem::is_directory(native, notThere)) file.open(native, std::ios::binary);
+  if (!file.is_open()) throw DemoFileError("No such demo file found");
   std::string bytes;
   // A read error (a folder opens, then fails to read) comes out of the stream buffer as
   // an exception, whatever the stream's exception mask says.

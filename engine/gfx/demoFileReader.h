@@ -36,6 +36,9 @@ struct DemoObject {
   float location[3];
   float rotation[3];  // radians, about x, y, z
   std::vector<DemoCurve> curves;
+  // A count below 0 holds no records, yet like any count but 0 it makes the object an
+  // animated one; kept so that writing the file back keeps that meaning.
+  std::int32_t negativeCurveCount = 0;
 };
 
 struct DemoFile {

@@ -17,7 +17,7 @@ namespace gfx {
 using math::Matrix4x4;
 
 Light::Light(Spatial* parent_)
-    : Node(parent_), splitDistances{0, 0, 0, 0}, nearDistance(0.0f), far(90.0f), lastFrame(-1) {
+    : Node(parent_), splitDistances{0, 0, 0, 0}, nearDistance(0.0f), far(90.0f), lastFrame(-1), lastTime(-1.0) {
   for (Matrix4x4& projection : splitProjections) projection = Matrix4x4::Identity;
 }
 
@@ -34,7 +34,8 @@ void Light::Update(Renderer* /*renderList*/) {
 
 std::pair<void*, int> Light::GetCustomData(const std::wstring& semantic) {
   if (semantic == L"SplitProjection") {
-    if (core::Timer::Get()->frameCount != lastFrame) ComputeSplits();
+    const core::Timer* clock = core::Timer::Get();
+    if (clock->frameCount != lastFrame || clock->time != lastTime) ComputeSplits();
     return std::make_pair(static_cast<void*>(splitProjections), 192);
   }
   if (semantic == L"SplitPlanes") return std::make_pair(static_cast<void*>(&splitDistances[1]), 12);
@@ -81,6 +82,7 @@ void Light::ComputeSplits() {
     splitProjections[k] = math::Multiply(lightProjection, crop).Transpose();
   }
   lastFrame = core::Timer::Get()->frameCount;
+  lastTime = core::Timer::Get()->time;
 }
 
 }  // namespace gfx

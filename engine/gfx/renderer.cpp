@@ -216,11 +216,16 @@ void Renderer::BindTargets(Shader& shader) {
 void Renderer::TakeScreenshot() {
   core::CWin32Window* window = core::CWin32Window::Get();
   ID3D10Device* device = window->device;
-  boost::filesystem::create_directory("screenshots");
+  // The throwing forms of these calls would end the run over a folder that cannot be
+  // made (a plain file named "screenshots", no permission); the save below fails on its
+  // own then and reports it like any other failed save, and the demo plays on.
+  boost::system::error_code ignored;
+  boost::filesystem::create_directory("screenshots", ignored);
   std::string file;
   for (unsigned n = 0;; ++n) {
     file = "screenshots/screenshot" + boost::lexical_cast<std::string>(n) + ".png";
-    if (!boost::filesystem::exists(file)) break;
+    boost::system::error_code unreadable;
+    if (!boost::filesystem::exists(file, unreadable)) break;
   }
 
   ID3D10RenderTargetView* view = nullptr;
@@ -253,7 +258,6 @@ void Renderer::TakeScreenshot() {
   SafeRelease(resource);
   SafeRelease(view);
   if (!saved) {
-    boost::system::error_code ignored;
     boost::filesystem::remove(file, ignored);
     NEBLU_ERROR("Failed to save a screenshot to " + file);
   }

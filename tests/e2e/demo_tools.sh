@@ -35,12 +35,30 @@ expect "escaped name" \
   '{"length": 0, "objects": [{"type": "Thing", "name": "a \"quoted\"\\name\n", "mesh": "", "parent": "", "location": [0, 0, 0], "rotation": [0, 0, 0], "curves": []}]}' \
   "$("$demoinfo" quoted.demo)"
 
+# Every float reads back as the float32 stored, a negative zero included: a JSON reader
+# takes "-0" for the integer 0.
+printf 'length = 10\nobjects = {{"Empty", "Zero", location = {0 * -1, 1, 2}, rotation = {0, 0, 0.1}}}\n' > zero.lua
+"$demowrite" zero.lua zero.demo
+"$demoinfo" zero.demo > zero.json
+python3 - zero.json zero.demo <<'PY'
+import json, struct, sys
+doc = json.load(open(sys.argv[1]))
+stored = open(sys.argv[2], "rb").read()
+read = doc["objects"][0]["location"] + doc["objects"][0]["rotation"]
+# The object's floats follow the header and its four strings ("Empty", "Zero", "", "").
+at = 12 + 4 + 5 + 4 + 4 + 4 + 4
+want = struct.unpack("<6f", stored[at:at + 24])
+got = tuple(struct.unpack("<f", struct.pack("<f", float(v)))[0] for v in read)
+same = [struct.pack("<f", a) == struct.pack("<f", b) for a, b in zip(want, got)]
+assert all(same), (want, read)
+PY
+
 fails "$demoinfo" missing.demo
 expect "missing file status" 1 "$status"
 expect "missing file" "demoinfo: missing.demo: No such demo file found" "$error"
 mkdir folder.demo
 fails "$demoinfo" folder.demo
-expect "a folder" "1 demoinfo: Demo file folder.demo could not be read" "$status $error"
+expect "a folder" "1 demoinfo: folder.demo: No such demo file found" "$status $error"
 printf 'OMED\0\0\0\0\0\0\0\0' > magic.demo
 fails "$demoinfo" magic.demo
 expect "bad magic" "1 demoinfo: magic.demo: Not NEBLU Demo file format" "$status $error"

@@ -232,6 +232,46 @@ TEST_F(DemoFileTest, BadFilesAndUnknownCurveKindsAreRefusedWithTheirMessages) {
   EXPECT_EQ(Count(log, "Smooth interpolation type not supported."), 1);
 }
 
+// Repeated names let the links close a loop, which the first walk would follow until
+// the stack ran out: such a file is refused, naming it. A folder where the file should
+// be is no demo file either.
+TEST_F(DemoFileTest, ParentLoopsAndFoldersAtTheDemoPathAreRefused) {
+  DemoFile file;
+  file.objects = {Object("Empty", "A", "A"), Object("Empty", "A")};
+  EXPECT_EQ(ErrorOf(file), "Demo file data/scene.demo links object A under itself through its parents");
+  file.objects = {Object("Empty", "Top"), Object("Empty", "B", "A"), Object("Empty", "C", "B"),
+                  Object("Empty", "A", "C")};
+  EXPECT_EQ(ErrorOf(file), "Demo file data/scene.demo links object A under itself through its parents");
+  // A name used twice without a loop still loads, the later object taking the name.
+  file.objects = {Object("Empty", "A"), Object("Empty", "B", "A"), Object("Empty", "A")};
+  EXPECT_EQ(ErrorOf(file), "(no error)");
+
+  boost::filesystem::create_directories(dir.Path("data/folder.demo"));
+  try {
+    DemoLoader::CreateInstance(L"data/folder.demo");
+    ADD_FAILURE() << "a folder was read as a demo file";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.GetText(), L"No such demo file found");
+  }
+}
+
+// Any curve count but 0 makes an animated node, a negative one (no curve records)
+// included, and writing the file back keeps the count.
+TEST_F(DemoFileTest, ANegativeCurveCountStillMakesAnAnimatedNode) {
+  DemoObject still = Object("Empty", "Still");
+  still.negativeCurveCount = -2;
+  DemoFile file;
+  file.objects = {still, Object("Empty", "Plain")};
+  LoaderPtr loader = Load(file);
+  auto* animated = dynamic_cast<AnimationNode*>(loader->GetNode("Still").get());
+  ASSERT_NE(animated, nullptr);
+  EXPECT_EQ(dynamic_cast<AnimationNode*>(loader->GetNode("Plain").get()), nullptr);
+  // Its rest pose plays through the static pipes.
+  EXPECT_FLOAT_EQ(KeyValue(loader->GetNode("Still"), engine::gfx::ChannelLocX, 0), 1.0f);
+  const std::string image = demo::EncodeDemoFile(file);
+  EXPECT_EQ(engine::gfx::ParseDemoFile(image, "again.demo").objects[0].negativeCurveCount, -2);
+}
+
 TEST_F(DemoFileTest, LookupsOfMissingNamesAndKeylessCurvesWarnEveryTime) {
   DemoFile file;
   file.objects = {Object("Empty", "A", "", {Curve("LocX", {})})};

@@ -88,6 +88,20 @@ TEST_F(LightGeometryTest, SplitProjectionsAreComputedOncePerFrame) {
   EXPECT_NEAR(light.splitDistances[3], 50.0f, 1e-3f);
 }
 
+// Paused, the frame count holds while a seek moves the clock, and with it the camera:
+// the cascades must follow the seek, not wait for playback to resume.
+TEST_F(LightGeometryTest, ASeekWithinAFrameRecomputesTheCascades) {
+  Light light(nullptr);
+  Timer::Get()->frameCount = 7;
+  Timer::Get()->time = 10.0;
+  light.GetCustomData(L"SplitProjection");
+  light.far = 50.0f;
+  Timer::Get()->time = 15.0;
+  light.GetCustomData(L"SplitProjection");
+  EXPECT_NEAR(light.splitDistances[3], 50.0f, 1e-3f);
+  EXPECT_EQ(light.lastFrame, 7);
+}
+
 TEST_F(LightGeometryTest, SplitPlanesAreTheFarEndsAndOtherSemanticsAreRefused) {
   Light light(nullptr);
   const auto planes = light.GetCustomData(L"SplitPlanes");

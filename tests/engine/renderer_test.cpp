@@ -190,6 +190,24 @@ TEST_F(RendererTest, ScreenshotsTakeTheFirstFreeNumbers) {
   EXPECT_NE(std::find(rows.begin(), rows.end(), "Saved screenshot to screenshots/screenshot3.png"), rows.end());
 }
 
+// A plain file named "screenshots" in the way: the save fails with the engine's own
+// error, which the main loop reports and plays on after; the next frame draws as usual.
+TEST_F(RendererTest, AScreenshotFolderThatCannotBeMadeIsAnErrorTheRunSurvives) {
+  dir.Write("screenshots", "a file, not a folder");
+  engine::core::Input* input = engine::core::Input::Get();
+  input->previousKeys[0x7A] = true;
+  input->keys[0x7A] = false;
+  try {
+    renderer->Update();
+    ADD_FAILURE() << "the screenshot cannot have been saved";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.GetText(), L"Failed to save a screenshot to screenshots/screenshot0.png");
+  }
+  input->previousKeys[0x7A] = false;
+  EXPECT_NO_THROW(renderer->Update());
+  EXPECT_EQ(dir.Read("screenshots"), "a file, not a folder");
+}
+
 TEST_F(RendererTest, AMissingSceneNodeIsAnError) {
   renderer->SceneNode(boost::shared_ptr<engine::gfx::Node>());
   try {

@@ -239,4 +239,62 @@ TEST_F(SemanticsTest, ParametersAreWrittenInOrderSoTheLaterEntryWins) {
   EXPECT_EQ(VectorOf(*shader, "Tint"), (std::vector<float>{1, 2, 3, 4}));
 }
 
+// A part without a lamp registers an empty node under the lamp's name: every variable
+// bound to it keeps its value, the rows that do not read the object are still written,
+// and each binding says so once, not at every draw.
+TEST_F(SemanticsTest, AnEmptyNamedObjectLeavesItsVariablesAsTheyAre) {
+  WriteEffect(
+      "float4 LampFacing : Direction < string Object = \"lamp\"; >;\n"
+      "float4x4 LampEye : ViewInverse < string Object = \"lamp\"; >;\n"
+      "float3 LampPlanes : SplitPlanes < string Object = \"lamp\"; >;\n");
+  SceneInfo::Get()->AddNode(boost::shared_ptr<Node>(), L"lamp", L"global");
+  auto shader = Build();
+  ASSERT_TRUE(shader);
+  const float marks[4] = {7, 7, 7, 7};
+  ASSERT_EQ(S_OK, Variable(*shader, "LampFacing")->SetRawValue(marks, 0, 16));
+  ASSERT_EQ(S_OK, Variable(*shader, "LampPlanes")->SetRawValue(marks, 0, 12));
+
+  shader->UpdateSemantics(object);
+  shader->UpdateSemantics(object);
+  EXPECT_EQ(VectorOf(*shader, "LampFacing"), (std::vector<float>{7, 7, 7, 7}));
+  EXPECT_EQ(VectorOf(*shader, "LampPlanes", 3), (std::vector<float>{7, 7, 7}));
+  EXPECT_EQ(MatrixOf(*shader, "LampEye"), Floats(Translation(0, 0, -5))) << "the camera's, lamp or not";
+  EXPECT_EQ(RowCount("Object lamp in group global is empty; the variables bound to it are left as they are"), 2u)
+      << "once for each of the two bindings that read the lamp";
+
+  // A name that is not in the group at all is still an error.
+  SceneInfo::Get()->DelNode(L"lamp", L"global");
+  EXPECT_THROW(shader->UpdateSemantics(object), engine::core::Exception);
+}
+
+// "data/quad.nbl" taken by a resource of another class: the quad pass is refused with
+// the resource's name instead of drawing through a mesh that is not there.
+TEST_F(SemanticsTest, AQuadMaterialRefusesAQuadResourceThatIsNotAMesh) {
+  struct NotAMesh : engine::core::Resource {
+    NotAMesh() : Resource(L"data/quad.nbl") {}
+    void Create() override {}
+    void Destroy() override {}
+  };
+  ResourceManager::Get()->AddResource(L"data/quad.nbl", boost::make_shared<NotAMesh>());
+  dir.Write("data/fx/post.efx",
+            "effect = { { pass = { { fx = 'x', tec = 'One', params = {}, streams = { { 'pos', 'POSITION' } } } } } }\n");
+  dir.Write("data/fx/q.fx", std::string(kShared) + kVariables +
+                                "float4 VSQ(float3 p : POSITION) : SV_Position { return float4(p, 1); }\n"
+                                "float4 PSQ() : SV_Target { return Tint; }\n"
+                                "technique10 Quad < bool quad = true; string material = \"post\"; > {\n"
+                                "  pass P { SetVertexShader(CompileShader(vs_4_0, VSQ())); SetGeometryShader(NULL);\n"
+                                "           SetPixelShader(CompileShader(ps_4_0, PSQ())); } }\n");
+  dir.Write("data/q.efx",
+            "effect = { { pass = { { fx = 'q', tec = 'Quad', params = {}, streams = { { 'pos', 'POSITION' } } } } } }\n");
+  try {
+    EffectPool::Get()->BuildEffect("data/q.efx");
+  } catch (const engine::core::Exception& e) {
+    ADD_FAILURE() << engine::core::ToNarrow(e.GetText());
+  }
+  const auto rows = Rows();
+  EXPECT_NE(std::find(rows.begin(), rows.end(),
+                      "The resource data/quad.nbl of quad material data/fx/post.efx is not a mesh"),
+            rows.end());
+}
+
 }  // namespace

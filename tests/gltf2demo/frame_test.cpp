@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <boost/filesystem.hpp>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "support/golden_image.h"
@@ -18,8 +19,10 @@ namespace {
 
 namespace fs = boost::filesystem;
 
-TEST(Gltf2DemoFrame, TheConvertedSceneDrawsAsItsGolden) {
-  testing_support::ScratchDir dir;
+// The built demo's data in DIR with the intro replaced by the tests' scene, converted;
+// `edit` may change the glTF text first.
+::testing::AssertionResult ConvertIntoTheDemo(testing_support::ScratchDir& dir,
+                                              const std::function<std::string(std::string)>& edit = nullptr) {
   // The built demo's data, with the intro replaced by the converted scene. The program
   // registers its generated grid in the intro's folder whatever that part shows, so the
   // grid's material comes along. The built-in quad is written and removed by the engine
@@ -32,9 +35,22 @@ TEST(Gltf2DemoFrame, TheConvertedSceneDrawsAsItsGolden) {
   }
   fs::create_directories(dir.Path("data/intro.demo_scene"));
   fs::copy_file(data / "intro.demo_scene" / "Grid.nbl.efx", dir.Path("data/intro.demo_scene/Grid.nbl.efx"));
-  ASSERT_TRUE(testscene::WriteTestScene(dir.Path("")));
+  if (!testscene::WriteTestScene(dir.Path(""))) return ::testing::AssertionFailure() << "the scene was not written";
+  if (edit) dir.Write("scene.gltf", edit(dir.Read("scene.gltf")));
   const std::string convert = std::string("cd '") + dir.Path("") + "' && '" + GLTF2DEMO + "' scene.gltf data intro 2> notes.txt";
-  ASSERT_EQ(std::system(convert.c_str()), 0) << dir.Read("notes.txt");
+  if (std::system(convert.c_str()) != 0) return ::testing::AssertionFailure() << dir.Read("notes.txt");
+  return ::testing::AssertionSuccess();
+}
+
+// The run's own log rows, after the style sheet.
+std::string LogRows(testing_support::ScratchDir& dir) {
+  const std::string log = dir.Read("data/log.html");
+  return log.substr(std::min(log.size(), log.find("</style>")));
+}
+
+TEST(Gltf2DemoFrame, TheConvertedSceneDrawsAsItsGolden) {
+  testing_support::ScratchDir dir;
+  ASSERT_TRUE(ConvertIntoTheDemo(dir));
 
   // One second in, the tower is at its second key, turned about a slanted axis.
   const std::string play = std::string("cd '") + dir.Path("") + "' && DISPLAY= WAYLAND_DISPLAY= '" + NEBLU_GAME +
@@ -43,12 +59,34 @@ TEST(Gltf2DemoFrame, TheConvertedSceneDrawsAsItsGolden) {
   testing_support::Image frame;
   ASSERT_TRUE(testing_support::ReadPng(dir.Path("frames/frame000000.png"), &frame)) << "no frame was captured:\n"
                                                                                    << dir.Read("run.txt");
-  const std::string log = dir.Read("data/log.html");
-  const std::string rows = log.substr(std::min(log.size(), log.find("</style>")));
+  const std::string rows = LogRows(dir);
   EXPECT_EQ(rows.find("class=\"warning\""), std::string::npos) << "the run logged a warning";
   EXPECT_EQ(rows.find("class=\"error\""), std::string::npos) << "the run logged an error";
   EXPECT_TRUE(testing_support::MatchesGolden(NEBLU_GLTF2DEMO_GOLDEN_DIR, "gltf2demo_scene", frame, 24,
                                              frame.width * frame.height / 100));
+}
+
+// Most files have no directional light, so the part has no "Lamp" and the demo's
+// effects find nothing under the lamp's names: the part plays all the same, and the log
+// says once that it has no lamp.
+TEST(Gltf2DemoFrame, ASceneWithoutADirectionalLightPlays) {
+  testing_support::ScratchDir dir;
+  ASSERT_TRUE(ConvertIntoTheDemo(dir, [](std::string gltf) {
+    const std::string sun = "\"type\": \"directional\"";
+    const auto at = gltf.find(sun);
+    return at == std::string::npos ? gltf : gltf.replace(at, sun.size(), "\"type\": \"point\"");
+  }));
+  ASSERT_EQ(dir.Read("data/intro.demo").find("Lamp"), std::string::npos) << "the scene still has a lamp";
+  const std::string play = std::string("cd '") + dir.Path("") + "' && DISPLAY= WAYLAND_DISPLAY= '" + NEBLU_GAME +
+                           "' -nodialog -headless -log -size 160x90 -capture frames -fps 10 -end 0.5 > run.txt 2>&1";
+  ASSERT_EQ(std::system(play.c_str()), 0) << dir.Read("run.txt");
+  EXPECT_TRUE(fs::exists(dir.Path("frames/frame000004.png"))) << dir.Read("run.txt");
+  const std::string rows = LogRows(dir);
+  const std::string said = "Part data/intro.demo has no lamp";
+  const auto first = rows.find(said);
+  EXPECT_NE(first, std::string::npos);
+  EXPECT_EQ(rows.find(said, first + 1), std::string::npos) << "said more than once";
+  EXPECT_EQ(rows.find("class=\"error\""), std::string::npos) << "the run logged an error";
 }
 
 }  // namespace

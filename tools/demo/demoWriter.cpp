@@ -41,7 +41,8 @@ std::string EncodeDemoFile(const engine::gfx::DemoFile& file) {
     out.String(object.parent);
     for (float v : object.location) out.Float(v);
     for (float v : object.rotation) out.Float(v);
-    out.Int(static_cast<std::int32_t>(object.curves.size()));
+    out.Int(object.curves.empty() && object.negativeCurveCount < 0 ? object.negativeCurveCount
+                                                                   : static_cast<std::int32_t>(object.curves.size()));
     for (const auto& curve : object.curves) {
       out.String(curve.channel);
       out.String(curve.interpolation);

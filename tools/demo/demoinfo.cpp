@@ -40,6 +40,8 @@ using tools::JsonQuote;
 // NaN; a file can still hold them, and they print as null.
 std::string Number(float value) {
   if (!std::isfinite(value)) return "null";
+  // "-0" is an integer to JSON readers, and reads back as 0.
+  if (value == 0.0f && std::signbit(value)) return "-0.0";
   char buf[32];
   for (int digits = 6; digits <= 9; ++digits) {
     std::snprintf(buf, sizeof buf, "%.*g", digits, static_cast<double>(value));
