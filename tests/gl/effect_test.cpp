@@ -2,7 +2,10 @@
 // instancing, a shadow map in a depth array, pools, matrix packing, annotations and the
 // refusals the engine relies on, checked on the pixels.
 
+#include <algorithm>
 #include <array>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "platform/effect.h"
@@ -265,6 +268,138 @@ technique10 Lit { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); Set
   fx->GetVariableByName("Slice")->AsScalar()->SetFloat(0.0f);
   Draw(fx->GetTechniqueByName("Lit"), FullScreen());
   EXPECT_EQ((Rgba8{0, 0, 0, 255}), At(6, 4));
+  fx->GetVariableByName("ShadowMap")->AsShaderResource()->SetResource(nullptr);
+}
+
+// The demo's shadow path: one instanced draw whose geometry shader sends instance k to
+// slice k of a depth array (SV_RenderTargetArrayIndex), each slice seeing the caster, a
+// square over the top-left quarter of the lamp's view, at its own depth: 0.2, 0.5, 0.8.
+// A receiver at depth 0.6 then finds its place in the lamp's clip space (here its own
+// position) and reads a slice there.
+constexpr const char* kCascades = R"(
+struct CasterIn { float4 lamp : POSITION; uint slice : SLICE; };
+struct CasterOut { float4 position : SV_Position; uint slice : SV_RenderTargetArrayIndex; };
+CasterIn VSCaster(VIn v, uint instance : SV_InstanceID) {
+  CasterIn o;
+  o.lamp = float4(v.pos.xy, 0.2 + 0.3 * instance, 1);
+  o.slice = instance;
+  return o;
+}
+[maxvertexcount(3)]
+void GSCaster(triangle CasterIn input[3], inout TriangleStream<CasterOut> stream) {
+  for (int k = 0; k < 3; ++k) {
+    CasterOut o;
+    o.position = input[k].lamp;
+    o.slice = input[0].slice;
+    stream.Append(o);
+  }
+}
+technique10 Casters { pass P { SetVertexShader(CompileShader(vs_4_0, VSCaster()));
+  SetGeometryShader(CompileShader(gs_4_0, GSCaster())); SetPixelShader(NULL); } }
+struct Receiver { float4 pos : SV_Position; float2 lamp : TEXCOORD1; };
+Receiver VSReceiver(VIn v) { Receiver o; o.pos = float4(v.pos, 1); o.lamp = v.pos.xy; return o; }
+float4 PSReceiver(Receiver r) : SV_Target { float lit = Lit(float4(r.lamp, 0.6, 1)); return float4(lit, lit, lit, 1); }
+technique10 Receive { pass P { SetVertexShader(CompileShader(vs_4_0, VSReceiver())); SetGeometryShader(NULL);
+  SetPixelShader(CompileShader(ps_4_0, PSReceiver())); } }
+)";
+
+class CascadeTest : public EffectTest {
+ protected:
+  // Draws the casters of `fx` into a fresh three-slice depth array and binds the array
+  // to "ShadowMap"; then each Receive draw shows which of 8 x 8 pixels are shadowed.
+  void CastShadows(ID3D10Effect* fx) {
+    D3D10_TEXTURE2D_DESC desc = {kSize, kSize, 1, 3, DXGI_FORMAT_R32_TYPELESS, {1, 0}, D3D10_USAGE_DEFAULT,
+                                 D3D10_BIND_DEPTH_STENCIL | D3D10_BIND_SHADER_RESOURCE, 0, 0};
+    ASSERT_EQ(S_OK, device_->CreateTexture2D(&desc, nullptr, map_.Out()));
+    D3D10_DEPTH_STENCIL_VIEW_DESC dsv = {};
+    dsv.Format = DXGI_FORMAT_D32_FLOAT;
+    dsv.ViewDimension = D3D10_DSV_DIMENSION_TEXTURE2DARRAY;
+    dsv.Texture2DArray.ArraySize = 3;
+    Ref<ID3D10DepthStencilView> slices;
+    ASSERT_EQ(S_OK, device_->CreateDepthStencilView(map_.get(), &dsv, slices.Out()));
+    device_->ClearDepthStencilView(slices.get(), D3D10_CLEAR_DEPTH, 1.0f, 0);
+    device_->OMSetRenderTargets(0, nullptr, slices.get());
+    Draw(fx->GetTechniqueByName("Casters"), Rect(-1, 0, 0, 1), 3);
+
+    D3D10_SHADER_RESOURCE_VIEW_DESC srv = {};
+    srv.Format = DXGI_FORMAT_R32_FLOAT;
+    srv.ViewDimension = D3D10_SRV_DIMENSION_TEXTURE2DARRAY;
+    srv.Texture2DArray.MipLevels = 1;
+    srv.Texture2DArray.ArraySize = 3;
+    ASSERT_EQ(S_OK, device_->CreateShaderResourceView(map_.get(), &srv, view_.Out()));
+    ID3D10RenderTargetView* targets[] = {target_.view.get()};
+    device_->OMSetRenderTargets(1, targets, nullptr);
+    ASSERT_EQ(S_OK, fx->GetVariableByName("ShadowMap")->AsShaderResource()->SetResource(view_.get()));
+  }
+
+  // Shadowed under the caster (the top-left quarter) and nowhere else; lit everywhere
+  // when the slice holds the caster behind the receiver.
+  void ExpectShadowUnderTheCaster(ID3D10Effect* fx, bool casterInFront, const std::string& what) {
+    Draw(fx->GetTechniqueByName("Receive"), FullScreen());
+    const Rgba8 shadow{0, 0, 0, 255}, light{255, 255, 255, 255};
+    EXPECT_EQ(casterInFront ? shadow : light, At(1, 1)) << what << ": top left, under the caster";
+    EXPECT_EQ(light, At(1, 6)) << what << ": bottom left, the caster's mirror image";
+    EXPECT_EQ(light, At(6, 1)) << what << ": top right";
+  }
+
+  void TearDown() override {
+    view_.Reset();
+    map_.Reset();
+    EffectTest::TearDown();
+  }
+
+  Ref<ID3D10Texture2D> map_;
+  Ref<ID3D10ShaderResourceView> view_;
+};
+
+// Row 0 of every slice is clip-space +y, as in any render target, so the lookup is
+// v = 0.5 - 0.5 y.
+TEST_F(CascadeTest, SlicesFromAGeometryShaderShadowWhereTheCasterStands) {
+  Ref<ID3D10Effect> fx = Load("cascades.fx", std::string(kPrelude) + R"(
+Texture2DArray ShadowMap;
+float Slice;
+SamplerState Point { Filter = MIN_MAG_MIP_POINT; AddressU = CLAMP; AddressV = CLAMP; };
+float Lit(float4 lamp) {
+  float2 uv = float2(0.5 + 0.5 * lamp.x, 0.5 - 0.5 * lamp.y);
+  return lamp.z <= ShadowMap.SampleLevel(Point, float3(uv, Slice), 0).r ? 1 : 0;
+}
+)" + kCascades);
+  ASSERT_TRUE(fx);
+  CastShadows(fx.get());
+  for (int slice : {0, 1, 2}) {
+    fx->GetVariableByName("Slice")->AsScalar()->SetFloat(static_cast<float>(slice));
+    ExpectShadowUnderTheCaster(fx.get(), slice < 2, "slice " + std::to_string(slice));
+  }
+  fx->GetVariableByName("ShadowMap")->AsShaderResource()->SetResource(nullptr);
+}
+
+// The same through the demo's own lookup (content/data/fx/shadow.fxh), with the lamp's
+// view and every cascade's projection the identity, so the lamp's clip space is the
+// receiver's own; the view depth picks the cascade by the split planes.
+TEST_F(CascadeTest, TheDemosShadowLookupReadsTheCascadeUnderTheCaster) {
+  std::ifstream lookup(std::string(NEBLU_CONTENT_FX_DIR) + "/shadow.fxh");
+  ASSERT_TRUE(lookup) << NEBLU_CONTENT_FX_DIR "/shadow.fxh";
+  scratch_.Write("shadow.fxh", std::string(std::istreambuf_iterator<char>(lookup), std::istreambuf_iterator<char>()));
+  Ref<ID3D10Effect> fx = Load("demo_cascades.fx", std::string(kPrelude) + R"(
+cbuffer Lamp { float4x4 LightView; float4x4 SplitProjection[3]; float3 SplitPlanes; };
+SamplerState Point { Filter = MIN_MAG_MIP_POINT; AddressU = CLAMP; AddressV = CLAMP; };
+#include "shadow.fxh"
+float ViewDepth;
+float Lit(float4 lamp) { return Shadowed(lamp, ViewDepth); }
+)" + kCascades);
+  ASSERT_TRUE(fx);
+  const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  ASSERT_EQ(S_OK, fx->GetVariableByName("LightView")->AsMatrix()->SetMatrix(identity));
+  float three[48];
+  for (int k = 0; k < 3; ++k) std::copy(identity, identity + 16, three + 16 * k);
+  ASSERT_EQ(S_OK, fx->GetVariableByName("SplitProjection")->SetRawValue(three, 0, sizeof three));
+  const float planes[3] = {10, 20, 30};
+  ASSERT_EQ(S_OK, fx->GetVariableByName("SplitPlanes")->SetRawValue(planes, 0, sizeof planes));
+  CastShadows(fx.get());
+  for (float depth : {5.0f, 15.0f, 25.0f}) {
+    fx->GetVariableByName("ViewDepth")->AsScalar()->SetFloat(depth);
+    ExpectShadowUnderTheCaster(fx.get(), depth < 20.0f, "view depth " + std::to_string(depth));
+  }
   fx->GetVariableByName("ShadowMap")->AsShaderResource()->SetResource(nullptr);
 }
 

@@ -7,8 +7,9 @@ float Shadowed(float4 world, float viewDepth) {
   int slice = viewDepth < SplitPlanes.x ? 0 : viewDepth < SplitPlanes.y ? 1 : 2;
   if (viewDepth > SplitPlanes.z) return 1;
   float4 light = mul(mul(world, LightView), SplitProjection[slice]);
-  // The cascade projections put the lamp frame's +y at the bottom row of a slice.
-  float2 uv = float2(light.x * 0.5 + 0.5, 0.5 + light.y * 0.5);
+  // A slice is drawn like any render target: the lamp's clip-space +y is its top row,
+  // where v is 0.
+  float2 uv = float2(light.x * 0.5 + 0.5, 0.5 - light.y * 0.5);
   if (any(uv < 0) || any(uv > 1) || light.z > 1) return 1;
   float bias = 0.0015 * (slice + 1);
   float texel = 1.0 / 1024;
