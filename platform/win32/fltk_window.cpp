@@ -17,6 +17,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "platform/win32/window_internal.h"
@@ -29,6 +30,11 @@ struct Toolkit {
   bool opened = false;
   int windows = 0;
   std::map<std::uintptr_t, Fl_Widget*> widgets;  // control -> widget
+  // Windows shown since the last pump. A dialog is made visible before its controls are
+  // created and its lists filled (that can take a while: the lists ask the device); were
+  // it mapped then, the user would look at an undrawn window until the message loop
+  // runs. It is mapped at the first pump instead and drawn at once, whole.
+  std::set<Fl_Window*> toShow;
 };
 
 Toolkit& Fltk() {
@@ -307,6 +313,7 @@ class FltkBackend : public Backend {
     ++Fltk().windows;
   }
   ~FltkBackend() override {
+    Fltk().toShow.erase(window);
     window->hide();
     // Controls still standing here (a process that ends while its dialog is up, during
     // static teardown) go with the window; the toolkit frees the widgets but not their
@@ -326,8 +333,9 @@ class FltkBackend : public Backend {
 
   void SetVisible(Window&, bool visible) override {
     if (visible) {
-      window->show();
+      if (!window->shown()) Fltk().toShow.insert(window);
     } else {
+      Fltk().toShow.erase(window);
       window->hide();
     }
   }
@@ -420,6 +428,12 @@ bool FltkActive() { return Fltk().opened; }
 
 void PumpFltk(double waitSeconds) {
   if (!Fltk().opened) return;
+  if (!Fltk().toShow.empty()) {
+    const std::set<Fl_Window*> windows = std::move(Fltk().toShow);
+    Fltk().toShow.clear();
+    for (Fl_Window* window : windows) window->show();
+    Fl::flush();
+  }
   if (waitSeconds > 0) {
     Fl::wait(waitSeconds);
   } else {

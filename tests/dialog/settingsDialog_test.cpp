@@ -66,14 +66,14 @@ class XUser {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
       if (Window w = FindMapped(title)) {
-        // The window is mapped before the lists are filled; the toolkit draws only
-        // once the dialog's loop runs. Wait until the (dark) banner shows and two reads
-        // a little apart agree, so a click cannot land before the loop is ready.
+        // The toolkit draws once the server has told it the window is mapped. Wait until
+        // the dialog shows drawn and two reads a little apart agree, so neither a
+        // comparison nor a click lands before the loop is ready.
         testing_support::Image before = Capture(w);
         for (int tries = 0; tries < 100; ++tries) {
           std::this_thread::sleep_for(std::chrono::milliseconds(150));
           testing_support::Image now = Capture(w);
-          if (now.rgb == before.rgb && BannerShown(now)) return w;
+          if (now.rgb == before.rgb && Drawn(now)) return w;
           before = now;
         }
         return w;
@@ -147,11 +147,18 @@ class XUser {
     return static_cast<std::uint8_t>(((pixel & mask) >> shift) * 255 / max);
   }
 
-  static bool BannerShown(const testing_support::Image& image) {
-    const int x = 20 + 185, y = 20 + 70;
-    if (image.width <= x || image.height <= y) return false;
-    const std::uint8_t* p = &image.rgb[(static_cast<std::size_t>(y) * image.width + x) * 3];
-    return p[0] < 100 && p[1] < 100 && p[2] < 100;
+  // Drawn: the dark banner, and the light face of the dialog around it. A window the
+  // server has mapped but the toolkit has not drawn yet reads back black, which the
+  // banner alone would take for drawn.
+  static bool Drawn(const testing_support::Image& image) {
+    auto at = [&image](int x, int y) -> const std::uint8_t* {
+      if (image.width <= x || image.height <= y) return nullptr;
+      return &image.rgb[(static_cast<std::size_t>(y) * image.width + x) * 3];
+    };
+    const std::uint8_t* banner = at(20 + 185, 20 + 70);
+    const std::uint8_t* face = at(5, 5);
+    return banner && face && banner[0] < 100 && banner[1] < 100 && banner[2] < 100 && face[0] > 150 &&
+           face[1] > 150 && face[2] > 150;
   }
 
   Window FindMapped(const char* title) {
