@@ -431,7 +431,12 @@ void PumpFltk(double waitSeconds) {
   if (!Fltk().toShow.empty()) {
     const std::set<Fl_Window*> windows = std::move(Fltk().toShow);
     Fltk().toShow.clear();
-    for (Fl_Window* window : windows) window->show();
+    for (Fl_Window* window : windows) {
+      window->show();
+      // Drawn as soon as the server has mapped it, so that what anyone reads back from
+      // the window (a capture, the screen) from now on is the whole dialog.
+      window->wait_for_expose();
+    }
     Fl::flush();
   }
   if (waitSeconds > 0) {
