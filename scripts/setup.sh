@@ -21,6 +21,8 @@ packages=(
   # window tests under a virtual display; the dialog tests click through XTest, the
   # program test lists the windows it opened
   xvfb xauth libxtst-dev x11-utils
+  # the display tests run again under a real window manager
+  openbox
   # the serif face the settings dialog asks for by a name this system does not have
   fonts-liberation2
   # the soundtrack, synthesised at build time and encoded to MP3

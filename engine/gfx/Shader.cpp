@@ -64,20 +64,6 @@ void SetVector(ID3D10EffectVariable* variable, const Vector4f& v) {
   variable->AsVector()->SetFloatVector(values);
 }
 
-// The rows that need the render object's matrices, which the pool shader has none of.
-// Rows that take the named object's matrices when the variable names one.
-bool ReadsNamedObject(SemanticRule rule) {
-  switch (rule) {
-    case SemanticRule::ViewInverse:
-    case SemanticRule::ViewProjection:
-    case SemanticRule::Time:
-    case SemanticRule::ElapsedTime:
-      return false;
-    default:
-      return true;
-  }
-}
-
 // A name registered with an empty node (a part without a lamp stores one under
 // "PointLight0") has nothing to give: the variable keeps what it holds, as it would for
 // an object without custom data, and the log says so once per binding, not every draw.
@@ -92,6 +78,7 @@ bool NamedObjectIsEmpty(Binding& binding, const boost::shared_ptr<Node>& node) {
   return true;
 }
 
+// The rows that need the render object's matrices, which the pool shader has none of.
 bool ReadsRenderObject(SemanticRule rule) {
   switch (rule) {
     case SemanticRule::View:
@@ -104,6 +91,13 @@ bool ReadsRenderObject(SemanticRule rule) {
     default:
       return true;
   }
+}
+
+// The rows that take the named object's matrices when the variable names one: those
+// of the render object, and View and Projection, which the object replaces the
+// camera's and the window's with.
+bool ReadsNamedObject(SemanticRule rule) {
+  return ReadsRenderObject(rule) || rule == SemanticRule::View || rule == SemanticRule::Projection;
 }
 
 // Entry i of a kind through variable i of the kind's bound list, as raw bytes.

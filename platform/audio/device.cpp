@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "platform/audio.h"
+#include "platform/audio/music_lag.h"
 #include "platform/capture/settings.h"
 #include "platform/paths.h"
 #include "platform/win32.h"
@@ -62,6 +63,10 @@ struct Device {
   double startOffset = 0.0;
   double endOffset = -1.0;
   bool anyPlayed = false;  // since capture began
+  // The position the clock read last, and of which stream: what the frame drawn from it
+  // shows, for the present statistics.
+  DWORD lastRead = 0;
+  double lastReadFrame = 0.0;
   // Capture clock.
   bool capture = false;
   std::int64_t captureFrames = 0;
@@ -515,6 +520,8 @@ QWORD BASS_ChannelGetPosition(DWORD handle) {
   Stream* s = platform::FindStream(d, handle);
   if (!s) return Fail(BASS_ERROR_HANDLE, static_cast<QWORD>(-1));
   const QWORD frame = static_cast<QWORD>(platform::CurrentFrame(d, *s));
+  d.lastRead = handle;
+  d.lastReadFrame = static_cast<double>(frame);
   return Succeed(frame * static_cast<QWORD>(s->BytesPerFrame()));
 }
 
@@ -587,3 +594,19 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
   platform::Spectrum1024(mono, static_cast<float*>(buffer));
   return Succeed(static_cast<DWORD>(N / 2 * sizeof(float)));
 }
+
+namespace platform {
+
+bool MusicLagNow(double* shownSeconds, double* heardSeconds) {
+  Device& d = TheDevice();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  Stream* s = d.lastRead ? FindStream(d, d.lastRead) : nullptr;
+  // On the capture clock the music follows the frames: there is no lag to measure.
+  if (!s || d.capture || s->state != Stream::State::Playing) return false;
+  const double rate = static_cast<double>(s->audio.rate);
+  *shownSeconds = d.lastReadFrame / rate;
+  *heardSeconds = CurrentFrame(d, *s) / rate;
+  return true;
+}
+
+}  // namespace platform

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/audio/music_lag.h"
 #include "platform/capture/frame_writer.h"
 #include "platform/capture/settings.h"
 #include "platform/capture/video_sink.h"
@@ -165,9 +166,32 @@ class PresentStats {
                    "over %zu\n",
                    kWarmUp + 1, steady[steady.size() / 2] * 1e3, sum / static_cast<double>(steady.size()) * 1e3,
                    cpu * 1e3, steady.size());
+      // How evenly frames go out: with vsync they should sit on the refresh period.
+      const double mean = sum / static_cast<double>(steady.size());
+      double squares = 0.0;
+      for (double s : steady) squares += (s - mean) * (s - mean);
+      std::fprintf(stderr,
+                   "platform: frame intervals: 5th percentile %.3f ms, 95th %.3f ms, standard deviation %.3f ms\n",
+                   steady[steady.size() / 20] * 1e3, steady[steady.size() - 1 - steady.size() / 20] * 1e3,
+                   std::sqrt(squares / static_cast<double>(steady.size())) * 1e3);
+    }
+    if (lagCount_ > 0) {
+      std::fprintf(stderr,
+                   "platform: picture behind the music at present: mean %.3f ms, least %.3f ms, most %.3f ms, over %lld "
+                   "frames\n",
+                   lagSum_ / static_cast<double>(lagCount_) * 1e3, lagLeast_ * 1e3, lagMost_ * 1e3,
+                   static_cast<long long>(lagCount_));
     }
   }
   void Note() {
+    double shown = 0.0, heard = 0.0;
+    if (MusicLagNow(&shown, &heard)) {
+      const double lag = heard - shown;
+      lagLeast_ = lagCount_ ? std::min(lagLeast_, lag) : lag;
+      lagMost_ = lagCount_ ? std::max(lagMost_, lag) : lag;
+      lagSum_ += lag;
+      ++lagCount_;
+    }
     const Clock::time_point now = Clock::now();
     if (frames_++ == 0) {
       first_ = now;
@@ -186,6 +210,9 @@ class PresentStats {
   Clock::time_point first_, last_;
   std::vector<double> intervals_;
   double warmCpu_ = 0.0, lastCpu_ = 0.0;
+  // The music heard at each present minus the music time the frame shows.
+  std::int64_t lagCount_ = 0;
+  double lagSum_ = 0.0, lagLeast_ = 0.0, lagMost_ = 0.0;
 };
 
 }  // namespace

@@ -153,6 +153,8 @@ class SwapChain final : public ComObject<IDXGISwapChain> {
   ~SwapChain() override {
     // The frames this chain presented are on disk before its device can go.
     EndCapture();
+    // The desktop gets its mode back with the chain that took the output.
+    if (!desc_.Windowed) TakeOutput(false);
     SafeRelease(backBuffer_);
     SafeRelease(resolved_);
     device_->ReleaseChild();
@@ -215,8 +217,18 @@ class SwapChain final : public ComObject<IDXGISwapChain> {
     return backBuffer_->QueryInterface(riid, surface);
   }
   HRESULT SetFullscreenState(BOOL fullscreen, IDXGIOutput*) override {
+    // Headless there is no output to take: the state is kept for GetFullscreenState.
+    TakeOutput(fullscreen != FALSE);
     desc_.Windowed = !fullscreen;
     return S_OK;
+  }
+
+  // A fullscreen chain's window covers the output at the chain's mode.
+  void TakeOutput(bool fullscreen) {
+    const DXGI_RATIONAL& rate = desc_.BufferDesc.RefreshRate;
+    const int hertz = rate.Denominator ? static_cast<int>((rate.Numerator + rate.Denominator / 2) / rate.Denominator) : 0;
+    device_->Surface()->SetFullscreen(fullscreen, static_cast<int>(desc_.BufferDesc.Width),
+                                      static_cast<int>(desc_.BufferDesc.Height), hertz);
   }
   HRESULT GetFullscreenState(BOOL* fullscreen, IDXGIOutput** target) override {
     if (fullscreen) *fullscreen = !desc_.Windowed;
@@ -324,8 +336,10 @@ HRESULT D3D10CreateDeviceAndSwapChain(IDXGIAdapter*, D3D10_DRIVER_TYPE, HMODULE,
     return Fail(hr, "%s: the back buffer (%ux%u, %u samples) cannot be made", call, mode.Width, mode.Height,
                 desc->SampleDesc.Count);
   }
-  *swapChain = new platform::SwapChain(created, *desc, platform::d3d::AsTexture(backBuffer),
-                                       resolved ? platform::d3d::AsTexture(resolved) : nullptr);
+  auto* chain = new platform::SwapChain(created, *desc, platform::d3d::AsTexture(backBuffer),
+                                        resolved ? platform::d3d::AsTexture(resolved) : nullptr);
+  if (!desc->Windowed) chain->TakeOutput(true);
+  *swapChain = chain;
   *device = created;
   return S_OK;
 }

@@ -116,6 +116,8 @@ class HeadlessSurface final : public GlSurface {
 GlSurface::GlSurface() = default;
 GlSurface::~GlSurface() { ForgetIfCurrent(); }
 
+bool GlSurface::SetFullscreen(bool, int, int, int) { return false; }
+
 bool GlSurface::EnsureCurrent() {
   if (currentSurface == this) return true;
   if (!MakeCurrentImpl()) return false;
@@ -169,6 +171,23 @@ std::unique_ptr<GlSurface> CreateGlSurface(HWND window, std::string* error) {
   return CreateHeadlessGlSurface(error);
 }
 
+LetterboxRect Letterbox(int width, int height, int dstWidth, int dstHeight) {
+  if (width <= 0 || height <= 0 || (width == dstWidth && height == dstHeight)) {
+    return LetterboxRect{0, 0, dstWidth, dstHeight};
+  }
+  // Compared as products so that an exact fit is never off by a rounding.
+  const long long wide = static_cast<long long>(dstWidth) * height, tall = static_cast<long long>(dstHeight) * width;
+  LetterboxRect r{0, 0, dstWidth, dstHeight};
+  if (wide > tall) {
+    r.width = static_cast<int>((static_cast<long long>(dstHeight) * width + height / 2) / height);
+    r.x = (dstWidth - r.width) / 2;
+  } else if (tall > wide) {
+    r.height = static_cast<int>((static_cast<long long>(dstWidth) * height + width / 2) / width);
+    r.y = (dstHeight - r.height) / 2;
+  }
+  return r;
+}
+
 void BlitToDefaultFramebuffer(unsigned texture, int width, int height, int dstWidth, int dstHeight) {
   GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
   GLboolean srgb = glIsEnabled(GL_FRAMEBUFFER_SRGB);
@@ -177,13 +196,19 @@ void BlitToDefaultFramebuffer(unsigned texture, int width, int height, int dstWi
   glDisable(GL_SCISSOR_TEST);
   glDisable(GL_FRAMEBUFFER_SRGB);
 
+  const LetterboxRect to = Letterbox(width, height, dstWidth, dstHeight);
+  if (to.width != dstWidth || to.height != dstHeight) {
+    const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glClearNamedFramebufferfv(0, GL_COLOR, 0, black);
+  }
   GLuint source = 0;
   glCreateFramebuffers(1, &source);
   glNamedFramebufferTexture(source, GL_COLOR_ATTACHMENT0, texture, 0);
   glNamedFramebufferReadBuffer(source, GL_COLOR_ATTACHMENT0);
   // Rows run top first in the texture and bottom first on a window: swap y0 and y1.
-  glBlitNamedFramebuffer(source, 0, 0, 0, width, height, 0, dstHeight, dstWidth, 0, GL_COLOR_BUFFER_BIT,
-                         width == dstWidth && height == dstHeight ? GL_NEAREST : GL_LINEAR);
+  const int top = dstHeight - to.y;  // in the window's bottom-up rows
+  glBlitNamedFramebuffer(source, 0, 0, 0, width, height, to.x, top, to.x + to.width, top - to.height,
+                         GL_COLOR_BUFFER_BIT, width == to.width && height == to.height ? GL_NEAREST : GL_LINEAR);
   glDeleteFramebuffers(1, &source);
 
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawFramebuffer));

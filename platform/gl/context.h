@@ -66,6 +66,13 @@ class PLATFORM_API GlSurface {
   // "EGL surfaceless (llvmpipe ...)", "SDL2 window": written to the log by the device.
   virtual std::string Describe() const = 0;
 
+  // A fullscreen swap chain takes the output: the window covers the display, at the
+  // mode width x height (refresh in hertz, 0 for any) where the display offers it, else
+  // at the desktop's mode with the picture scaled to fit. False leaves fullscreen and
+  // gives the display its desktop mode back. Returns false where there is no output
+  // (headless) or the window system refused; the reason is on standard error.
+  virtual bool SetFullscreen(bool fullscreen, int width, int height, int refresh);
+
   // The surface whose context is current on this thread, or null.
   static GlSurface* Current();
 
@@ -89,8 +96,17 @@ PLATFORM_API std::unique_ptr<GlSurface> CreateGlSurface(HWND window, std::string
 PLATFORM_API std::unique_ptr<GlSurface> CreateHeadlessGlSurface(std::string* error);
 
 // Copies a top-row-first texture to the current context's default framebuffer,
-// flipped so it shows upright, scaled to dstWidth x dstHeight with linear filtering.
-// For GlSurface implementations; leaves GL state as it found it.
+// flipped so it shows upright: 1:1 when the sizes agree, else scaled with linear
+// filtering to the largest size of the same aspect that fits dstWidth x dstHeight,
+// centred between black bars. For GlSurface implementations; leaves GL state as it
+// found it.
 PLATFORM_API void BlitToDefaultFramebuffer(unsigned texture, int width, int height, int dstWidth, int dstHeight);
+
+// Where BlitToDefaultFramebuffer puts a width x height picture in dstWidth x dstHeight:
+// x and y from the top left, in pixels.
+struct LetterboxRect {
+  int x, y, width, height;
+};
+PLATFORM_API LetterboxRect Letterbox(int width, int height, int dstWidth, int dstHeight);
 
 }  // namespace platform

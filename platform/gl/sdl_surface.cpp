@@ -4,7 +4,9 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <thread>
 
@@ -19,7 +21,12 @@ using Clock = std::chrono::steady_clock;
 
 class SdlGlSurface final : public GlSurface {
  public:
-  SdlGlSurface(HWND window, SDL_GLContext context) : window_(window), context_(context) {}
+  SdlGlSurface(HWND window, SDL_GLContext context) : window_(window), context_(context) {
+    SDL_Window* native = Native();
+    if (native && !X11ClientSize(native, &boundWidth_, &boundHeight_)) {
+      SDL_GL_GetDrawableSize(native, &boundWidth_, &boundHeight_);
+    }
+  }
   ~SdlGlSurface() override {
     ForgetIfCurrent();
     if (SDL_Window* native = Native()) SDL_GL_MakeCurrent(native, nullptr);
@@ -44,7 +51,24 @@ class SdlGlSurface final : public GlSurface {
       }
     }
     int drawableWidth = 0, drawableHeight = 0;
-    SDL_GL_GetDrawableSize(native, &drawableWidth, &drawableHeight);
+    if (!X11ClientSize(native, &drawableWidth, &drawableHeight)) {
+      SDL_GL_GetDrawableSize(native, &drawableWidth, &drawableHeight);
+    }
+    if (drawableWidth != boundWidth_ || drawableHeight != boundHeight_) {
+      boundWidth_ = drawableWidth;
+      boundHeight_ = drawableHeight;
+      rebinds_ = kRebinds;
+    }
+    if (rebinds_ > 0) {
+      // The software driver sizes its window buffers when the context is bound: after
+      // the window changed size (fullscreen, a window manager) frames would go on being
+      // drawn at the old size. Binding the context afresh makes it look again; once
+      // has not always been enough, so the next few presents bind it too. (SDL skips a
+      // bind to what is already current, hence the release first.)
+      --rebinds_;
+      SDL_GL_MakeCurrent(native, nullptr);
+      SDL_GL_MakeCurrent(native, context_);
+    }
     BlitToDefaultFramebuffer(texture, width, height, drawableWidth, drawableHeight);
     SDL_GL_SwapWindow(native);
     if (selfPaced_) {
@@ -56,6 +80,48 @@ class SdlGlSurface final : public GlSurface {
         next_ = now;  // late: start counting again rather than rushing to catch up
       }
     }
+  }
+
+  bool SetFullscreen(bool fullscreen, int width, int height, int refresh) override {
+    SDL_Window* native = Native();
+    if (!native) return false;
+    if (!fullscreen) {
+      if (SDL_SetWindowFullscreen(native, 0) != 0) {
+        std::fprintf(stderr, "platform: leaving fullscreen: %s\n", SDL_GetError());
+        return false;
+      }
+      FollowFullscreenState(native);
+      return true;
+    }
+    RememberWindowedPlace(native);
+    // The display's own mode of that size, the nearest refresh among them; SDL sets it
+    // through XRandR where the server offers it and gives the desktop's back when the
+    // window leaves fullscreen or goes.
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(native));
+    SDL_DisplayMode chosen{};
+    bool found = false;
+    for (int i = 0; i < SDL_GetNumDisplayModes(display); ++i) {
+      SDL_DisplayMode m{};
+      if (SDL_GetDisplayMode(display, i, &m) != 0 || m.w != width || m.h != height) continue;
+      if (!found || (refresh > 0 && std::abs(m.refresh_rate - refresh) < std::abs(chosen.refresh_rate - refresh))) {
+        chosen = m;
+        found = true;
+      }
+    }
+    if (found && SDL_SetWindowDisplayMode(native, &chosen) != 0) found = false;
+    if (!found) {
+      std::fprintf(stderr,
+                   "platform: fullscreen: %dx%d is not a mode of this display; the desktop keeps its mode and the "
+                   "picture is scaled to it\n",
+                   width, height);
+    }
+    if (SDL_SetWindowFullscreen(native, found ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+      std::fprintf(stderr, "platform: fullscreen: %s\n", SDL_GetError());
+      return false;
+    }
+    FollowFullscreenState(native);
+    interval_ = -1;  // the refresh rate to pace to may have changed with the mode
+    return true;
   }
 
   std::string Describe() const override {
@@ -80,6 +146,9 @@ class SdlGlSurface final : public GlSurface {
   bool selfPaced_ = false;
   int refresh_ = 60;
   Clock::time_point next_;
+  int boundWidth_ = 0, boundHeight_ = 0;  // the drawable's size when the context was last bound to it
+  static constexpr int kRebinds = 3;
+  int rebinds_ = 0;  // presents left that bind the context afresh
 };
 
 std::unique_ptr<GlSurface> MakeSurface(HWND window, std::string* error) {

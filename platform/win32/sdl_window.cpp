@@ -42,6 +42,7 @@ class SdlBackend : public Backend {
   }
   ~SdlBackend() override {
     TheSdl().windows.erase(SDL_GetWindowID(window));
+    ForgetWindowedPlace(window);
     SDL_DestroyWindow(window);
   }
   SdlBackend(const SdlBackend&) = delete;
@@ -50,6 +51,7 @@ class SdlBackend : public Backend {
   void SetVisible(Window&, bool visible) override {
     if (visible) {
       SDL_ShowWindow(window);
+      FollowFullscreenState(window);
     } else {
       SDL_HideWindow(window);
     }

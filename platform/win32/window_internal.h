@@ -11,6 +11,8 @@
 
 #include "platform/win32.h"
 
+struct SDL_Window;
+
 namespace platform {
 namespace win {
 
@@ -132,6 +134,14 @@ bool FltkDisplayAvailable();
 void RegisterSdlGlSurfaces();
 // The SDL_Window of a window made with a GL-capable SDL window, else null.
 void* SdlWindowHandle(HWND window);
+// Fullscreen where no window manager acts on SDL's request (x11_fullscreen.cpp): the
+// windowed place is remembered before a window goes fullscreen, and the window is moved
+// over the display, or back, whenever its fullscreen state or visibility changes.
+void RememberWindowedPlace(SDL_Window* window);
+void ForgetWindowedPlace(SDL_Window* window);
+void FollowFullscreenState(SDL_Window* window);
+// The client size the X server gives the window now; false when it is not an X11 window.
+bool X11ClientSize(SDL_Window* window, int* width, int* height);
 bool SdlVideoAvailable();
 
 // Font record behind an HFONT.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/audio/music_lag.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -110,6 +111,28 @@ TEST_F(AudioTest, PositionAdvancesInRealTimeOnTheSilentDevice) {
   EXPECT_GT(played, 0.25);
   EXPECT_LE(played, wall + 0.01);
   EXPECT_GT(played, wall - 0.06);
+}
+
+// What the present statistics measure: the position the clock read last against the
+// one heard now, which is never behind it. Paused, or on the capture clock, where the
+// music follows the frames, there is no lag to report.
+TEST_F(AudioTest, MusicLagSetsTheLastReadPositionAgainstTheOneHeardNow) {
+  const HSTREAM stream = Open("sine.mp3");
+  ASSERT_NE(stream, 0u);
+  ASSERT_TRUE(BASS_ChannelPlay(stream, FALSE));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const double read = Seconds(stream);
+  double shown = -1.0, heard = -1.0;
+  ASSERT_TRUE(platform::MusicLagNow(&shown, &heard));
+  EXPECT_NEAR(shown, read, 1e-9);
+  EXPECT_GE(heard, shown);
+  ASSERT_TRUE(BASS_ChannelPause(stream));
+  EXPECT_FALSE(platform::MusicLagNow(&shown, &heard));
+
+  platform::EnableCaptureClock(25, 1);
+  ASSERT_TRUE(BASS_ChannelPlay(stream, FALSE));
+  Seconds(stream);
+  EXPECT_FALSE(platform::MusicLagNow(&shown, &heard));
 }
 
 TEST_F(AudioTest, PauseKeepsThePositionAndPlayContinuesFromIt) {
