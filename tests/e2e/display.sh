@@ -11,6 +11,23 @@ set -euo pipefail
 fail() { echo "$*"; [ ! -f "$work/err.txt" ] || tail -20 "$work/err.txt"; exit 1; }
 pid=
 
+# read_frame FIFO OUT: copies one frame out of its pipe. It gives up only once the program
+# has gone (then no writer can come), never while it lives: a reader stopped halfway
+# through a frame would end the program with SIGPIPE.
+read_frame() {
+  cat "$1" > "$2" &
+  local reader=$!
+  while kill -0 "$reader" 2> /dev/null; do
+    if ! kill -0 "$pid" 2> /dev/null; then
+      kill "$reader" 2> /dev/null || true
+      wait "$reader" 2> /dev/null || true
+      return 1
+    fi
+    sleep 0.02
+  done
+  wait "$reader"
+}
+
 # One run on the display this script was started with.
 one_run() {
   local label=$1 width=$2 height=$3 fifos=40 next=0 name geometry i shown= status=0
@@ -22,13 +39,8 @@ one_run() {
   pid=$!
   take() {  # the next frame, into seen/; false once the program has gone
     name=$(printf 'frame%06d.png' "$next")
-    while kill -0 "$pid" 2> /dev/null; do
-      if timeout 1 cat "$work/frames/$name" > "$work/seen/$name" 2> /dev/null; then
-        next=$((next + 1))
-        return 0
-      fi
-    done
-    return 1
+    read_frame "$work/frames/$name" "$work/seen/$name" || return 1
+    next=$((next + 1))
   }
   # The window, once it stands over the whole screen.
   for _ in $(seq 1 600); do

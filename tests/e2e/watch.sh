@@ -18,6 +18,22 @@ pid=
 trap '[ -z "$pid" ] || kill -9 "$pid" 2>/dev/null || true; [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 export DISPLAY= WAYLAND_DISPLAY=
 fail() { echo "$*"; [ ! -f "$work/err.txt" ] || tail -20 "$work/err.txt"; exit 1; }
+# read_frame FIFO OUT: copies one frame out of its pipe. It gives up only once the program
+# has gone (then no writer can come), never while it lives: a reader stopped halfway
+# through a frame would end the program with SIGPIPE.
+read_frame() {
+  cat "$1" > "$2" &
+  local reader=$!
+  while kill -0 "$reader" 2> /dev/null; do
+    if ! kill -0 "$pid" 2> /dev/null; then
+      kill "$reader" 2> /dev/null || true
+      wait "$reader" 2> /dev/null || true
+      return 1
+    fi
+    sleep 0.02
+  done
+  wait "$reader"
+}
 
 source "$here/timeline/five_parts.sh"
 # One long first part, so the whole test sees the intro's mark at x = -0.8.
@@ -43,7 +59,7 @@ take() {
   for ((i = 0; i < $1; ++i)); do
     [ "$next" -lt $((fifos - 50)) ] || fail "the test read $next frames; it should need far fewer"
     name=$(printf 'frame%06d.png' "$next")
-    timeout 120 cat "frames/$name" > "seen/$name" || fail "frame $next never came"
+    read_frame "frames/$name" "seen/$name" || fail "the program ended before frame $next"
     [ -s "seen/$name" ] || fail "frame $next is empty"
     next=$((next + 1))
   done
@@ -98,7 +114,7 @@ take 40
 kill "$pid"
 while kill -0 "$pid" 2> /dev/null; do
   name=$(printf 'frame%06d.png' "$next")
-  if timeout 1 cat "frames/$name" > /dev/null; then next=$((next + 1)); fi
+  if read_frame "frames/$name" /dev/null; then next=$((next + 1)); fi
 done
 status=0
 wait "$pid" 2> /dev/null || status=$?
