@@ -312,13 +312,26 @@ class SettingsDialogExit : public SettingsDialogTest {
     SettingsDialogTest::SetUp();
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // The same folder in the parent and in the child, which runs this body again: the
-    // child writes its log there and the parent reads it.
-    folder = std::filesystem::path(::testing::TempDir()) /
-             (std::string("neblu_dialog_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    // child writes its log there and the parent reads it. The child finds it in the
+    // environment it inherits; the process id keeps two runs of these tests at once
+    // (two builds tested side by side) out of each other's folders.
+    if (const char* inherited = std::getenv(kFolderVariable)) {
+      folder = inherited;
+    } else {
+      folder = std::filesystem::path(::testing::TempDir()) /
+               (std::string("neblu_dialog_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                "_" + std::to_string(getpid()));
+      setenv(kFolderVariable, folder.c_str(), 1);
+    }
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder / "data");
   }
-  void TearDown() override { std::filesystem::remove_all(folder); }
+  void TearDown() override {
+    std::filesystem::remove_all(folder);
+    unsetenv(kFolderVariable);
+  }
+
+  static constexpr const char* kFolderVariable = "NEBLU_DIALOG_TEST_FOLDER";
 
   std::string Log() const {
     std::ifstream in(folder / "data" / "log.html", std::ios::binary);
