@@ -1,4 +1,4 @@
-// The settings dialog on a real X display (run under xvfb-run). A second thread plays
+// The settings dialog on a real X display (run under tests/support/xvfb.sh). A second thread plays
 // the user through its own X connection: it waits for the dialog to be mapped, reads
 // its pixels back from the server and clicks with the XTest extension, so every click
 // takes the path a real one takes (X server, toolkit, control notification, the
@@ -228,7 +228,7 @@ class SettingsDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(kXThreads);
-    ASSERT_TRUE(platform::HasDisplay()) << "run under xvfb-run";
+    ASSERT_TRUE(platform::HasDisplay()) << "run under tests/support/xvfb.sh";
   }
 };
 

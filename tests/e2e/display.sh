@@ -88,9 +88,11 @@ with_wm=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 ln -s "$data" "$work/data"
-self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
+here=$(cd "$(dirname "$0")" && pwd)
+self=$here/$(basename "$0")
+xvfb=$here/../support/xvfb.sh
 for size in 1024x768 1280x1024; do
   w=${size%x*} h=${size#*x}
-  xvfb-run -a -s "-screen 0 ${size}x24" "$self" --one-run "$game" "$work" "no window manager, $size" "$w" "$h"
-  xvfb-run -a -s "-screen 0 ${size}x24" "$with_wm" "$self" --one-run "$game" "$work" "openbox, $size" "$w" "$h"
+  "$xvfb" "$size" "$self" --one-run "$game" "$work" "no window manager, $size" "$w" "$h"
+  "$xvfb" "$size" "$with_wm" "$self" --one-run "$game" "$work" "openbox, $size" "$w" "$h"
 done

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The program on a display (run under xvfb-run): "-nodialog" inside a longer word still
+# The program on a display (run under tests/support/xvfb.sh): "-nodialog" inside a longer word still
 # skips the settings dialog, and "-log" inside one still logs. A dialog would wait for a
 # click forever, so the run is bounded; content too small to play ends it at once.
 set -euo pipefail
@@ -8,7 +8,7 @@ soundtrack=$2
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-[ -n "${DISPLAY:-}" ] || { echo "needs a display (run under xvfb-run)"; exit 1; }
+[ -n "${DISPLAY:-}" ] || { echo "needs a display (run under tests/support/xvfb.sh)"; exit 1; }
 
 source "$here/small_content.sh"
 small_content "$work" "$soundtrack"

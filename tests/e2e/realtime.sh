@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # A range of the demo played in real time, headless, with no sound device: the music
-# clock runs on the silent device, so the frames presented span the range's length (to
-# within a second), the run ends by itself with status 0, and the log has no ERROR row.
-# The range crosses the switch from the intro to the second part.
+# clock runs on the silent device, so the frames presented span the range's length, the
+# run ends by itself with status 0, and the log has no ERROR row. The range crosses the
+# switch from the intro to the second part.
+#
+# A loaded machine makes frames, start-up and teardown slower, never faster: the
+# checks on time are that the run took no less than real time, and that its frames
+# did not span much more (a stalled frame or two), never how quickly the process ended.
 #   realtime.sh GAME DATA_DIR
 set -euo pipefail
 game=$1
@@ -32,11 +36,14 @@ stats=$(grep -m1 '^platform: presented' err.txt) || { cat err.txt; fail "no fram
 read -r frames seconds first < <(sed -E 's/^platform: presented ([0-9]+) frames in ([0-9.]+) s.*the first ([0-9.]+) s after start/\1 \2 \3/' <<<"$stats")
 echo "$stats"
 range=$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')
-within() { awk -v s="$1" -v r="$range" 'BEGIN { d = s - r; exit !(d <= 1 && d >= -1) }'; }
-within "$seconds" || fail "the frames span $seconds s, the range is $range s"
-# From the first frame to the end of the process: the run stops at the range's end.
+# The frames span the range: a frame starts at most one frame time before the music's
+# end, and a frame or two stalled by the machine's load may end after it.
+awk -v s="$seconds" -v r="$range" 'BEGIN { exit !(s >= r - 0.5 && s <= r + 5) }' ||
+  fail "the frames span $seconds s, the range is $range s"
+# From the first frame to the end of the process: no sooner than the range's end.
 played=$(awk -v a="$began" -v b="$ended" -v f="$first" 'BEGIN { printf "%.3f", b - a - f }')
-within "$played" || fail "the run went on $played s after its first frame, the range is $range s"
+awk -v p="$played" -v r="$range" 'BEGIN { exit !(p >= r - 0.5) }' ||
+  fail "the run ended $played s after its first frame, sooner than the range's $range s"
 [ "$frames" -ge 2 ] || fail "only $frames frames presented"
 grep -q "Goodbye!" data/log.html || fail "the log has no end: the run did not finish"
 if sed -n '/<\/style>/,$p' data/log.html | grep -q 'class="error"'; then

@@ -1,4 +1,4 @@
-// A swap chain on a real X display (run under xvfb-run, with or without a window
+// A swap chain on a real X display (run under tests/support/xvfb.sh, with or without a window
 // manager): what the settings dialog's choices give on screen. The window's geometry
 // and the pixels are read back from the X server itself, never from the layer.
 //
@@ -63,7 +63,7 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 class DisplaySwapChain : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(platform::HasDisplay()) << "run under xvfb-run";
+    ASSERT_TRUE(platform::HasDisplay()) << "run under tests/support/xvfb.sh";
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = Proc;

@@ -1,4 +1,4 @@
-// Windows on a display (run under xvfb-run): SDL2 windows with the engine's message
+// Windows on a display (run under tests/support/xvfb.sh): SDL2 windows with the engine's message
 // semantics, and the settings dialog's controls on the dialog toolkit.
 
 #include <SDL.h>
@@ -37,7 +37,7 @@ LRESULT CALLBACK EngineLikeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 class DisplayWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(platform::HasDisplay()) << "run under xvfb-run";
+    ASSERT_TRUE(platform::HasDisplay()) << "run under tests/support/xvfb.sh";
     ASSERT_EQ(platform::WindowSystem(), "SDL2");
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
@@ -184,7 +184,7 @@ TEST_F(DisplayWindow, DesktopModeComesFromTheDisplay) {
   DEVMODEW mode{};
   mode.dmSize = sizeof(mode);
   ASSERT_TRUE(EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode));
-  // xvfb-run's screen, as the test is registered with CTest.
+  // The virtual screen the test is registered with in CTest.
   EXPECT_EQ(mode.dmPelsWidth, 1920u);
   EXPECT_EQ(mode.dmPelsHeight, 1080u);
   EXPECT_GT(mode.dmDisplayFrequency, 0u);
@@ -250,7 +250,7 @@ class DisplayDialog : public ::testing::Test {
   }
 
   void SetUp() override {
-    ASSERT_TRUE(platform::HasDisplay()) << "run under xvfb-run";
+    ASSERT_TRUE(platform::HasDisplay()) << "run under tests/support/xvfb.sh";
     commands.clear();
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // The banner: a fixed gradient in place of the executable's picture.
