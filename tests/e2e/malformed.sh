@@ -121,6 +121,11 @@ run_one() {
   elif [ "$variant" != flipped ] && ! grep -qE "$cannot_tell" <<<"$rel $variant" && ! names_file "$base" "$dir"; then
     verdict="FAIL played through a $variant file without a word"
   fi
+  if [ "$verdict" != ok ]; then
+    # What the program said, so that a failure seen once can still be read afterwards.
+    { echo "--- $rel ($variant, status $status): the end of its standard error"
+      tr '\r' '\n' < "$dir/err.txt" | grep -v '^ *$' | tail -n 8; } >&2
+  fi
   [ -n "${KEEP_WORK:-}" ] || rm -rf "$dir"
   printf '%s\t%s\t%s\t%s\t%s\n' "$rel" "$variant" "$status" "$verdict" "${first:0:150}"
 }
