@@ -4,13 +4,25 @@
 # window, which is what this waits for.
 #   with_window_manager.sh COMMAND...
 set -euo pipefail
-openbox --sm-disable > "${TMPDIR:-/tmp}/openbox.$$.log" 2>&1 &
-wm=$!
-trap 'kill "$wm" 2> /dev/null || true; rm -f "${TMPDIR:-/tmp}/openbox.$$.log"' EXIT
-for _ in $(seq 1 600); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q "window id" && break
-  kill -0 "$wm" 2> /dev/null || { cat "${TMPDIR:-/tmp}/openbox.$$.log"; echo "openbox did not start"; exit 1; }
-  sleep 0.1
+log=$(mktemp)
+wm=
+trap '[ -z "$wm" ] || kill "$wm" 2> /dev/null || true; rm -f "$log"' EXIT
+ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q "window id"; }
+# On a loaded machine openbox now and then fails to open a display that other clients
+# open fine, and exits at once; it is started again then.
+for attempt in 1 2 3 4 5; do
+  openbox --sm-disable > "$log" 2>&1 &
+  wm=$!
+  for _ in $(seq 1 600); do
+    ready && break
+    kill -0 "$wm" 2> /dev/null || break
+    sleep 0.1
+  done
+  ready && break
+  kill "$wm" 2> /dev/null || true
+  wait "$wm" 2> /dev/null || true
+  wm=
+  echo "openbox did not start (attempt $attempt): $(head -c 300 "$log")" >&2
 done
-xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id" || { echo "openbox did not take the display"; exit 1; }
+ready || { echo "openbox did not take the display"; exit 1; }
 "$@"
