@@ -46,6 +46,16 @@ bool HasWindowManager(Display* display) {
   return found;
 }
 
+// The X connection and window behind an SDL window; false when it is not an X11 one.
+bool X11Of(SDL_Window* window, Display** display, ::Window* xwindow) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  *display = info.info.x11.display;
+  *xwindow = info.info.x11.window;
+  return true;
+}
+
 }  // namespace
 
 void RememberWindowedPlace(SDL_Window* window) {
@@ -59,11 +69,9 @@ void RememberWindowedPlace(SDL_Window* window) {
 void ForgetWindowedPlace(SDL_Window* window) { WindowedPlaces().erase(window); }
 
 void FollowFullscreenState(SDL_Window* window) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-  Display* display = info.info.x11.display;
-  if (HasWindowManager(display)) return;
+  Display* display = nullptr;
+  ::Window xwindow = 0;
+  if (!X11Of(window, &display, &xwindow) || HasWindowManager(display)) return;
   SDL_Rect place{};
   if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) {
     if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &place) != 0) return;
@@ -72,18 +80,16 @@ void FollowFullscreenState(SDL_Window* window) {
     if (found == WindowedPlaces().end()) return;
     place = found->second;
   }
-  XMoveResizeWindow(display, info.info.x11.window, place.x, place.y, static_cast<unsigned>(place.w),
-                    static_cast<unsigned>(place.h));
-  XRaiseWindow(display, info.info.x11.window);
+  XMoveResizeWindow(display, xwindow, place.x, place.y, static_cast<unsigned>(place.w), static_cast<unsigned>(place.h));
+  XRaiseWindow(display, xwindow);
   XFlush(display);
 }
 
 bool X11ClientSize(SDL_Window* window, int* width, int* height) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  Display* display = nullptr;
+  ::Window xwindow = 0;
   XWindowAttributes attributes{};
-  if (!XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes)) return false;
+  if (!X11Of(window, &display, &xwindow) || !XGetWindowAttributes(display, xwindow, &attributes)) return false;
   *width = attributes.width;
   *height = attributes.height;
   return true;

@@ -10,23 +10,9 @@
 set -euo pipefail
 fail() { echo "$*"; [ ! -f "$work/err.txt" ] || tail -20 "$work/err.txt"; exit 1; }
 pid=
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/paced_capture.sh"
 
-# read_frame FIFO OUT: copies one frame out of its pipe. It gives up only once the program
-# has gone (then no writer can come), never while it lives: a reader stopped halfway
-# through a frame would end the program with SIGPIPE.
-read_frame() {
-  cat "$1" > "$2" &
-  local reader=$!
-  while kill -0 "$reader" 2> /dev/null; do
-    if ! kill -0 "$pid" 2> /dev/null; then
-      kill "$reader" 2> /dev/null || true
-      wait "$reader" 2> /dev/null || true
-      return 1
-    fi
-    sleep 0.02
-  done
-  wait "$reader"
-}
 
 # One run on the display this script was started with.
 one_run() {
@@ -34,7 +20,7 @@ one_run() {
   trap '[ -z "$pid" ] || kill -9 "$pid" 2> /dev/null || true' EXIT
   rm -rf "$work/frames" "$work/seen" "$work"/screen*.rgb
   mkdir "$work/frames" "$work/seen"
-  (cd "$work/frames" && for ((i = 0; i < fifos; ++i)); do printf 'frame%06d.png\n' "$i"; done | xargs mkfifo)
+  frame_pipes "$work/frames" "$fifos"
   (cd "$work" && exec "$game" -nodialog -start 10 -end 10.6 -capture frames -fps 25 > out.txt 2> err.txt) &
   pid=$!
   take() {  # the next frame, into seen/; false once the program has gone
@@ -88,7 +74,6 @@ with_wm=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 ln -s "$data" "$work/data"
-here=$(cd "$(dirname "$0")" && pwd)
 self=$here/$(basename "$0")
 xvfb=$here/../support/xvfb.sh
 for size in 1024x768 1280x1024; do

@@ -18,36 +18,20 @@ pid=
 trap '[ -z "$pid" ] || kill -9 "$pid" 2>/dev/null || true; [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 export DISPLAY= WAYLAND_DISPLAY=
 fail() { echo "$*"; [ ! -f "$work/err.txt" ] || tail -20 "$work/err.txt"; exit 1; }
-# read_frame FIFO OUT: copies one frame out of its pipe. It gives up only once the program
-# has gone (then no writer can come), never while it lives: a reader stopped halfway
-# through a frame would end the program with SIGPIPE.
-read_frame() {
-  cat "$1" > "$2" &
-  local reader=$!
-  while kill -0 "$reader" 2> /dev/null; do
-    if ! kill -0 "$pid" 2> /dev/null; then
-      kill "$reader" 2> /dev/null || true
-      wait "$reader" 2> /dev/null || true
-      return 1
-    fi
-    sleep 0.02
-  done
-  wait "$reader"
-}
 
 source "$here/timeline/five_parts.sh"
+source "$here/paced_capture.sh"
 # One long first part, so the whole test sees the intro's mark at x = -0.8.
 five_parts "$work" "$soundtrack" "$credits_curves" "$demowrite" "$meshes" "3000 10 10 10 10" "-0.8 -0.4 0 0.4 0.8"
 colour=$work/data/fx/mark_colour.fxh
 cd "$work"
 
-# The capture is paced by this script: each frame file is a named pipe, so the program
-# draws a frame only once the one a few before it has been read (its writer holds at
-# most a few frames). Without that the whole demo is captured in a couple of seconds, and
-# what the checks see would depend on how fast the machine is.
+# The capture is paced by this script (paced_capture.sh): without that the whole demo is
+# captured in a couple of seconds, and what the checks see would depend on how fast the
+# machine is.
 mkdir frames seen
 fifos=1000
-(cd frames && for ((i = 0; i < fifos; ++i)); do printf 'frame%06d.png\n' "$i"; done | xargs mkfifo)
+frame_pipes frames "$fifos"
 
 "$game" -nodialog -headless -log -watch -size 160x90 -capture frames -fps 120 > out.txt 2> err.txt &
 pid=$!
