@@ -30,7 +30,9 @@ namespace fs = boost::filesystem;
   const fs::path data(NEBLU_DATA_DIR);
   for (const fs::directory_entry& entry : fs::directory_iterator(data)) {
     const std::string name = entry.path().filename().string();
-    if (name == "intro.demo" || name == "intro.demo_scene" || name == "quad.nbl") continue;
+    // The log too: other runs write theirs into the build's data/, and this run's log is
+    // read back as its own.
+    if (name == "intro.demo" || name == "intro.demo_scene" || name == "quad.nbl" || name == "log.html") continue;
     fs::create_symlink(entry.path(), dir.Path("data/" + name));
   }
   fs::create_directories(dir.Path("data/intro.demo_scene"));
