@@ -51,6 +51,10 @@ enum ChunkKind : std::int32_t {
   kIndexChunk = 4,
   kNormalChunk = 5,
   kTexCoordChunk = 6,
+  // Vertex colours, four floats (red, green, blue, alpha) a vertex, as the stream "COLOR"
+  // that effects read by that semantic. Readers that do not know the kind skip it, so
+  // files with colours still load everywhere, without them.
+  kColourChunk = 7,
   kEndChunk = 9,
 };
 
@@ -111,7 +115,7 @@ LoadNBLMesh::LoadNBLMesh(const std::wstring& path) : finished(false) {
 
   // Streams shorter than the vertex count would be read past their end by every later
   // step, so their sizes are kept to be checked once the whole file is in.
-  std::int32_t normalCount = -1, texCoordCount = -1;
+  std::int32_t normalCount = -1, texCoordCount = -1, colourCount = -1;
 
   finished = false;
   while (!finished) {
@@ -148,6 +152,10 @@ LoadNBLMesh::LoadNBLMesh(const std::wstring& path) : finished(false) {
         texCoordCount = length / 8;
         AddStream(*this, in, "TEXCOORD", DXGI_FORMAT_R32G32_FLOAT, texCoordCount);
         break;
+      case kColourChunk:
+        colourCount = length / 16;
+        AddStream(*this, in, "COLOR", DXGI_FORMAT_R32G32B32A32_FLOAT, colourCount);
+        break;
       case kIndexChunk: {
         std::int32_t stride;
         if (length < 4 || !in.ReadInt(stride))
@@ -175,7 +183,7 @@ LoadNBLMesh::LoadNBLMesh(const std::wstring& path) : finished(false) {
   const struct {
     const char* stream;
     std::int32_t count;
-  } lengths[] = {{"NORMAL", normalCount}, {"TEXCOORD", texCoordCount}};
+  } lengths[] = {{"NORMAL", normalCount}, {"TEXCOORD", texCoordCount}, {"COLOR", colourCount}};
   for (const auto& entry : lengths) {
     if (entry.count >= 0 && entry.count < NumVertices())
       NEBLU_ERROR(name + " holds " + std::to_string(entry.count) + " " + entry.stream + " elements for " +

@@ -19,13 +19,18 @@ namespace gltf2demo {
 // to [0, 1] or [-1, 1] the way glTF defines, and plain 8 and 16-bit integers (quantised
 // meshes) are their values. The accessor must have the type that
 // `components` implies; `what` names its use in messages ("positions of mesh 'Box'").
-// Raises GltfError; sparse accessors are refused (callers leave them out first).
+// Sparse accessors read as their base data (zeros without a buffer view) with the
+// substitutions made. Raises GltfError.
 std::vector<float> ReadFloats(const tinygltf::Model& model, int accessor, int components, const std::string& what);
 
-// An index accessor: unsigned 8, 16 or 32-bit scalars.
+// An index accessor: unsigned 8, 16 or 32-bit scalars, sparse or not.
 std::vector<std::uint32_t> ReadIndices(const tinygltf::Model& model, int accessor, const std::string& what);
 
 // Whether `accessor` exists and is sparse (its data is not read here).
 bool IsSparse(const tinygltf::Model& model, int accessor);
+
+// Numbers per element of `accessor` (1 for SCALAR to 4 for VEC4); 0 for a matrix type or
+// an accessor that does not exist.
+int ComponentsOf(const tinygltf::Model& model, int accessor);
 
 }  // namespace gltf2demo

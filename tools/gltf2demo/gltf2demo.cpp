@@ -25,17 +25,24 @@ PLATFORM_PROGRAM_HAS_ITS_OWN_HELP;
 namespace {
 
 const char kUsage[] =
-    "usage: gltf2demo [--animation N] [--length SECONDS] [--no-post] SCENE.gltf|SCENE.glb OUT_DIR NAME\n"
+    "usage: gltf2demo [--scene N] [--animation N] [--length SECONDS] [--no-shadows] [--no-post]\n"
+    "                 SCENE.gltf|SCENE.glb OUT_DIR NAME\n"
     "Writes OUT_DIR/NAME.demo, its meshes OUT_DIR/NAME.demo_scene/MESH.nbl and a material\n"
-    "MESH.nbl.efx beside each (the plain lit surface in the glTF base colour) from a glTF 2.0\n"
-    "scene. Nodes keep their names and hierarchy; y-up glTF axes become the engine's z-up\n"
-    "ones. Meshes (positions, normals, one texture set; one mesh file per primitive),\n"
-    "perspective cameras and directional lights are kept; the first camera and lamp are\n"
-    "named \"Camera\" and \"Lamp\". Translation, rotation and scale animation become Loc, Rot\n"
-    "and Scale curves at 25 frames a second. Anything else is named on standard error and\n"
-    "left out.\n"
+    "MESH.nbl.efx beside each from a glTF 2.0 scene: the lit surface in the glTF base colour,\n"
+    "times its base colour texture (written beside the meshes as a PNG or JPEG file) and\n"
+    "the vertex colours, casting and taking the lamp's shadows. Nodes keep their names and\n"
+    "hierarchy; y-up glTF axes become the engine's z-up ones. Meshes (positions, normals,\n"
+    "one texture set, one colour set; one mesh file per primitive), perspective cameras and\n"
+    "directional lights are kept; the first camera and lamp are named \"Camera\" and\n"
+    "\"Lamp\". A scene without a camera gets one that frames it, one without a directional\n"
+    "light a sun from above, front left. Translation, rotation and scale animation become\n"
+    "Loc, Rot and Scale curves at 25 frames a second. Textures are named as the program\n"
+    "finds them when OUT_DIR is its data folder: data/NAME.demo_scene/FILE. Anything else\n"
+    "is named on standard error and left out.\n"
+    "  --scene N         which of the file's scenes (default: the one the file names)\n"
     "  --animation N     which of the file's animations plays (default 0)\n"
     "  --length SECONDS  the scene's running time (default: the animation's end, or 10 s)\n"
+    "  --no-shadows      surfaces neither cast nor take shadows (fx/plain*.tpl, not fx/lit*.tpl)\n"
     "  --no-post         no \"Post\" object (it brings in the demo's post-processing chain)\n"
     "  --help            print this text\n"
     "Exit status: 0 written, 1 the scene could not be read or written, 2 bad usage.\n";
@@ -69,18 +76,20 @@ int main(int argc, char** argv) {
     if (switches && (a == "--help" || a == "-h")) {
       std::cout << kUsage;
       return 0;
-    } else if (switches && (a == "--animation" || a == "--length")) {
+    } else if (switches && (a == "--animation" || a == "--scene" || a == "--length")) {
       if (i + 1 >= argc || !ParseNumber(argv[i + 1], &number) || number < 0)
         return Usage(a + " needs a number of at least 0");
       ++i;
-      if (a == "--animation") {
-        if (number != static_cast<int>(number)) return Usage("--animation needs a whole number");
-        options.animation = static_cast<int>(number);
+      if (a != "--length") {
+        if (number != static_cast<int>(number)) return Usage(a + " needs a whole number");
+        (a == "--scene" ? options.scene : options.animation) = static_cast<int>(number);
       } else {
         options.lengthSeconds = number;
       }
     } else if (switches && a == "--no-post") {
       options.post = false;
+    } else if (switches && a == "--no-shadows") {
+      options.shadows = false;
     } else if (switches && a == "--") {
       switches = false;
     } else if ((switches && !a.empty() && a[0] == '-') || a.empty()) {
@@ -96,6 +105,7 @@ int main(int argc, char** argv) {
     return Usage("the scene's name \"" + name + "\" must be a plain file name");
 
   gltf2demo::ConvertedScene scene;
+  options.partFolder = "data/" + name + ".demo_scene/";
   try {
     tinygltf::Model model;
     std::vector<std::string> warnings;
@@ -104,6 +114,7 @@ int main(int argc, char** argv) {
     gltf2demo::Notes notes;
     scene = gltf2demo::ConvertScene(model, options, notes);
     for (const std::string& line : notes.Lines()) std::cerr << "gltf2demo: " << scenePath << ": left out: " << line << "\n";
+    for (const std::string& line : notes.AddedLines()) std::cerr << "gltf2demo: " << scenePath << ": added: " << line << "\n";
   } catch (const gltf2demo::GltfError& e) {
     std::cerr << "gltf2demo: " << scenePath << ": " << e.what() << "\n";
     return 1;
@@ -126,6 +137,12 @@ int main(int argc, char** argv) {
         std::cerr << "gltf2demo: " << (folder / file.first).string() << ": cannot be written\n";
         return 1;
       }
+    }
+  }
+  for (const gltf2demo::ImageFile& image : scene.images) {
+    if (!WriteFile(folder / image.name, image.bytes)) {
+      std::cerr << "gltf2demo: " << (folder / image.name).string() << ": cannot be written\n";
+      return 1;
     }
   }
   const std::string demoPath = (std::filesystem::path(paths[1]) / (name + ".demo")).string();

@@ -13,8 +13,13 @@ namespace gltf2demo {
 
 namespace {
 
-// Images are left out, so they are neither read nor decoded.
-bool SkipImage(tinygltf::Image*, const int, std::string*, std::string*, int, int, const unsigned char*, int, void*) {
+// Images are kept as the file's bytes, not decoded: they are written out as they are. An
+// image in a buffer view is left to the texture code, which checks the view's range
+// (the reader hands its bytes over without doing so).
+bool KeepImage(tinygltf::Image* image, const int, std::string*, std::string*, int, int, const unsigned char* bytes, int size,
+               void*) {
+  image->as_is = true;
+  if (image->bufferView < 0 && bytes && size > 0) image->image.assign(bytes, bytes + size);
   return true;
 }
 
@@ -40,7 +45,7 @@ void LoadGltf(const std::string& path, tinygltf::Model* model, std::vector<std::
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
 
   tinygltf::TinyGLTF loader;
-  loader.SetImageLoader(SkipImage, nullptr);
+  loader.SetImageLoader(KeepImage, nullptr);
   std::string error, warning;
   bool loaded = false;
   try {

@@ -8,6 +8,7 @@
 
 #include "tools/gltf2demo/accessors.h"
 #include "tools/gltf2demo/gltfError.h"
+#include "tools/gltf2demo/materialText.h"
 #include "tools/gltf2demo/worldAxes.h"
 #include "tools/nbl/nblWriter.h"
 
@@ -24,14 +25,15 @@ Vector3f EngineVector(const std::vector<float>& values, std::size_t element) {
 }
 
 // The attributes read, and why the others are not.
-bool NoteAttributes(const tinygltf::Primitive& primitive, const std::string& label, Notes& notes) {
+bool NoteAttributes(const tinygltf::Primitive& primitive, const std::string& texCoordName, const std::string& label,
+                    Notes& notes) {
   for (const auto& attribute : primitive.attributes) {
     const std::string& name = attribute.first;
-    if (name == "POSITION" || name == "NORMAL" || name == "TEXCOORD_0") continue;
+    if (name == "POSITION" || name == "NORMAL" || name == texCoordName || name == "COLOR_0") continue;
     if (name.rfind("TEXCOORD_", 0) == 0) {
       notes.LeftOut(label + ": texture coordinate set " + name + " (a mesh file holds one set)");
     } else if (name.rfind("COLOR_", 0) == 0) {
-      notes.LeftOut(label + ": vertex colours " + name);
+      notes.LeftOut(label + ": vertex colours " + name + " (a mesh file holds one set)");
     } else if (name.rfind("JOINTS_", 0) == 0 || name.rfind("WEIGHTS_", 0) == 0) {
       notes.LeftOut(label + ": skin weights " + name);
     } else if (name == "TANGENT") {
@@ -50,6 +52,19 @@ bool NoteAttributes(const tinygltf::Primitive& primitive, const std::string& lab
     return false;
   }
   return true;
+}
+
+// COLOR_0 as display values, four a vertex (alpha 1 where it has three).
+std::vector<std::array<float, 4>> ReadColours(const tinygltf::Model& model, int accessor, const std::string& label) {
+  const int components = ComponentsOf(model, accessor) == 3 ? 3 : 4;
+  const std::vector<float> values = ReadFloats(model, accessor, components, "vertex colours of " + label);
+  std::vector<std::array<float, 4>> colours(values.size() / static_cast<std::size_t>(components));
+  for (std::size_t v = 0; v < colours.size(); ++v) {
+    const float* c = &values[v * static_cast<std::size_t>(components)];
+    colours[v] = {static_cast<float>(DisplayValue(c[0])), static_cast<float>(DisplayValue(c[1])),
+                  static_cast<float>(DisplayValue(c[2])), components == 4 ? std::fmin(std::fmax(c[3], 0.0f), 1.0f) : 1.0f};
+  }
+  return colours;
 }
 
 // Triangles as corner triples of the primitive's vertex numbering, glTF's turning order.
@@ -76,34 +91,33 @@ std::vector<std::uint32_t> Triangles(const std::vector<std::uint32_t>& corners, 
 
 }  // namespace
 
-bool ConvertPrimitive(const tinygltf::Model& model, const tinygltf::Primitive& primitive, const std::string& label,
-                      Notes& notes, MeshData* out) {
+bool ConvertPrimitive(const tinygltf::Model& model, const tinygltf::Primitive& primitive, int texCoordSet,
+                      const std::string& label, Notes& notes, MeshData* out) {
   const int mode = primitive.mode < 0 ? TINYGLTF_MODE_TRIANGLES : primitive.mode;
   if (mode != TINYGLTF_MODE_TRIANGLES && mode != TINYGLTF_MODE_TRIANGLE_STRIP && mode != TINYGLTF_MODE_TRIANGLE_FAN) {
     notes.LeftOut(label + ": the whole primitive, made of points or lines (mode " + std::to_string(mode) + ")");
     return false;
   }
-  if (!NoteAttributes(primitive, label, notes)) return false;
+  const std::string texCoordName = "TEXCOORD_" + std::to_string(texCoordSet);
+  if (!NoteAttributes(primitive, texCoordName, label, notes)) return false;
   const auto attribute = [&](const char* name) {
     const auto found = primitive.attributes.find(name);
     return found == primitive.attributes.end() ? -1 : found->second;
   };
   const int positionAccessor = attribute("POSITION");
   const int normalAccessor = attribute("NORMAL");
-  const int texCoordAccessor = attribute("TEXCOORD_0");
-  for (int accessor : {positionAccessor, normalAccessor, texCoordAccessor, primitive.indices}) {
-    if (IsSparse(model, accessor)) {
-      notes.LeftOut(label + ": the whole primitive, which uses a sparse accessor (accessor " + std::to_string(accessor) + ")");
-      return false;
-    }
-  }
+  const int texCoordAccessor = attribute(texCoordName.c_str());
+  const int colourAccessor = attribute("COLOR_0");
 
   const std::vector<float> positions = ReadFloats(model, positionAccessor, 3, "positions of " + label);
   const std::size_t vertices = positions.size() / 3;
   std::vector<float> normals, texCoords;
+  std::vector<std::array<float, 4>> colours;
   if (normalAccessor >= 0) normals = ReadFloats(model, normalAccessor, 3, "normals of " + label);
   if (texCoordAccessor >= 0) texCoords = ReadFloats(model, texCoordAccessor, 2, "texture coordinates of " + label);
-  if ((!normals.empty() && normals.size() / 3 != vertices) || (!texCoords.empty() && texCoords.size() / 2 != vertices))
+  if (colourAccessor >= 0) colours = ReadColours(model, colourAccessor, label);
+  if ((!normals.empty() && normals.size() / 3 != vertices) || (!texCoords.empty() && texCoords.size() / 2 != vertices) ||
+      (!colours.empty() && colours.size() != vertices))
     throw GltfError(label + ": its attributes have different vertex counts");
 
   std::vector<std::uint32_t> corners;
@@ -136,6 +150,7 @@ bool ConvertPrimitive(const tinygltf::Model& model, const tinygltf::Primitive& p
       if (length > 0) n = n * (1.0f / length);
       mesh.normals.push_back(n);
       if (!texCoords.empty()) mesh.texCoords.emplace_back(texCoords[2 * v], texCoords[2 * v + 1]);
+      if (!colours.empty()) mesh.colours.push_back(colours[v]);
     }
     for (std::size_t t = 0; t < triangles.size(); t += 3)
       mesh.indices.insert(mesh.indices.end(), {triangles[t], triangles[t + 2], triangles[t + 1]});
@@ -152,6 +167,7 @@ bool ConvertPrimitive(const tinygltf::Model& model, const tinygltf::Primitive& p
         mesh.positions.push_back(p[k]);
         mesh.normals.push_back(n);
         if (!texCoords.empty()) mesh.texCoords.emplace_back(texCoords[2 * corner[k]], texCoords[2 * corner[k] + 1]);
+        if (!colours.empty()) mesh.colours.push_back(colours[corner[k]]);
       }
     }
   }
@@ -163,6 +179,7 @@ std::string EncodeMesh(const MeshData& mesh) {
   nbl::Writer writer;
   writer.Header().Positions(mesh.positions).Normals(mesh.normals);
   if (!mesh.texCoords.empty()) writer.TexCoords(mesh.texCoords);
+  if (!mesh.colours.empty()) writer.Colours(mesh.colours);
   writer.Indices(mesh.indices, 4).End();
   return writer.Bytes();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-// What a conversion left out, said once each, in the order first met.
+// What a conversion left out, and what it added that the file did not have, said once
+// each, in the order first met.
 
 #include <set>
 #include <string>
@@ -13,11 +14,15 @@ class Notes {
   void LeftOut(const std::string& what) {
     if (seen.insert(what).second) lines.push_back(what);
   }
+  void Added(const std::string& what) {
+    if (seen.insert(what).second) added.push_back(what);
+  }
   const std::vector<std::string>& Lines() const { return lines; }
+  const std::vector<std::string>& AddedLines() const { return added; }
 
  private:
   std::set<std::string> seen;
-  std::vector<std::string> lines;
+  std::vector<std::string> lines, added;
 };
 
 }  // namespace gltf2demo

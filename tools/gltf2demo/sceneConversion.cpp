@@ -15,6 +15,7 @@
 #include "tools/gltf2demo/materialText.h"
 #include "tools/gltf2demo/meshConversion.h"
 #include "tools/gltf2demo/names.h"
+#include "tools/gltf2demo/viewpoint.h"
 #include "tools/gltf2demo/worldAxes.h"
 
 namespace gltf2demo {
@@ -55,6 +56,20 @@ DemoObject Object(const std::string& type, const std::string& name, const std::s
 
 bool IsOne(const Vec3& v) { return v[0] == 1 && v[1] == 1 && v[2] == 1; }
 
+// The rest transformation in engine axes, as a placement.
+Placement PlacementOf(const Rest& rest) {
+  Placement local;
+  const Mat3 rotation = ToEngine(rest.rotation);
+  const Vec3 scale = ToEngine(rest.scale);
+  for (std::size_t r = 0; r < 3; ++r)
+    for (std::size_t c = 0; c < 3; ++c) local.linear[r][c] = rotation[r][c] * scale[c];
+  local.translation = ToEngine(rest.translation);
+  return local;
+}
+
+// The sun's strength on the materials; more would only burn the picture out.
+constexpr double StrongestSun = 10.0;
+
 // Replaces the object's curves of the channels `curves` has, keeping the others.
 void SetCurves(DemoObject& object, std::vector<DemoCurve> curves) {
   for (DemoCurve& curve : curves) {
@@ -71,29 +86,23 @@ void SetCurves(DemoObject& object, std::vector<DemoCurve> curves) {
 class Converter {
  public:
   Converter(const tinygltf::Model& source, const SceneOptions& chosen, Notes& leftOut)
-      : model(source), options(chosen), notes(leftOut), objectOfNode(source.nodes.size(), -1) {}
+      : model(source), options(chosen), notes(leftOut), objectOfNode(source.nodes.size(), -1), textures(source, leftOut) {}
 
   ConvertedScene Run() {
-    // The first camera and lamp get these names even where a node already has them.
-    for (const tinygltf::Node& node : model.nodes) {
-      if (node.camera >= 0 && static_cast<std::size_t>(node.camera) < model.cameras.size() &&
-          model.cameras[static_cast<std::size_t>(node.camera)].type == "perspective")
-        objectNames.Reserve("Camera");
-      const auto light = node.extensions.find("KHR_lights_punctual");
-      if (light != node.extensions.end() && light->second.IsObject() && light->second.Has("light")) {
-        const tinygltf::Value& value = light->second.Get("light");
-        const int index = value.IsNumber() ? value.GetNumberAsInt() : -1;
-        if (index >= 0 && static_cast<std::size_t>(index) < model.lights.size() &&
-            model.lights[static_cast<std::size_t>(index)].type == "directional")
-          objectNames.Reserve("Lamp");
-      }
-    }
+    // The first camera and lamp get these names even where a node already has them;
+    // where the scene has none, the stand-ins do.
+    objectNames.Reserve("Camera");
+    objectNames.Reserve("Lamp");
     if (options.post) {
       objectNames.Reserve("Post");
       meshNames.Reserve("Post");
     }
     NoteExtensions();
     for (int root : Roots()) AddTree(root);
+    if (cameras == 0) AddDefaultCamera();
+    if (lamps == 0) AddDefaultLamp();
+    WriteMaterials();
+    out.images = textures.Images();
     const double seconds = Animate();
     const double length = options.lengthSeconds >= 0 ? options.lengthSeconds : seconds > 0 ? seconds : DefaultLengthSeconds;
     out.demo.length = std::max(1, static_cast<int>(std::ceil(length * FramesPerSecond - 1e-6)));
@@ -132,8 +141,14 @@ class Converter {
       }
       return roots;
     }
-    const int chosen = model.defaultScene >= 0 && model.defaultScene < count ? model.defaultScene : 0;
-    if (count > 1) notes.LeftOut("scenes other than scene " + std::to_string(chosen) + " (" + std::to_string(count - 1) + ")");
+    if (options.scene >= count)
+      throw GltfError("there is no scene " + std::to_string(options.scene) + "; the file has " + std::to_string(count));
+    const int chosen = options.scene >= 0                                      ? options.scene
+                       : model.defaultScene >= 0 && model.defaultScene < count ? model.defaultScene
+                                                                               : 0;
+    if (count > 1)
+      notes.LeftOut("scenes other than scene " + std::to_string(chosen) + " (" + std::to_string(count - 1) +
+                    "; --scene picks which)");
     return model.scenes[static_cast<std::size_t>(chosen)].nodes;
   }
 
@@ -147,16 +162,22 @@ class Converter {
 
   // Depth first with a stack of its own: a deep hierarchy must not exhaust the call stack.
   void AddTree(int root) {
-    std::vector<std::pair<int, std::string>> pending = {{root, ""}};
+    struct Pending {
+      int index;
+      std::string parent;
+      Placement parentWorld;
+    };
+    std::vector<Pending> pending = {{root, "", Placement()}};
     NodeAt(root, "the scene");
     while (!pending.empty()) {
-      const auto [index, parent] = pending.back();
+      const Pending next = pending.back();
       pending.pop_back();
-      const std::string name = AddNode(index, parent);
-      const tinygltf::Node& node = model.nodes[static_cast<std::size_t>(index)];
+      Placement world;
+      const std::string name = AddNode(next.index, next.parent, next.parentWorld, &world);
+      const tinygltf::Node& node = model.nodes[static_cast<std::size_t>(next.index)];
       for (auto c = node.children.rbegin(); c != node.children.rend(); ++c) {
         NodeAt(*c, "node '" + name + "'");
-        pending.emplace_back(*c, name);
+        pending.push_back({*c, name, world});
       }
     }
   }
@@ -204,12 +225,14 @@ class Converter {
     return rest;
   }
 
-  // The node's object (and its attachments); returns the object's name.
-  std::string AddNode(int index, const std::string& parent) {
+  // The node's object (and its attachments); returns the object's name and gives its
+  // placement in the world at rest.
+  std::string AddNode(int index, const std::string& parent, const Placement& parentWorld, Placement* world) {
     const tinygltf::Node& node = model.nodes[static_cast<std::size_t>(index)];
     const std::string name = objectNames.Unique(node.name.empty() ? "node" + std::to_string(index) : node.name);
     const std::string label = "node '" + name + "'";
     const Rest rest = RestOf(node, label);
+    *world = parentWorld.Then(PlacementOf(rest));
     DemoObject object = Object("Empty", name, parent);
     SetVector(object.location, ToEngine(rest.translation));
     SetVector(object.rotation, EulerXYZ(ToEngine(rest.rotation)));
@@ -220,7 +243,7 @@ class Converter {
     const std::size_t at = out.demo.objects.size() - 1;
 
     if (node.skin >= 0) notes.LeftOut(label + ": its skin (the mesh stays in its bind pose)");
-    if (node.mesh >= 0) AddMesh(node.mesh, at, label);
+    if (node.mesh >= 0) AddMesh(node.mesh, at, label, *world);
     if (node.camera >= 0) AddCamera(node.camera, name);
     const auto light = node.extensions.find("KHR_lights_punctual");
     if (light != node.extensions.end() && light->second.IsObject() && light->second.Has("light")) {
@@ -231,7 +254,7 @@ class Converter {
     return name;
   }
 
-  void AddMesh(int meshIndex, std::size_t objectAt, const std::string& label) {
+  void AddMesh(int meshIndex, std::size_t objectAt, const std::string& label, const Placement& world) {
     if (static_cast<std::size_t>(meshIndex) >= model.meshes.size())
       throw GltfError(label + ": mesh " + std::to_string(meshIndex) + " does not exist");
     const tinygltf::Mesh& mesh = model.meshes[static_cast<std::size_t>(meshIndex)];
@@ -242,7 +265,16 @@ class Converter {
       const tinygltf::Primitive& primitive = mesh.primitives[p];
       MeshData data;
       const std::string primitiveLabel = mesh.primitives.size() > 1 ? meshLabel + " primitive " + std::to_string(p) : meshLabel;
-      if (!ConvertPrimitive(model, primitive, primitiveLabel, notes, &data)) continue;
+      SurfaceLook look;
+      look.texture = BaseColourOf(primitive.material);
+      if (!ConvertPrimitive(model, primitive, look.texture ? look.texture->texCoord : 0, primitiveLabel, notes, &data)) continue;
+      if (look.texture && data.texCoords.empty()) {
+        notes.LeftOut(primitiveLabel + ": its material's texture, since it has no texture coordinates TEXCOORD_" +
+                      std::to_string(look.texture->texCoord));
+        look.texture.reset();
+      }
+      look.coloured = !data.colours.empty();
+      for (const auto& position : data.positions) bounds.Add(world.Apply({position.x, position.y, position.z}));
       std::string owner = objectName;
       if (!first) {
         // Further primitives: objects of their own with the node's placement.
@@ -253,9 +285,60 @@ class Converter {
       DemoObject& holder = first ? out.demo.objects[objectAt] : out.demo.objects.back();
       holder.type = "Mesh";
       holder.mesh = meshNames.Unique(FileNameOf(owner));
-      out.meshes.push_back({holder.mesh, EncodeMesh(data), MaterialText(model, primitive.material, holder.mesh, notes)});
+      surfaces.push_back({out.meshes.size(), primitive.material, look});
+      out.meshes.push_back({holder.mesh, EncodeMesh(data), ""});
       first = false;
     }
+  }
+
+  std::optional<BaseTexture> BaseColourOf(int material) {
+    if (material < 0 || static_cast<std::size_t>(material) >= model.materials.size()) return std::nullopt;
+    const std::string& name = model.materials[static_cast<std::size_t>(material)].name;
+    return textures.BaseColour(material, "material '" + (name.empty() ? std::to_string(material) : name) + "'");
+  }
+
+  // The materials, once the scene's sun is known.
+  void WriteMaterials() {
+    for (Surface& surface : surfaces) {
+      surface.look.sun = sun;
+      surface.look.shadows = options.shadows;
+      surface.look.textureFolder = options.partFolder;
+      MeshFile& mesh = out.meshes[surface.mesh];
+      mesh.material = MaterialText(model, surface.material, mesh.name, surface.look, notes);
+    }
+  }
+
+  void AddDefaultCamera() {
+    const View view = FramingView(bounds);
+    DemoObject camera = Object("Camera", "Camera", "");
+    SetVector(camera.location, view.position);
+    SetVector(camera.rotation, view.rotation);
+    out.demo.objects.push_back(camera);
+    char text[160];
+    std::snprintf(text, sizeof text, "a \"Camera\" that frames the scene from %.3g units away (the scene has no perspective camera)",
+                  view.distance);
+    notes.Added(text);
+    if (!bounds.Empty() && view.distance - bounds.Radius() < EngineNear)
+      notes.LeftOut("what lies nearer the camera than the engine's near clip plane (0.5): the scene is only " +
+                    Short(2 * bounds.Radius()) + " units across");
+    if (view.distance + bounds.Radius() > EngineFar)
+      notes.LeftOut("what lies beyond the engine's far clip plane (400): the scene is " + Short(2 * bounds.Radius()) +
+                    " units across");
+  }
+
+  void AddDefaultLamp() {
+    DemoObject lamp = Object("Lamp", "Lamp", "");
+    SetVector(lamp.location, bounds.Empty() ? Vec3{0, 0, 0} : bounds.Centre());
+    SetVector(lamp.rotation, LookAlong(DefaultSunDirection()));
+    out.demo.objects.push_back(lamp);
+    ++lamps;
+    notes.Added("a \"Lamp\", a white sun from above, front left (the scene has no directional light)");
+  }
+
+  static std::string Short(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g", value);
+    return text;
   }
 
   // A camera or lamp below its node, turned so that its +z looks along the node's -z.
@@ -295,10 +378,18 @@ class Converter {
       notes.LeftOut(label + ": a " + light.type + " light (only directional lights are kept)");
       return;
     }
-    const bool white = light.color.empty() || (light.color.size() == 3 && light.color[0] == 1 && light.color[1] == 1 &&
-                                               light.color[2] == 1);
-    if (!white || light.intensity != 1) notes.LeftOut(label + ": its colour and intensity (the materials light in white)");
-    if (lamps > 0) notes.LeftOut(label + ": its light on the materials, which are lit by the first lamp only");
+    if (lamps > 0) {
+      notes.LeftOut(label + ": its light on the materials, which are lit by the first lamp only");
+    } else {
+      if (light.color.size() == 3) {
+        for (std::size_t c = 0; c < 3; ++c) sun.colour[c] = DisplayValue(light.color[c]);
+      }
+      sun.strength = std::isfinite(light.intensity) ? std::max(0.0, light.intensity) : 1.0;
+      if (sun.strength > StrongestSun) {
+        notes.LeftOut(label + ": its intensity beyond " + Short(StrongestSun) + " (it is " + Short(sun.strength) + ")");
+        sun.strength = StrongestSun;
+      }
+    }
     Attach("Lamp", lamps, node);
   }
 
@@ -336,11 +427,6 @@ class Converter {
         notes.LeftOut(label + ": its target \"" + path + "\"");
         continue;
       }
-      if (IsSparse(model, SamplerAccessor(animation, channel.sampler, true)) ||
-          IsSparse(model, SamplerAccessor(animation, channel.sampler, false))) {
-        notes.LeftOut(label + ": the whole channel, which uses a sparse accessor");
-        continue;
-      }
       const Keyframes keys = ReadKeyframes(model, animation, channel.sampler, path == "rotation" ? 4 : 3, label);
       end = std::max(end, keys.times.back());
       byNode[channel.target_node][path] = path == "rotation"    ? RotationCurves(keys)
@@ -354,12 +440,6 @@ class Converter {
     return end;
   }
 
-  static int SamplerAccessor(const tinygltf::Animation& animation, int sampler, bool input) {
-    if (sampler < 0 || static_cast<std::size_t>(sampler) >= animation.samplers.size()) return -1;
-    const tinygltf::AnimationSampler& s = animation.samplers[static_cast<std::size_t>(sampler)];
-    return input ? s.input : s.output;
-  }
-
   const tinygltf::Model& model;
   const SceneOptions& options;
   Notes& notes;
@@ -368,6 +448,16 @@ class Converter {
   std::vector<int> objectOfNode;  // node index to its object's index, -1 until converted
   std::set<int> visited;
   int cameras = 0, lamps = 0;
+  TextureFiles textures;
+  // A mesh file whose material waits for the scene's sun.
+  struct Surface {
+    std::size_t mesh;  // in out.meshes
+    int material;
+    SurfaceLook look;
+  };
+  std::vector<Surface> surfaces;
+  Sunlight sun;
+  Bounds bounds;  // of every mesh at rest, in the world
 };
 
 }  // namespace

@@ -8,14 +8,18 @@
 // directional lights hang below their node as "Camera" and "Lamp" objects turned a
 // quarter about x, because glTF's look along -z with +y up and the engine's along +z:
 // the first of each kind is called "Camera" and "Lamp" (the demo program looks its
-// lamp up by that name), later ones "Camera.001"... A "Post" object brings in the
-// post-processing chain unless asked not to.
+// lamp up by that name), later ones "Camera.001"... A scene without a perspective camera
+// gets a "Camera" that frames it, one without a directional light a "Lamp" that lights it
+// from above, front left; both are said in the notes. A "Post" object brings in the
+// post-processing chain unless asked not to. Base colour textures become image files
+// beside the meshes.
 
 #include <string>
 #include <vector>
 
 #include "engine/gfx/demoFileReader.h"
 #include "tools/gltf2demo/notes.h"
+#include "tools/gltf2demo/textureFiles.h"
 
 namespace tinygltf {
 class Model;
@@ -24,9 +28,14 @@ class Model;
 namespace gltf2demo {
 
 struct SceneOptions {
+  int scene = -1;              // which of the file's scenes; -1: the one it names, else the first
   int animation = 0;           // which of the file's animations plays
   double lengthSeconds = -1;   // the scene's running time; -1: the animation's end, or 10 s
   bool post = true;            // add the "Post" object
+  bool shadows = true;         // surfaces cast and take the lamp's shadows
+  // Where the program finds the part's files, as materials name textures:
+  // "data/intro.demo_scene/".
+  std::string partFolder;
 };
 
 struct MeshFile {
@@ -38,6 +47,7 @@ struct MeshFile {
 struct ConvertedScene {
   engine::gfx::DemoFile demo;
   std::vector<MeshFile> meshes;
+  std::vector<ImageFile> images;  // textures, for the meshes' folder
 };
 
 // Raises GltfError for broken input; what cannot be converted goes to `notes`.

@@ -7,7 +7,7 @@ namespace nbl {
 
 namespace {
 
-enum : std::int32_t { kHeader = 2, kPositions = 3, kIndices = 4, kNormals = 5, kTexCoords = 6, kEnd = 9 };
+enum : std::int32_t { kHeader = 2, kPositions = 3, kIndices = 4, kNormals = 5, kTexCoords = 6, kColours = 7, kEnd = 9 };
 
 std::string Vector3Payload(const std::vector<engine::math::Vector3f>& values) {
   std::string payload;
@@ -50,6 +50,12 @@ Writer& Writer::TexCoords(const std::vector<engine::math::Vector2f>& texCoords) 
   std::string payload;
   for (const auto& t : texCoords) payload += FloatBytes(t.x) + FloatBytes(t.y);
   return Chunk(kTexCoords, payload);
+}
+
+Writer& Writer::Colours(const std::vector<std::array<float, 4>>& colours) {
+  std::string payload;
+  for (const auto& c : colours) payload += FloatBytes(c[0]) + FloatBytes(c[1]) + FloatBytes(c[2]) + FloatBytes(c[3]);
+  return Chunk(kColours, payload);
 }
 
 Writer& Writer::Indices(const std::vector<std::uint32_t>& indices, std::int32_t stride) {

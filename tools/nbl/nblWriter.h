@@ -23,6 +23,8 @@ class Writer {
   Writer& Positions(const std::vector<engine::math::Vector3f>& positions);
   Writer& Normals(const std::vector<engine::math::Vector3f>& normals);
   Writer& TexCoords(const std::vector<engine::math::Vector2f>& texCoords);
+  // Kind 7: vertex colours, red, green, blue and alpha a vertex.
+  Writer& Colours(const std::vector<std::array<float, 4>>& colours);
   // Kind 4: the stride, then each index in `stride` bytes (2 keeps the low 16 bits).
   Writer& Indices(const std::vector<std::uint32_t>& indices, std::int32_t stride = 4);
   // Any kind, with the payload's size as its length.

@@ -1,0 +1,122 @@
+#include "tools/gltf2demo/textureFiles.h"
+
+#include <stb/stb_image.h>
+#include <tiny_gltf.h>
+
+#include <climits>
+
+#include "tools/gltf2demo/gltfError.h"
+
+namespace gltf2demo {
+
+namespace {
+
+// What the engine's texture loader takes without complaint.
+constexpr int LargestSide = 16384;
+
+const char* ExtensionOf(const std::string& bytes) {
+  if (bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0) return ".png";
+  if (bytes.compare(0, 3, "\xff\xd8\xff") == 0) return ".jpg";
+  return nullptr;
+}
+
+Address AddressOf(int wrap) {
+  switch (wrap) {
+    case TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE: return Address::Clamp;
+    case TINYGLTF_TEXTURE_WRAP_MIRRORED_REPEAT: return Address::Mirror;
+    default: return Address::Repeat;
+  }
+}
+
+// The name an image's file is made from: its own name, else its file's, else its number.
+std::string BaseNameOf(const tinygltf::Image& image, int index) {
+  if (!image.name.empty()) return image.name;
+  if (!image.uri.empty() && image.uri.compare(0, 5, "data:") != 0) {
+    std::string base = image.uri.substr(image.uri.find_last_of('/') + 1);
+    const std::size_t dot = base.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) base.resize(dot);
+    if (!base.empty()) return base;
+  }
+  return "image" + std::to_string(index);
+}
+
+}  // namespace
+
+std::string TextureFiles::FileOf(int index) {
+  const auto known = fileOfImage.find(index);
+  if (known != fileOfImage.end()) return known->second;
+  std::string& file = fileOfImage[index];
+  const tinygltf::Image& image = model.images[static_cast<std::size_t>(index)];
+  const std::string label = "image " + std::to_string(index) + (image.name.empty() ? "" : " '" + image.name + "'");
+  std::string bytes;
+  if (image.bufferView >= 0) {
+    // The reader hands such images over unchecked, so the range is checked here.
+    if (static_cast<std::size_t>(image.bufferView) >= model.bufferViews.size())
+      throw GltfError(label + ": buffer view " + std::to_string(image.bufferView) + " does not exist");
+    const tinygltf::BufferView& view = model.bufferViews[static_cast<std::size_t>(image.bufferView)];
+    if (view.buffer < 0 || static_cast<std::size_t>(view.buffer) >= model.buffers.size())
+      throw GltfError(label + ": buffer " + std::to_string(view.buffer) + " does not exist");
+    const std::vector<unsigned char>& data = model.buffers[static_cast<std::size_t>(view.buffer)].data;
+    if (view.byteOffset > data.size() || view.byteLength > data.size() - view.byteOffset)
+      throw GltfError(label + ": its buffer view reaches past the end of buffer " + std::to_string(view.buffer));
+    bytes.assign(reinterpret_cast<const char*>(data.data() + view.byteOffset), view.byteLength);
+  } else {
+    bytes.assign(image.image.begin(), image.image.end());
+  }
+  if (bytes.empty()) {
+    notes.LeftOut(label + ": its file " + (image.uri.empty() ? std::string("is missing") : "'" + image.uri + "' cannot be read") +
+                  ", so the textures that show it");
+    return file;
+  }
+  const char* extension = ExtensionOf(bytes);
+  int width = 0, height = 0, channels = 0;
+  if (!extension || bytes.size() > INT_MAX ||
+      !stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), static_cast<int>(bytes.size()), &width, &height,
+                             &channels)) {
+    notes.LeftOut(label + ": it is not a PNG or JPEG picture the engine reads" +
+                  (image.mimeType.empty() ? std::string() : " (" + image.mimeType + ")") + ", so the textures that show it");
+    return file;
+  }
+  if (width > LargestSide || height > LargestSide) {
+    notes.LeftOut(label + ": its " + std::to_string(width) + "x" + std::to_string(height) +
+                  " pixels are more than the engine takes, so the textures that show it");
+    return file;
+  }
+  file = names.Unique(FileNameOf(BaseNameOf(image, index)) + extension);
+  images.push_back({file, std::move(bytes)});
+  return file;
+}
+
+std::optional<BaseTexture> TextureFiles::BaseColour(int material, const std::string& label) {
+  const tinygltf::TextureInfo& info = model.materials[static_cast<std::size_t>(material)].pbrMetallicRoughness.baseColorTexture;
+  if (info.index < 0) return std::nullopt;
+  if (static_cast<std::size_t>(info.index) >= model.textures.size())
+    throw GltfError(label + ": texture " + std::to_string(info.index) + " does not exist");
+  const tinygltf::Texture& texture = model.textures[static_cast<std::size_t>(info.index)];
+  const std::string textureLabel = "texture " + std::to_string(info.index);
+  if (texture.source < 0) {
+    std::string how;
+    for (const auto& extension : texture.extensions) how += (how.empty() ? " (" : ", ") + extension.first;
+    notes.LeftOut(textureLabel + ": its picture is in a form the engine does not read" + (how.empty() ? "" : how + ")"));
+    return std::nullopt;
+  }
+  if (static_cast<std::size_t>(texture.source) >= model.images.size())
+    throw GltfError(textureLabel + ": image " + std::to_string(texture.source) + " does not exist");
+  BaseTexture out;
+  out.file = FileOf(texture.source);
+  if (out.file.empty()) return std::nullopt;
+  if (info.texCoord < 0) throw GltfError(label + ": its base colour texture's coordinate set is negative");
+  out.texCoord = info.texCoord;
+  if (info.extensions.count("KHR_texture_transform")) notes.LeftOut(label + ": its texture transform (KHR_texture_transform)");
+  if (texture.sampler >= 0) {
+    if (static_cast<std::size_t>(texture.sampler) >= model.samplers.size())
+      throw GltfError(textureLabel + ": sampler " + std::to_string(texture.sampler) + " does not exist");
+    const tinygltf::Sampler& sampler = model.samplers[static_cast<std::size_t>(texture.sampler)];
+    out.addressU = AddressOf(sampler.wrapS);
+    out.addressV = AddressOf(sampler.wrapT);
+    out.nearest = sampler.magFilter == TINYGLTF_TEXTURE_FILTER_NEAREST;
+  }
+  return out;
+}
+
+}  // namespace gltf2demo
