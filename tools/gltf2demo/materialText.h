@@ -20,7 +20,7 @@ namespace gltf2demo {
 
 // The sun of the scene, as the materials can show it.
 struct Sunlight {
-  double strength = 1;
+  double strength = 1;  // the materials' Sunlight
   std::array<double, 3> colour = {1, 1, 1};  // display values
 };
 

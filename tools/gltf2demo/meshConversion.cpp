@@ -138,7 +138,7 @@ bool ConvertPrimitive(const tinygltf::Model& model, const tinygltf::Primitive& p
     return false;
   }
   // A mesh file's chunk lengths are 32-bit.
-  const std::size_t most = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 12 - 1);
+  const std::size_t most = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 16 - 1);
   if (triangles.size() > most || vertices > most) throw GltfError(label + ": too large for a mesh file");
 
   MeshData mesh;
@@ -173,6 +173,19 @@ bool ConvertPrimitive(const tinygltf::Model& model, const tinygltf::Primitive& p
   }
   *out = std::move(mesh);
   return true;
+}
+
+void AddBackFaces(MeshData& mesh) {
+  const std::uint32_t vertices = static_cast<std::uint32_t>(mesh.positions.size());
+  for (std::uint32_t v = 0; v < vertices; ++v) {
+    mesh.positions.push_back(mesh.positions[v]);
+    mesh.normals.push_back(mesh.normals[v] * -1.0f);
+    if (!mesh.texCoords.empty()) mesh.texCoords.push_back(mesh.texCoords[v]);
+    if (!mesh.colours.empty()) mesh.colours.push_back(mesh.colours[v]);
+  }
+  const std::size_t indices = mesh.indices.size();
+  for (std::size_t t = 0; t < indices; t += 3)
+    mesh.indices.insert(mesh.indices.end(), {mesh.indices[t] + vertices, mesh.indices[t + 2] + vertices, mesh.indices[t + 1] + vertices});
 }
 
 std::string EncodeMesh(const MeshData& mesh) {

@@ -40,6 +40,11 @@ struct MeshData {
 bool ConvertPrimitive(const tinygltf::Model& model, const tinygltf::Primitive& primitive, int texCoordSet,
                       const std::string& label, Notes& notes, MeshData* out);
 
+// Adds a back to every triangle: a copy turned the other way round on vertices of its own
+// with reversed normals, so that a surface glTF calls double-sided shows, and is lit,
+// from behind as well under the engine's back-face culling.
+void AddBackFaces(MeshData& mesh);
+
 // The .nbl file image of `mesh`.
 std::string EncodeMesh(const MeshData& mesh);
 

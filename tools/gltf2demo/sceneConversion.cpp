@@ -67,8 +67,13 @@ Placement PlacementOf(const Rest& rest) {
   return local;
 }
 
-// The sun's strength on the materials; more would only burn the picture out.
-constexpr double StrongestSun = 10.0;
+// A mesh file's chunk lengths are 32-bit.
+constexpr std::size_t MostVertices = 0x7fffffff / 16 - 1;
+
+// A light's intensity, and the sun's strength on the materials for intensity 1: a light
+// surface facing it then comes out just short of white, which the demo's post chain
+// would make glow.
+constexpr double StrongestSun = 10.0, SunOfIntensityOne = 0.65;
 
 // Replaces the object's curves of the channels `curves` has, keeping the others.
 void SetCurves(DemoObject& object, std::vector<DemoCurve> curves) {
@@ -274,6 +279,11 @@ class Converter {
         look.texture.reset();
       }
       look.coloured = !data.colours.empty();
+      if (primitive.material >= 0 && static_cast<std::size_t>(primitive.material) < model.materials.size() &&
+          model.materials[static_cast<std::size_t>(primitive.material)].doubleSided) {
+        if (2 * data.positions.size() > MostVertices) throw GltfError(primitiveLabel + ": too large for a mesh file with its back faces");
+        AddBackFaces(data);
+      }
       for (const auto& position : data.positions) bounds.Add(world.Apply({position.x, position.y, position.z}));
       std::string owner = objectName;
       if (!first) {
@@ -384,11 +394,12 @@ class Converter {
       if (light.color.size() == 3) {
         for (std::size_t c = 0; c < 3; ++c) sun.colour[c] = DisplayValue(light.color[c]);
       }
-      sun.strength = std::isfinite(light.intensity) ? std::max(0.0, light.intensity) : 1.0;
-      if (sun.strength > StrongestSun) {
-        notes.LeftOut(label + ": its intensity beyond " + Short(StrongestSun) + " (it is " + Short(sun.strength) + ")");
-        sun.strength = StrongestSun;
+      double intensity = std::isfinite(light.intensity) ? std::max(0.0, light.intensity) : 1.0;
+      if (intensity > StrongestSun) {
+        notes.LeftOut(label + ": its intensity beyond " + Short(StrongestSun) + " (it is " + Short(intensity) + ")");
+        intensity = StrongestSun;
       }
+      sun.strength = SunOfIntensityOne * intensity;
     }
     Attach("Lamp", lamps, node);
   }
@@ -456,7 +467,7 @@ class Converter {
     SurfaceLook look;
   };
   std::vector<Surface> surfaces;
-  Sunlight sun;
+  Sunlight sun{SunOfIntensityOne, {1, 1, 1}};  // the default sun's until a directional light says otherwise
   Bounds bounds;  // of every mesh at rest, in the world
 };
 
