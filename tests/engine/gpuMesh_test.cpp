@@ -28,17 +28,21 @@ shared cbuffer Frame {
 float4x4 World : World;
 struct Lit { float3 position : POSITION; float3 normal : NORMAL; };
 struct Textured { float3 position : POSITION; float2 uv : TEXCOORD; };
+struct Coloured { float3 position : POSITION; float4 colour : COLOR; };
 float4 VSPos(float3 position : POSITION) : SV_Position { return mul(float4(position, 1), World); }
 float4 VSLit(Lit v) : SV_Position { return mul(float4(v.position + v.normal, 1), World); }
 float4 VSTex(Textured v) : SV_Position { return mul(float4(v.position, v.uv.x), World); }
+float4 VSCol(Coloured v) : SV_Position { return mul(float4(v.position, v.colour.a), World); }
 float4 PS() : SV_Target { return float4(1, 1, 1, 1); }
 technique10 Pos { pass P { SetVertexShader(CompileShader(vs_4_0, VSPos())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
 technique10 Lit { pass P { SetVertexShader(CompileShader(vs_4_0, VSLit())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
 technique10 Tex { pass P { SetVertexShader(CompileShader(vs_4_0, VSTex())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
+technique10 Col { pass P { SetVertexShader(CompileShader(vs_4_0, VSCol())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
 )";
 
 constexpr int kR32G32B32Float = 6;
 constexpr int kR32G32Float = 16;
+constexpr int kR32G32B32A32Float = 2;
 
 std::string Int(std::int32_t value) { return std::string(reinterpret_cast<const char*>(&value), 4); }
 std::string Floats(const std::vector<float>& values) {
@@ -48,11 +52,14 @@ std::string Chunk(std::int32_t kind, const std::string& payload) {
   return Int(kind) + Int(static_cast<std::int32_t>(payload.size())) + payload;
 }
 
-// A one-triangle .nbl image with the streams asked for and 32-bit indices.
-std::string NblTriangle(bool normals, bool texCoords, std::vector<std::int32_t> indices = {0, 1, 2}) {
+// A one-triangle .nbl image with the streams asked for and 32-bit indices; `colours`,
+// four floats a vertex, go into a colour chunk (kind 7) when there are any.
+std::string NblTriangle(bool normals, bool texCoords, std::vector<std::int32_t> indices = {0, 1, 2},
+                        const std::vector<float>& colours = {}) {
   std::string bytes = "NBLU" + Chunk(3, Floats({0, 0, 0, 1, 0, 0, 0, 1, 0}));
   if (normals) bytes += Chunk(5, Floats({0, 0, -1, 0, 0, -1, 0, 0, -1}));
   if (texCoords) bytes += Chunk(6, Floats({0, 0, 1, 0, 0, 1}));
+  if (!colours.empty()) bytes += Chunk(7, Floats(colours));
   std::string indexPayload = Int(4);
   for (std::int32_t i : indices) indexPayload += Int(i);
   return bytes + Chunk(4, indexPayload) + Int(9);
@@ -128,6 +135,28 @@ TEST_F(GpuMeshTest, NormalsAreMadeWhenReadAndDroppedWhenNot) {
       EXPECT_FLOAT_EQ(std::fabs(normal[2]), 1.0f);
     }
   }
+}
+
+// Vertex colours are no stream a material names: every effect gets them, after the
+// position, whether it reads them or not.
+TEST_F(GpuMeshTest, VertexColoursReachTheVertexBufferAsFourFloats) {
+  const std::vector<float> colours = {1, 0, 0, 1, 0, 1, 0, 0.5f, 0, 0, 1, 0};
+  for (const char* tec : {"Col", "Pos"}) {
+    SCOPED_TRACE(tec);
+    auto mesh = Load(WriteMesh(tec, NblTriangle(false, false, {0, 1, 2}, colours), tec, "{ 'pos', 'POSITION' }"));
+    ASSERT_TRUE(mesh);
+    const auto& elements = mesh->InputElements();
+    ASSERT_EQ(Semantics(*mesh), (std::vector<std::string>{"POSITION", "COLOR"}));
+    EXPECT_EQ(static_cast<int>(elements[1].Format), kR32G32B32A32Float);
+    EXPECT_EQ(elements[1].AlignedByteOffset, 12u);
+    EXPECT_EQ(mesh->GetRenderObject()->vertexStride, 28u);
+    EXPECT_NE(mesh->GetEffect()->GetShader(0)->InputLayout(), nullptr);
+    const auto* stream = static_cast<const float*>(mesh->CPUMesh()->GetData(1u)->data);
+    EXPECT_EQ(std::vector<float>(stream, stream + 12), colours);
+  }
+  // Fewer colours than vertices would be read past their end.
+  EXPECT_EQ(ErrorOf(WriteMesh("short", NblTriangle(false, false, {0, 1, 2}, {1, 1, 1, 1}), "Col", "{ 'pos', 'POSITION' }")),
+            "data/short.nbl holds 1 COLOR elements for 3 vertices");
 }
 
 TEST_F(GpuMeshTest, TheBuiltInQuadHasBuffersButNoEffect) {

@@ -1,7 +1,7 @@
-// The tests' glTF scene converted and played by the demo program as its first part, one
+// The tests' glTF scenes converted and played by the demo program as its first part, one
 // frame captured at 320x180 and held to a reviewed golden picture (NEBLU_UPDATE_GOLDENS=1
-// rewrites it). The tower stands on the slab's right: the picture shows which way round
-// the conversion puts a scene.
+// rewrites it). The tower stands on the slab's right, and the checker's red quadrant is
+// top left: the pictures show which way round the conversion puts a scene and a texture.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "featureScenes.h"
 #include "support/golden_image.h"
 #include "support/scratch_dir.h"
 #include "testScene.h"
@@ -19,10 +20,10 @@ namespace {
 
 namespace fs = boost::filesystem;
 
-// The built demo's data in DIR with the intro replaced by the tests' scene, converted;
-// `edit` may change the glTF text first.
-::testing::AssertionResult ConvertIntoTheDemo(testing_support::ScratchDir& dir,
-                                              const std::function<std::string(std::string)>& edit = nullptr) {
+// The built demo's data in DIR with the intro replaced by DIR/SCENE, converted; `write`
+// puts the scene there, and by default writes the tests' scene as scene.gltf.
+::testing::AssertionResult ConvertIntoTheDemo(testing_support::ScratchDir& dir, const std::string& scene = "scene.gltf",
+                                              const std::function<bool()>& write = nullptr) {
   // The built demo's data, with the intro replaced by the converted scene. The program
   // registers its generated grid in the intro's folder whatever that part shows, so the
   // grid's material comes along. The built-in quad is written and removed by the engine
@@ -37,9 +38,10 @@ namespace fs = boost::filesystem;
   }
   fs::create_directories(dir.Path("data/intro.demo_scene"));
   fs::copy_file(data / "intro.demo_scene" / "Grid.nbl.efx", dir.Path("data/intro.demo_scene/Grid.nbl.efx"));
-  if (!testscene::WriteTestScene(dir.Path(""))) return ::testing::AssertionFailure() << "the scene was not written";
-  if (edit) dir.Write("scene.gltf", edit(dir.Read("scene.gltf")));
-  const std::string convert = std::string("cd '") + dir.Path("") + "' && '" + GLTF2DEMO + "' scene.gltf data intro 2> notes.txt";
+  if (!(write ? write() : testscene::WriteTestScene(dir.Path(""))))
+    return ::testing::AssertionFailure() << "the scene was not written";
+  const std::string convert =
+      std::string("cd '") + dir.Path("") + "' && '" + GLTF2DEMO + "' " + scene + " data intro 2> notes.txt";
   if (std::system(convert.c_str()) != 0) return ::testing::AssertionFailure() << dir.Read("notes.txt");
   return ::testing::AssertionSuccess();
 }
@@ -50,11 +52,9 @@ std::string LogRows(testing_support::ScratchDir& dir) {
   return log.substr(std::min(log.size(), log.find("</style>")));
 }
 
-TEST(Gltf2DemoFrame, TheConvertedSceneDrawsAsItsGolden) {
-  testing_support::ScratchDir dir;
-  ASSERT_TRUE(ConvertIntoTheDemo(dir));
-
-  // One second in, the tower is at its second key, turned about a slanted axis.
+// Plays the converted part from one second in for one frame at 320x180 and holds it to
+// the golden picture NAME, with a log free of warnings and errors.
+void PlaysAsItsGolden(testing_support::ScratchDir& dir, const std::string& name) {
   const std::string play = std::string("cd '") + dir.Path("") + "' && DISPLAY= WAYLAND_DISPLAY= '" + NEBLU_GAME +
                            "' -nodialog -headless -log -size 320x180 -capture frames -fps 10 -start 1.0 -end 1.1 > run.txt 2>&1";
   ASSERT_EQ(std::system(play.c_str()), 0) << dir.Read("run.txt");
@@ -64,18 +64,50 @@ TEST(Gltf2DemoFrame, TheConvertedSceneDrawsAsItsGolden) {
   const std::string rows = LogRows(dir);
   EXPECT_EQ(rows.find("class=\"warning\""), std::string::npos) << "the run logged a warning";
   EXPECT_EQ(rows.find("class=\"error\""), std::string::npos) << "the run logged an error";
-  EXPECT_TRUE(testing_support::MatchesGolden(NEBLU_GLTF2DEMO_GOLDEN_DIR, "gltf2demo_scene", frame, 24,
-                                             frame.width * frame.height / 100));
+  EXPECT_TRUE(testing_support::MatchesGolden(NEBLU_GLTF2DEMO_GOLDEN_DIR, name, frame, 24, frame.width * frame.height / 100));
+}
+
+TEST(Gltf2DemoFrame, TheConvertedSceneDrawsAsItsGolden) {
+  testing_support::ScratchDir dir;
+  ASSERT_TRUE(ConvertIntoTheDemo(dir));
+  // One second in, the tower is at its second key, turned about a slanted axis.
+  PlaysAsItsGolden(dir, "gltf2demo_scene");
+}
+
+// The checker on every face of a box, through the second texture coordinate set (the
+// first holds its mirror image), under the added camera and sun.
+TEST(Gltf2DemoFrame, TheTexturedBoxDrawsAsItsGolden) {
+  testing_support::ScratchDir dir;
+  ASSERT_TRUE(ConvertIntoTheDemo(dir, "crate.glb", [&dir] {
+    const auto crate = featurescenes::TexturedBox(featurescenes::ImageSource::BufferView);
+    return featurescenes::Save(crate, dir.Path("crate.glb"), true);
+  }));
+  ASSERT_TRUE(dir.Exists("data/intro.demo_scene/Checker.png")) << dir.Read("notes.txt");
+  PlaysAsItsGolden(dir, "gltf2demo_textured");
+}
+
+// Left, the checker times vertex colours fading from white at the top to blue at the
+// bottom; right, a box of byte colours, one a face.
+TEST(Gltf2DemoFrame, TheVertexColouredBoxesDrawAsTheirGolden) {
+  testing_support::ScratchDir dir;
+  ASSERT_TRUE(ConvertIntoTheDemo(dir, "tinted.gltf", [&dir] {
+    return featurescenes::Save(featurescenes::ColouredBoxes(), dir.Path("tinted.gltf"), false);
+  }));
+  PlaysAsItsGolden(dir, "gltf2demo_coloured");
 }
 
 // Most files have no directional light: the conversion adds a sun of its own, says so,
 // and the part plays lit and shadowed with a clean log.
 TEST(Gltf2DemoFrame, ASceneWithoutADirectionalLightGetsALamp) {
   testing_support::ScratchDir dir;
-  ASSERT_TRUE(ConvertIntoTheDemo(dir, [](std::string gltf) {
+  ASSERT_TRUE(ConvertIntoTheDemo(dir, "scene.gltf", [&dir] {
+    if (!testscene::WriteTestScene(dir.Path(""))) return false;
+    std::string gltf = dir.Read("scene.gltf");
     const std::string sun = "\"type\": \"directional\"";
     const auto at = gltf.find(sun);
-    return at == std::string::npos ? gltf : gltf.replace(at, sun.size(), "\"type\": \"point\"");
+    if (at == std::string::npos) return false;
+    dir.Write("scene.gltf", gltf.replace(at, sun.size(), "\"type\": \"point\""));
+    return true;
   }));
   EXPECT_NE(dir.Read("notes.txt").find("added: a \"Lamp\""), std::string::npos) << dir.Read("notes.txt");
   EXPECT_NE(dir.Read("data/intro.demo").find("Lamp"), std::string::npos) << "the scene has no lamp";
