@@ -259,8 +259,8 @@ TEST_F(FeatureTest, AnImageIsWrittenOnceHoweverManyMaterialsShowIt) {
       << Material(scene, "Crate.2");
 }
 
-// Fails while a clash is settled by a number after the extension ("Checker.png.001").
-TEST_F(FeatureTest, DISABLED_ImagesOfOneNameKeepTheirExtensionWhenMadeUnique) {
+// A clash is settled before the extension, so the file still reads as its kind ("Checker.001.png").
+TEST_F(FeatureTest, ImagesOfOneNameKeepTheirExtensionWhenMadeUnique) {
   const gltf2demo::ConvertedScene scene = Convert(ThreeWoods());
   ASSERT_EQ(scene.images.size(), 2u);
   const std::string& second = scene.images[1].name;

@@ -12,13 +12,14 @@ namespace gltf2demo {
 class NameSet {
  public:
   void Reserve(const std::string& name) { used.insert(name); }
-  // `base` when it is free, else the first free "base.001", "base.002"...
-  std::string Unique(const std::string& base) {
-    std::string name = base;
+  // `base` + `ending` when it is free, else the first free "base.001" + `ending`,
+  // "base.002" + `ending`... (an ending such as ".png" stays last).
+  std::string Unique(const std::string& base, const std::string& ending = "") {
+    std::string name = base + ending;
     for (int n = 1; used.count(name); ++n) {
       char suffix[16];
       std::snprintf(suffix, sizeof suffix, ".%03d", n);
-      name = base + suffix;
+      name = base + suffix + ending;
     }
     used.insert(name);
     return name;

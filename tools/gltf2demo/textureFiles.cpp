@@ -82,7 +82,7 @@ std::string TextureFiles::FileOf(int index) {
                   " pixels are more than the engine takes, so the textures that show it");
     return file;
   }
-  file = names.Unique(FileNameOf(BaseNameOf(image, index)) + extension);
+  file = names.Unique(FileNameOf(BaseNameOf(image, index)), extension);
   images.push_back({file, std::move(bytes)});
   return file;
 }
