@@ -157,12 +157,18 @@ class Converter {
     return model.scenes[static_cast<std::size_t>(chosen)].nodes;
   }
 
-  const tinygltf::Node& NodeAt(int index, const std::string& referrer) {
-    if (index < 0 || static_cast<std::size_t>(index) >= model.nodes.size())
-      throw GltfError(referrer + ": node " + std::to_string(index) + " does not exist");
+  // Whether node `index`, named by `referrer`, joins the tree. A reference to a node the
+  // file does not have names nothing else, so it is left out (exporters that drop objects
+  // have been seen to leave such references behind); a node reached twice is an error,
+  // since the engine's objects form a tree.
+  bool Reachable(int index, const std::string& referrer) {
+    if (index < 0 || static_cast<std::size_t>(index) >= model.nodes.size()) {
+      notes.LeftOut(referrer + "'s node " + std::to_string(index) + ", which does not exist");
+      return false;
+    }
     if (!visited.insert(index).second)
       throw GltfError(referrer + ": node " + std::to_string(index) + " is reached twice; nodes must form a tree");
-    return model.nodes[static_cast<std::size_t>(index)];
+    return true;
   }
 
   // Depth first with a stack of its own: a deep hierarchy must not exhaust the call stack.
@@ -172,8 +178,8 @@ class Converter {
       std::string parent;
       Placement parentWorld;
     };
+    if (!Reachable(root, "the scene")) return;
     std::vector<Pending> pending = {{root, "", Placement()}};
-    NodeAt(root, "the scene");
     while (!pending.empty()) {
       const Pending next = pending.back();
       pending.pop_back();
@@ -181,8 +187,7 @@ class Converter {
       const std::string name = AddNode(next.index, next.parent, next.parentWorld, &world);
       const tinygltf::Node& node = model.nodes[static_cast<std::size_t>(next.index)];
       for (auto c = node.children.rbegin(); c != node.children.rend(); ++c) {
-        NodeAt(*c, "node '" + name + "'");
-        pending.push_back({*c, name, world});
+        if (Reachable(*c, "node '" + name + "'")) pending.push_back({*c, name, world});
       }
     }
   }
