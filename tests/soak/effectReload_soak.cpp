@@ -60,8 +60,8 @@ class EffectReloadSoak : public enginetest::EngineFixture {
     if (IsSkipped() || HasFatalFailure()) return;
     // The demo's pool and fallback with it, so the effect compiles against what it
     // was written for.
-    for (const char* file : {"fx/_shared.fx", "fx/shared.fxh", "fx/common.fxh", "fx/shadow.fxh", "fx/lit.fx",
-                             "fx/wireframe.fx", "wireframe.efx"}) {
+    for (const char* file : {"fx/_shared.fx", "fx/shared.fxh", "fx/common.fxh", "fx/shadow.fxh", "fx/litSurface.fxh",
+                             "fx/lit.fx", "fx/wireframe.fx", "wireframe.efx"}) {
       dir.Write(std::string("data/") + file,
                 testing_support::ScratchDir::ReadFile(std::string(NEBLU_CONTENT_DATA) + "/" + file));
     }
