@@ -2,6 +2,7 @@
 
 #include <shaderc/shaderc.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstring>
@@ -26,13 +27,18 @@ constexpr const char* kSourceTag = "fx-source";
 
 // Bump when the options below or the text the parser produces change, so old cache
 // entries are never used for new output.
-constexpr const char* kCompilerVersion = "neblu-fx-3";
+constexpr const char* kCompilerVersion = "neblu-fx-4";
 
-// Effect files written on Windows may say #include "inc\\common.fxh".
+// Effect files written on Windows may say #include "inc\\common.fxh", and a backslash
+// doubled as in a C string ("inc\\\\common.fxh") names the same file.
 std::string NativePath(std::string path) {
-  for (char& c : path)
+  std::string out;
+  for (char c : path) {
     if (c == '\\') c = '/';
-  return path;
+    if (c == '/' && !out.empty() && out.back() == '/') continue;
+    out += c;
+  }
+  return out;
 }
 
 std::string Directory(const std::string& path) {
@@ -50,21 +56,71 @@ bool ReadFile(const std::string& path, std::string& bytes) {
   return true;
 }
 
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// `path` with each part that does not exist as written replaced by the one entry of its
+// folder that matches it but for case: effects written where file names ignore case
+// include "Common.fxh" as "common.fxh". Empty when nothing matches.
+std::string FindIgnoringCase(const std::string& path) {
+  std::error_code error;
+  std::string found = !path.empty() && path[0] == '/' ? "/" : "";
+  std::size_t begin = found.size();
+  while (begin <= path.size()) {
+    std::size_t end = path.find('/', begin);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(begin, end - begin);
+    begin = end + 1;
+    if (part.empty()) continue;
+    std::string next = found + part;
+    if (!std::filesystem::exists(next, error)) {
+      std::string match;
+      for (const auto& entry : std::filesystem::directory_iterator(found.empty() ? "." : found, error)) {
+        const std::string name = entry.path().filename().string();
+        if (SameIgnoringCase(name, part)) {
+          match = name;
+          break;
+        }
+      }
+      if (match.empty()) return std::string();
+      next = found + match;
+    }
+    found = next + (end < path.size() ? "/" : "");
+  }
+  return found;
+}
+
 struct IncludeData {
   std::string name;
   std::string content;
 };
 
-shaderc_include_result* ResolveInclude(void*, const char* requested, int, const char* requester, size_t) {
+// An include is looked for beside the file that includes it, then beside the effect
+// being compiled (`user` points to that folder), each as written and then ignoring case.
+shaderc_include_result* ResolveInclude(void* user, const char* requested, int, const char* requester, size_t) {
   auto* data = new IncludeData;
-  std::string path = NativePath(std::string(requested));
-  if (path.empty() || path[0] != '/') path = Directory(requester ? requester : "") + path;
-  if (ReadFile(path, data->content)) {
-    data->name = path;
+  const std::string path = NativePath(std::string(requested));
+  std::vector<std::string> candidates;
+  if (!path.empty() && path[0] == '/') {
+    candidates.push_back(path);
   } else {
-    data->name.clear();  // tells the compiler the include failed; content is the reason
-    data->content = "cannot open include file " + path;
+    candidates.push_back(Directory(requester ? NativePath(requester) : "") + path);
+    if (user) candidates.push_back(*static_cast<const std::string*>(user) + path);
   }
+  for (const std::string& candidate : candidates) {
+    if (ReadFile(candidate, data->content)) {
+      data->name = candidate;
+      break;
+    }
+  }
+  for (std::size_t i = 0; i < candidates.size() && data->name.empty(); ++i) {
+    const std::string other = FindIgnoringCase(candidates[i]);
+    if (!other.empty() && ReadFile(other, data->content)) data->name = other;
+  }
+  if (data->name.empty()) data->content = "cannot open include file " + candidates.front();  // the reason
   auto* result = new shaderc_include_result;
   result->source_name = data->name.c_str();
   result->source_name_length = data->name.size();
@@ -92,7 +148,9 @@ Compiler& SharedCompiler() {
 
 using OptionsPtr = std::unique_ptr<shaderc_compile_options, void (*)(shaderc_compile_options_t)>;
 
-OptionsPtr BaseOptions(const CompileOptions& options) {
+// `effectFolder`, when given, is where includes are looked for after the including file's
+// folder; it must outlive the options.
+OptionsPtr BaseOptions(const CompileOptions& options, const std::string* effectFolder = nullptr) {
   OptionsPtr o(shaderc_compile_options_initialize(), shaderc_compile_options_release);
   shaderc_compile_options_set_source_language(o.get(), shaderc_source_language_hlsl);
   shaderc_compile_options_set_target_env(o.get(), shaderc_target_env_opengl, shaderc_env_version_opengl_4_5);
@@ -100,7 +158,8 @@ OptionsPtr BaseOptions(const CompileOptions& options) {
   shaderc_compile_options_set_auto_map_locations(o.get(), true);
   shaderc_compile_options_set_hlsl_functionality1(o.get(), true);  // keeps semantics in the SPIR-V
   shaderc_compile_options_set_hlsl_offsets(o.get(), true);
-  shaderc_compile_options_set_include_callbacks(o.get(), ResolveInclude, ReleaseInclude, nullptr);
+  shaderc_compile_options_set_include_callbacks(o.get(), ResolveInclude, ReleaseInclude,
+                                                const_cast<std::string*>(effectFolder));
   for (const auto& [name, value] : options.defines)
     shaderc_compile_options_add_macro_definition(o.get(), name.data(), name.size(), value.data(), value.size());
   return o;
@@ -248,7 +307,8 @@ std::string FileLineStyle(const std::string& messages) {
 
 bool Preprocess(const std::string& source, const std::string& name, const CompileOptions& options,
                 std::string& text, std::string& error) {
-  OptionsPtr o = BaseOptions(options);
+  const std::string folder = Directory(NativePath(name));
+  OptionsPtr o = BaseOptions(options, &folder);
   Compiler& c = SharedCompiler();
   std::lock_guard<std::mutex> lock(c.mutex);
   std::unique_ptr<shaderc_compilation_result, void (*)(shaderc_compilation_result_t)> r(

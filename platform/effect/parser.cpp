@@ -117,6 +117,11 @@ namespace detail {
 void Parser::ParseArray(Type& t) {
   while (Peek().Is("[")) {
     const Token& open = Next();
+    if (Accept("]")) {  // float2 offsets[] = {...}: the initial value gives the length
+      if (t.elements) Fail("arrays of arrays are not supported", open);
+      t.elements = kUnsized;
+      continue;
+    }
     std::vector<double> n = ParseExpression(0);
     Expect("]");
     if (n.size() != 1 || !(n[0] >= 1 && n[0] <= 65536) || n[0] != std::floor(n[0]))
@@ -141,6 +146,10 @@ Type Parser::ParseType(int depth) {
   if (nameTok.kind != TokenKind::Identifier) Fail("expected a type but found " + Describe(nameTok));
   std::string name(nameTok.text);
   Next();
+  if (name == "unsigned") {  // "unsigned int" is the long way to write uint
+    Accept("int");
+    name = "uint";
+  }
   if (name == "vector" || name == "matrix") {
     t.scalar = ScalarType::Float;
     t.rows = 1;
@@ -240,6 +249,12 @@ std::vector<double> Parser::ParsePrimary(int depth) {
     Next();
     return {0.0};
   }
+  if (t.kind == TokenKind::Identifier && !Peek(1).Is("(")) {  // static const int Taps = 8;
+    auto constant = constants.find(std::string(t.text));
+    if (constant == constants.end()) Fail("expected a constant but found " + Describe(t), t);
+    Next();
+    return constant->second;
+  }
   if (t.kind == TokenKind::Identifier && Peek(1).Is("(")) {  // float4(1, 0, 0, 1)
     Type ctor;
     if (!ParseNumericTypeName(t.text, ctor)) Fail("cannot evaluate '" + std::string(t.text) + "' as a constant", t);
@@ -292,15 +307,25 @@ Value Parser::ParseValue(const Type& type) {
   Value v;
   v.type = type;
   if (type.object == ObjectType::String) {
+    // A macro that expands to ("World") leaves the string in parentheses.
+    int parentheses = 0;
+    while (Accept("(")) ++parentheses;
     const Token& s = Next();
     if (s.kind != TokenKind::String) Fail("expected a string but found " + Describe(s), s);
     v.text = std::string(s.text);
+    while (parentheses-- > 0) Expect(")");
     return v;
   }
   if (!type.IsNumeric() || type.cls == TypeClass::Struct) Fail("cannot give a value to a " + type.name);
   const Token& at = Peek();
   std::vector<double> numbers = ParseExpression(0);
-  std::size_t want = static_cast<std::size_t>(type.Components()) * static_cast<std::size_t>(std::max(1, type.elements));
+  if (type.elements == kUnsized) {
+    const std::size_t per = static_cast<std::size_t>(type.Components());
+    if (numbers.empty() || numbers.size() % per != 0 || numbers.size() / per > 65536)
+      Fail("initial value of " + std::to_string(numbers.size()) + " components does not make whole " + type.name + "s", at);
+    v.type.elements = static_cast<int>(numbers.size() / per);
+  }
+  std::size_t want = static_cast<std::size_t>(type.Components()) * static_cast<std::size_t>(std::max(1, v.type.elements));
   if (numbers.size() == 1 && want > 1) numbers.assign(want, numbers[0]);
   if (numbers.size() != want)
     Fail("initial value has " + std::to_string(numbers.size()) + " components, " + type.name + " needs " +
@@ -348,6 +373,7 @@ void Parser::ParseStruct() {
       f.name = ExpectIdentifier("a member name");
       f.type = memberType;
       ParseArray(f.type);
+      if (f.type.elements == kUnsized) Fail("member " + f.name + " of " + name + " needs an array size");
       while (Accept(":")) f.semantic = ExpectIdentifier("a semantic");
       if (f.type.cls == TypeClass::Object && f.type.object != ObjectType::None)
         Fail("objects are not supported inside structs");
@@ -356,8 +382,8 @@ void Parser::ParseStruct() {
     Expect(";");
   }
   out.structs[name] = t;
-  structEnds[name] = Peek().begin;
-  Accept(";");
+  // The globals block may be placed after the struct, so the struct must end first.
+  structEnds[name] = Accept(";") ? tokens[pos - 1].end : Peek().begin;
 }
 
 void Parser::ParseCBuffer(bool shared, std::size_t declBegin) {
@@ -489,6 +515,7 @@ void Parser::ParseDeclaration(bool inCBuffer, int cbuffer) {
     v.type = base;
     v.shared = isShared;
     ParseArray(v.type);
+    if (objectDecl && v.type.elements == kUnsized) Fail("object array " + v.name + " needs a size", nameTok);
     std::string semanticText;
     while (Peek().Is(":")) {
       std::size_t colon = Peek().begin;
@@ -513,7 +540,9 @@ void Parser::ParseDeclaration(bool inCBuffer, int cbuffer) {
         v.shader = ParseShaderExpression();
       } else if (numeric || base.object == ObjectType::String) {
         if (!effectVariable) {
-          // Keep the shader's own constants intact.
+          // Keep the shader's own constants intact, and remember the value of those that
+          // are plain numbers for the expressions that follow.
+          const std::size_t start = pos;
           int depth = 0;
           while (!(depth == 0 && (Peek().Is(";") || Peek().Is(",")))) {
             const Token& t = Next();
@@ -521,9 +550,21 @@ void Parser::ParseDeclaration(bool inCBuffer, int cbuffer) {
             if (t.Is("(") || t.Is("{")) ++depth;
             if (t.Is(")") || t.Is("}")) --depth;
           }
+          if (isConst && v.type.cls != TypeClass::Struct) {
+            const std::size_t end = pos;
+            pos = start;
+            try {
+              std::vector<double> value = ParseExpression(0);
+              if (pos == end) constants[v.name] = std::move(value);
+            } catch (const ParseError&) {
+              // Not a constant this parser can evaluate; the HLSL compiler still sees it.
+            }
+            pos = end;
+          }
         } else {
           v.initializer = ParseValue(v.type);
           v.hasInitializer = true;
+          v.type.elements = v.initializer.type.elements;
         }
       } else {
         Fail("cannot initialise a " + base.name, nameTok);
@@ -534,9 +575,13 @@ void Parser::ParseDeclaration(bool inCBuffer, int cbuffer) {
       ParseStateBlock(v);
       Blank(b, tokens[pos - 1].end);
     }
+    if (v.type.elements == kUnsized) {
+      if (effectVariable && numeric) Fail("array " + v.name + " has no size and no initial value to give it one", nameTok);
+      v.type.elements = 0;  // the shader's own: the HLSL compiler sizes it
+    }
     if (numeric && effectVariable && !inCBuffer) {
       std::string arrayText = v.type.elements ? "[" + std::to_string(v.type.elements) + "]" : "";
-      globalsText += Slice(typeBegin, typeEnd) + " " + v.name + arrayText + semanticText + "; ";
+      globalsText += TypeText(typeBegin, typeEnd) + " " + v.name + arrayText + semanticText + "; ";
     }
     declared.push_back(std::move(v));
     if (!Accept(",")) break;
@@ -571,9 +616,11 @@ void Parser::BuildHlsl() {
   for (auto [b, e] : blanks)
     for (std::size_t i = b; i < e && i < h.size(); ++i)
       if (h[i] != '\n') h[i] = ' ';
+  // Rewrites go last first, so that the positions of the earlier ones still hold.
+  std::sort(rewrites.begin(), rewrites.end(), [](const Replacement& a, const Replacement& b) { return a.begin > b.begin; });
+  std::size_t at = globalsInsert;
   if (globalsInsert != std::string::npos) {
     // The block must follow the declarations of the structs its members use.
-    std::size_t at = globalsInsert;
     for (int index : out.cbuffers[0].variables) {
       const VariableDecl& v = out.variables[static_cast<std::size_t>(index)];
       if (v.type.cls == TypeClass::Struct) {
@@ -581,6 +628,16 @@ void Parser::BuildHlsl() {
         if (it != structEnds.end()) at = std::max(at, it->second);
       }
     }
+  }
+  for (const Replacement& r : rewrites) {
+    if (r.end > h.size() || r.begin > r.end) continue;
+    // What was blanked out (an effect variable's declaration, say) stays blank.
+    if (std::any_of(blanks.begin(), blanks.end(), [&](const auto& b) { return b.first < r.end && r.begin < b.second; }))
+      continue;
+    h.replace(r.begin, r.end - r.begin, r.text);
+    if (at != std::string::npos && at >= r.end) at = at + r.text.size() - (r.end - r.begin);
+  }
+  if (globalsInsert != std::string::npos) {
     std::string block = std::string("cbuffer ") + kGlobalsBlockName + " { " + globalsText + "}; ";
     for (char& c : block)
       if (c == '\n' || c == '\r') c = ' ';
@@ -588,7 +645,26 @@ void Parser::BuildHlsl() {
   }
 }
 
+std::string Parser::TypeText(std::size_t begin, std::size_t end) const {
+  std::string type = Slice(begin, end);
+  const std::size_t unsignedAt = type.find("unsigned");
+  if (unsignedAt != std::string::npos) {
+    const std::size_t intAt = type.find("int", unsignedAt + 8);
+    if (intAt != std::string::npos) type.replace(unsignedAt, intAt + 3 - unsignedAt, "uint");
+  }
+  return type;
+}
+
+void Parser::FindRewrites() {
+  for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+    if (tokens[i].kind == TokenKind::Identifier && tokens[i].Is("unsigned") && tokens[i + 1].Is("int") &&
+        tokens[i].line == tokens[i + 1].line)
+      Rewrite(tokens[i].begin, tokens[i + 1].end, "uint");
+  }
+}
+
 void Parser::Run() {
+  FindRewrites();
   CBufferDecl globals;
   globals.name = "$Globals";
   out.cbuffers.push_back(globals);

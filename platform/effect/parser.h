@@ -20,6 +20,8 @@ struct ParseError : std::runtime_error {
 };
 
 constexpr int kMaxDepth = 64;
+// Type::elements of an array declared with empty brackets until its initial value says.
+constexpr int kUnsized = -1;
 
 class Parser {
  public:
@@ -63,6 +65,14 @@ class Parser {
   }
 
   void Blank(std::size_t begin, std::size_t end) { blanks.push_back({begin, end}); }
+  // Text the HLSL compiler reads in place of [begin, end): the spellings it does not
+  // know. Neither may hold a line break, so lines keep their numbers.
+  void Rewrite(std::size_t begin, std::size_t end, std::string replacement) {
+    rewrites.push_back({begin, end, std::move(replacement)});
+  }
+  void FindRewrites();
+  // A declaration's type as the HLSL compiler is to read it.
+  std::string TypeText(std::size_t begin, std::size_t end) const;
   std::string Slice(std::size_t begin, std::size_t end) const { return text.substr(begin, end - begin); }
 
   // Skips a balanced (), [], {} group starting at the opening token.
@@ -103,9 +113,17 @@ class Parser {
   EffectSyntax& out;
   std::size_t pos = 0;
   std::vector<std::pair<std::size_t, std::size_t>> blanks;
+  struct Replacement {
+    std::size_t begin, end;
+    std::string text;
+  };
+  std::vector<Replacement> rewrites;
   std::string globalsText;               // declarations gathered into the globals block
   std::size_t globalsInsert = std::string::npos;
   std::map<std::string, std::size_t> structEnds;  // where each struct declaration ends
+  // Values of the file's own numeric constants (static const int Taps = 8), which array
+  // sizes and initial values may name.
+  std::map<std::string, std::vector<double>> constants;
 };
 
 }  // namespace platform::fx::detail

@@ -40,7 +40,10 @@ ShaderRef Parser::ParseShaderExpression() {
   ShaderRef ref;
   ref.set = true;
   ref.line = Peek().line;
-  if (Accept("NULL") || Accept("null")) {
+  // "No shader" is also written 0.
+  const bool zero = Peek().kind == TokenKind::Number && Peek().text == "0";
+  if (Accept("NULL") || Accept("null") || zero) {
+    if (zero) Next();
     ref.null = true;
     return ref;
   }

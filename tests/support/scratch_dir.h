@@ -28,7 +28,9 @@ class ScratchDir {
 
   std::string Path(const std::string& relative) const { return (root / relative).string(); }
 
+  // Makes the folders on the way.
   void Write(const std::string& relative, const std::string& bytes) const {
+    boost::filesystem::create_directories((root / relative).parent_path());
     std::ofstream out(Path(relative), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }

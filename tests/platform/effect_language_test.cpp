@@ -1,0 +1,119 @@
+// The fx_4_0 language as effect files from elsewhere write it: spellings the HLSL
+// compiler behind the layer does not take as they stand, array sizes from the file's own
+// constants, and includes found the way those files expect. Each effect is one of ours,
+// written the way such files write the feature.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/effect/compiler.h"
+#include "support/scratch_dir.h"
+
+using namespace platform::fx;
+
+namespace {
+
+constexpr const char* kTechnique =
+    "float4 VS(float4 p : POSITION) : SV_Position { return p * Scale(); }\n"
+    "float4 PS(float4 p : SV_Position) : SV_Target { return float4(1, 0, 0, 1); }\n"
+    "technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VS())); SetGeometryShader(0);\n"
+    "  SetPixelShader(CompileShader(ps_4_0, PS())); } }\n";
+
+class EffectLanguage : public ::testing::Test {
+ protected:
+  // Compiles FILE, which must give one technique that runs here.
+  ::testing::AssertionResult Compiles(const std::string& file, const std::string& source) {
+    scratch.Write(file, source);
+    CompileOptions options;
+    options.useCache = false;
+    error.clear();
+    if (!CompileEffectFile(scratch.Path(file), options, effect, error)) return ::testing::AssertionFailure() << error;
+    if (effect.techniques.size() != 1 || !effect.techniques[0].valid)
+      return ::testing::AssertionFailure() << "technique not valid: "
+                                           << (effect.techniques.empty() ? "none" : effect.techniques[0].reason);
+    return ::testing::AssertionSuccess();
+  }
+  const VariableDecl& Variable(const std::string& name) {
+    const VariableDecl* v = effect.syntax.FindVariable(name);
+    if (!v) ADD_FAILURE() << "no variable " << name;
+    static const VariableDecl none;
+    return v ? *v : none;
+  }
+
+  testing_support::ScratchDir scratch;
+  CompiledEffect effect;
+  std::string error;
+};
+
+float FloatAt(const Value& value, std::size_t i) {
+  float f = 0;
+  if (i < value.data.size()) std::memcpy(&f, &value.data[i], 4);
+  return f;
+}
+
+// "unsigned int" for uint, 0 for no shader, and an annotation's string in parentheses (a
+// macro that expands to ("World")): each stopped a real file before its first shader.
+TEST_F(EffectLanguage, OlderSpellingsCompile) {
+  ASSERT_TRUE(Compiles("spellings.fx",
+                       "#define SPACE(s) (s)\n"
+                       "unsigned int Count = 2;\n"
+                       "float4x4 World < string Space = SPACE(\"World\"); >;\n"
+                       "float Scale() { unsigned int n = Count; return (float)n; }\n" +
+                           std::string(kTechnique)));
+  EXPECT_EQ(Variable("Count").type.scalar, ScalarType::Uint);
+  ASSERT_EQ(Variable("World").annotations.size(), 1u);
+  EXPECT_EQ(Variable("World").annotations[0].value.text, "World");
+  EXPECT_TRUE(effect.syntax.techniques[0].passes[0].gs.null);
+}
+
+// Array lengths written as the file's own constants or left to the initial value.
+TEST_F(EffectLanguage, ArraysTakeTheirLengthFromConstantsAndInitialValues) {
+  ASSERT_TRUE(Compiles("arrays.fx",
+                       "static const int Taps = 3;\n"
+                       "float2 Offsets[Taps * 2];\n"
+                       "float Weights[] = {0.25, 0.5, 0.25};\n"
+                       "static const float2 Kernel[] = {float2(0, 1), float2(1, 0)};\n"
+                       "float Scale() { return Weights[1] + Offsets[5].x + Kernel[1].x; }\n" +
+                           std::string(kTechnique)));
+  EXPECT_EQ(Variable("Offsets").type.elements, 6);
+  const VariableDecl& weights = Variable("Weights");
+  EXPECT_EQ(weights.type.elements, 3);
+  ASSERT_TRUE(weights.hasInitializer);
+  EXPECT_EQ(FloatAt(weights.initializer, 1), 0.5f);
+  EXPECT_EQ(effect.syntax.FindVariable("Kernel"), nullptr) << "a static constant is the shader's own";
+
+  scratch.Write("unsized.fx", "float Weights[];\nfloat Scale() { return Weights[0]; }\n" + std::string(kTechnique));
+  CompileOptions options;
+  options.useCache = false;
+  EXPECT_FALSE(CompileEffectFile(scratch.Path("unsized.fx"), options, effect, error));
+  EXPECT_NE(error.find("unsized.fx(1): error: array Weights has no size"), std::string::npos) << error;
+}
+
+// A global whose struct is declared after another global: the layer's block of globals
+// used to land between the struct's brace and its semicolon.
+TEST_F(EffectLanguage, AStructDeclaredAfterAGlobalCompiles) {
+  ASSERT_TRUE(Compiles("late_struct.fx",
+                       "float4 Tint;\n"
+                       "struct Material { float gloss; float3 colour; };\n"
+                       "Material Surface;\n"
+                       "float Scale() { return Surface.gloss + Tint.x; }\n" +
+                           std::string(kTechnique)));
+  EXPECT_EQ(Variable("Surface").cbuffer, 0);
+}
+
+// Includes are found beside the including file, then beside the effect; written with
+// backslashes (doubled, as in a C string) or in another case than the file's name.
+TEST_F(EffectLanguage, IncludesResolveAsWindowsEffectsExpect) {
+  scratch.Write("shaders/lib/Common.fxh", "#include \"lib\\\\scale.fxh\"\n");
+  scratch.Write("shaders/lib/scale.fxh", "float Scale() { return 2; }\n");
+  ASSERT_TRUE(Compiles("shaders/main.fx", "#include <LIB\\common.fxh>\n" + std::string(kTechnique)));
+  scratch.Write("shaders/other.fx", "#include \"lib/missing.fxh\"\n" + std::string(kTechnique));
+  CompileOptions options;
+  options.useCache = false;
+  EXPECT_FALSE(CompileEffectFile(scratch.Path("shaders/other.fx"), options, effect, error));
+  EXPECT_NE(error.find("lib/missing.fxh"), std::string::npos) << error;
+}
+
+}  // namespace
