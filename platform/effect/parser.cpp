@@ -87,7 +87,7 @@ ObjectType ObjectTypeByName(std::string_view s) {
                {"PixelShader", ObjectType::PixelShader}};
   for (const auto& n : names)
     if (s == n.name) return n.type;
-  return ObjectType::None;
+  return detail::LegacyObjectType(s);
 }
 
 std::uint32_t ToBits(double v, ScalarType scalar) {
@@ -485,6 +485,7 @@ void Parser::ParseDeclaration(bool inCBuffer, int cbuffer) {
   if (Peek().Is("void")) {
     Next();
     std::string name = ExpectIdentifier("a function name");
+    firstFunction = std::min(firstFunction, declBegin);
     ParseFunction(Type(), name, modifiersBegin, attributes);
     return;
   }
@@ -495,6 +496,7 @@ void Parser::ParseDeclaration(bool inCBuffer, int cbuffer) {
   std::string firstName = ExpectIdentifier("a name");
   if (Peek().Is("(")) {
     if (inCBuffer) Fail("function inside a cbuffer", nameTok);
+    firstFunction = std::min(firstFunction, declBegin);
     ParseFunction(base, firstName, modifiersBegin, attributes);
     return;
   }
@@ -598,6 +600,11 @@ void Parser::ParseDeclaration(bool inCBuffer, int cbuffer) {
                      base.object == ObjectType::PixelShader)) {
     Blank(declBegin, declEnd);  // effect-only objects: nothing the HLSL compiler knows
   }
+  if (objectDecl && (base.object == ObjectType::Texture || base.name == "sampler" ||
+                     LegacyObjectType(base.name) != ObjectType::None)) {
+    for (std::size_t i = 0; i < declared.size(); ++i)
+      legacyObjects.push_back({declared[i].name, base.name, typeBegin, typeEnd, i == 0});
+  }
   if (!effectVariable && !objectDecl) return;
   for (VariableDecl& v : declared) {
     if (out.FindVariable(v.name)) Fail("variable " + v.name + " declared twice", nameTok);
@@ -672,6 +679,7 @@ void Parser::Run() {
     if (Accept(";")) continue;
     ParseDeclaration(false, 0);
   }
+  ResolveLegacy();
   BuildHlsl();
   out.lines = lexer.Lines();
 }

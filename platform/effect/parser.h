@@ -23,6 +23,10 @@ constexpr int kMaxDepth = 64;
 // Type::elements of an array declared with empty brackets until its initial value says.
 constexpr int kUnsized = -1;
 
+// The object type a Direct3D 9 name stands for ("texture2D", "samplerCUBE"); None for
+// any other name, and for "texture", whose dimension its samplers decide.
+ObjectType LegacyObjectType(std::string_view name);
+
 class Parser {
  public:
   Parser(std::string& source, const std::string& fileName, EffectSyntax& result)
@@ -71,6 +75,10 @@ class Parser {
     rewrites.push_back({begin, end, std::move(replacement)});
   }
   void FindRewrites();
+  // The Direct3D 9 spellings (legacy.cpp): a technique of theirs is skipped whole (true);
+  // texture and sampler types and the tex2D family are rewritten once all is parsed.
+  bool SkipLegacyTechnique(const Token& keyword);
+  void ResolveLegacy();
   // A declaration's type as the HLSL compiler is to read it.
   std::string TypeText(std::size_t begin, std::size_t end) const;
   std::string Slice(std::size_t begin, std::size_t end) const { return text.substr(begin, end - begin); }
@@ -124,6 +132,15 @@ class Parser {
   // Values of the file's own numeric constants (static const int Taps = 8), which array
   // sizes and initial values may name.
   std::map<std::string, std::vector<double>> constants;
+  // A texture or sampler declared with a Direct3D 9 type name (or "sampler"), one entry a
+  // variable; `first` marks the declaration's first variable, whose type text is rewritten.
+  struct LegacyObject {
+    std::string variable, written;
+    std::size_t typeBegin, typeEnd;
+    bool first;
+  };
+  std::vector<LegacyObject> legacyObjects;
+  std::size_t firstFunction = std::string::npos;  // where the file's first function begins
 };
 
 }  // namespace platform::fx::detail

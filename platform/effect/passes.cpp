@@ -22,6 +22,15 @@ void Parser::ParseStateBlock(VariableDecl& v) {
       Expect("]");
     }
     Expect("=");
+    if (a.name == "Texture" || a.name == "texture") {  // Texture = <t>, (t) or t
+      const bool angle = Accept("<"), round = !angle && Accept("(");
+      a.identifier = ExpectIdentifier("a texture");
+      if (angle) Expect(">");
+      if (round) Expect(")");
+      Expect(";");
+      v.state.push_back(std::move(a));
+      continue;
+    }
     if (Peek().kind == TokenKind::Identifier && !Peek(1).Is("(") && !Peek().Is("true") && !Peek().Is("false") &&
         !Peek().Is("TRUE") && !Peek().Is("FALSE")) {
       a.identifier = std::string(Next().text);
@@ -131,6 +140,7 @@ PassDecl Parser::ParsePass() {
 
 void Parser::ParseTechnique() {
   const Token& kw = Next();
+  if (kw.Is("technique") && SkipLegacyTechnique(kw)) return;
   TechniqueDecl t;
   t.line = kw.line;
   if (Peek().kind == TokenKind::Identifier) t.name = std::string(Next().text);

@@ -52,7 +52,11 @@ bool Number(const StateAssignment& a, double& out, std::string& error) {
 
 const Named kComparison[] = {{"NEVER", 1},   {"LESS", 2},      {"EQUAL", 3},         {"LESS_EQUAL", 4},
                              {"GREATER", 5}, {"NOT_EQUAL", 6}, {"GREATER_EQUAL", 7}, {"ALWAYS", 8}};
-const Named kAddress[] = {{"WRAP", 1}, {"MIRROR", 2}, {"CLAMP", 3}, {"BORDER", 4}, {"MIRROR_ONCE", 5}};
+const Named kAddress[] = {{"WRAP", 1},   {"MIRROR", 2},      {"CLAMP", 3},
+                          {"BORDER", 4}, {"MIRROR_ONCE", 5}, {"MIRRORONCE", 5}};
+// Direct3D 9 sampler blocks filter per stage; NONE on the mip stage means no mipmaps.
+const Named kStageFilter[] = {{"NONE", 0}, {"POINT", 1}, {"LINEAR", 2}, {"ANISOTROPIC", 3}, {"GAUSSIANQUAD", 2},
+                              {"PYRAMIDALQUAD", 2}};
 const Named kFilter[] = {{"MIN_MAG_MIP_POINT", 0x00},
                          {"MIN_MAG_POINT_MIP_LINEAR", 0x01},
                          {"MIN_POINT_MAG_LINEAR_MIP_POINT", 0x04},
@@ -108,11 +112,15 @@ bool MakeSamplerDesc(const std::vector<StateAssignment>& state, bool comparison,
                          {0, 0, 0, 0},
                          0.0f,
                          D3D10_FLOAT32_MAX};
+  int minFilter = -1, magFilter = -1, mipFilter = -1;  // the Direct3D 9 stages, when given
   for (const StateAssignment& a : state) {
     std::string n = Upper(a.name);
     double v = 0;
     bool ok = true;
     if (n == "FILTER") ok = Enum(a, kFilter, NEBLU_COUNT(kFilter), d.Filter, error);
+    else if (n == "MINFILTER") ok = Lookup(a, kStageFilter, NEBLU_COUNT(kStageFilter), minFilter, error);
+    else if (n == "MAGFILTER") ok = Lookup(a, kStageFilter, NEBLU_COUNT(kStageFilter), magFilter, error);
+    else if (n == "MIPFILTER") ok = Lookup(a, kStageFilter, NEBLU_COUNT(kStageFilter), mipFilter, error);
     else if (n == "ADDRESSU") ok = Enum(a, kAddress, NEBLU_COUNT(kAddress), d.AddressU, error);
     else if (n == "ADDRESSV") ok = Enum(a, kAddress, NEBLU_COUNT(kAddress), d.AddressV, error);
     else if (n == "ADDRESSW") ok = Enum(a, kAddress, NEBLU_COUNT(kAddress), d.AddressW, error);
@@ -130,6 +138,13 @@ bool MakeSamplerDesc(const std::vector<StateAssignment>& state, bool comparison,
       return false;
     }
     if (!ok) return false;
+  }
+  if (minFilter >= 0 || magFilter >= 0 || mipFilter >= 0) {
+    // Their defaults: point sampling, with the mip stage off.
+    const bool anisotropic = minFilter == 3 || magFilter == 3;
+    const int filter = (minFilter >= 2 ? 0x10 : 0) | (magFilter >= 2 ? 0x04 : 0) | (mipFilter >= 2 ? 0x01 : 0);
+    d.Filter = static_cast<D3D10_FILTER>((anisotropic ? 0x55 : filter) | (comparison ? 0x80 : 0));
+    if (mipFilter <= 0) d.MaxLOD = 0.0f;
   }
   return true;
 }

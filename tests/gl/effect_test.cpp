@@ -664,6 +664,43 @@ technique10 Lit { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); Set
   ASSERT_EQ(S_OK, map->SetResource(nullptr));
 }
 
+// An effect in the Direct3D 9 manner: a texture without a dimension, a sampler block
+// naming it with per-stage filters, tex2D, and a technique of the old kind beside the
+// technique10 of the same name. The old technique is left out; tex2D reads the texture
+// through the block's point filter and clamp.
+TEST_F(EffectTest, Direct3D9SamplersReadTheTextureTheirBlockNames) {
+  Ref<ID3D10Effect> fx = Load("legacy.fx", std::string(kPrelude) + R"(
+texture Picture < string ResourceName = "two.png"; >;
+sampler2D PictureSampler = sampler_state {
+  Texture = <Picture>; MinFilter = Point; MagFilter = Point; MipFilter = None; AddressU = Clamp; AddressV = Clamp;
+};
+float4 PSPicture(VOut i) : SV_Target { return tex2D(PictureSampler, i.uv * 2 - 0.5); }
+technique Show { pass P { VertexShader = compile vs_2_0 VSQuad(); PixelShader = compile ps_2_0 PSPicture(); } }
+technique10 Show { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSPicture())); } }
+)");
+  ASSERT_TRUE(fx);
+  D3D10_EFFECT_DESC effectDesc;
+  ASSERT_EQ(S_OK, fx->GetDesc(&effectDesc));
+  EXPECT_EQ(1u, effectDesc.Techniques) << "the old technique is not listed";
+  const std::uint32_t texels[2] = {0xff0000ffu, 0xff00ff00u};  // red, green (RGBA8 in memory)
+  D3D10_TEXTURE2D_DESC desc = {2, 1, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D10_USAGE_DEFAULT,
+                               D3D10_BIND_SHADER_RESOURCE, 0, 0};
+  D3D10_SUBRESOURCE_DATA data = {texels, 8, 0};
+  Ref<ID3D10Texture2D> picture;
+  ASSERT_EQ(S_OK, device_->CreateTexture2D(&desc, &data, picture.Out()));
+  Ref<ID3D10ShaderResourceView> view;
+  ASSERT_EQ(S_OK, device_->CreateShaderResourceView(picture.get(), nullptr, view.Out()));
+  ASSERT_EQ(S_OK, fx->GetVariableByName("Picture")->AsShaderResource()->SetResource(view.get()));
+  Draw(fx->GetTechniqueByName("Show"), FullScreen());
+  // u runs from -0.5 to 1.5 across the target: clamped, the left half is the red texel
+  // and the right half the green one, with no blend between them.
+  EXPECT_EQ((Rgba8{255, 0, 0, 255}), At(0, 4));
+  EXPECT_EQ((Rgba8{255, 0, 0, 255}), At(3, 4));
+  EXPECT_EQ((Rgba8{0, 255, 0, 255}), At(4, 4));
+  EXPECT_EQ((Rgba8{0, 255, 0, 255}), At(7, 4));
+  fx->GetVariableByName("Picture")->AsShaderResource()->SetResource(nullptr);
+}
+
 TEST_F(EffectTest, RefusalsLeaveInvalidObjectsNotNulls) {
   Ref<ID3D10Effect> fx = Load("refuse.fx", std::string(kPrelude) + R"(
 technique10 Good { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSRed())); } }

@@ -116,4 +116,17 @@ TEST_F(EffectLanguage, IncludesResolveAsWindowsEffectsExpect) {
   EXPECT_NE(error.find("lib/missing.fxh"), std::string::npos) << error;
 }
 
+// tex2D through a sampler whose block names no texture has nothing to read: said with the
+// file and line, where the HLSL compiler would stop without either.
+TEST_F(EffectLanguage, Tex2DThroughASamplerWithoutTextureIsRefused) {
+  scratch.Write("lost.fx", "sampler2D Lost = sampler_state { MinFilter = Linear; };\n"
+                           "float Scale() { return 1; }\n"
+                           "float4 PSLost(float2 uv : TEXCOORD0) : SV_Target {\n  return tex2D(Lost, uv);\n}\n" +
+                               std::string(kTechnique));
+  CompileOptions options;
+  options.useCache = false;
+  EXPECT_FALSE(CompileEffectFile(scratch.Path("lost.fx"), options, effect, error));
+  EXPECT_NE(error.find("lost.fx(4): error: tex2D reads through 'Lost'"), std::string::npos) << error;
+}
+
 }  // namespace
