@@ -388,7 +388,10 @@ void Parser::ParseStruct() {
 
 void Parser::ParseCBuffer(bool shared, std::size_t declBegin) {
   const Token& kw = Next();  // cbuffer / tbuffer
-  if (kw.text == "tbuffer") Fail("tbuffer is not supported", kw);
+  // A tbuffer holds what a cbuffer holds, packed the same way, and is set through the
+  // same variables; only the way the hardware reads it differs. The layer makes it a
+  // constant buffer.
+  if (kw.text == "tbuffer") Rewrite(kw.begin, kw.end, "cbuffer");
   CBufferDecl cb;
   cb.shared = shared;
   cb.line = kw.line;

@@ -91,6 +91,17 @@ TEST_F(EffectLanguage, ArraysTakeTheirLengthFromConstantsAndInitialValues) {
   EXPECT_NE(error.find("unsized.fx(1): error: array Weights has no size"), std::string::npos) << error;
 }
 
+// A tbuffer is set and read like a cbuffer.
+TEST_F(EffectLanguage, ATBufferIsAConstantBuffer) {
+  ASSERT_TRUE(Compiles("tbuffer.fx",
+                       "tbuffer Bones { float4x4 Pose[64]; };\n"
+                       "float Scale() { return Pose[3]._11; }\n" +
+                           std::string(kTechnique)));
+  ASSERT_EQ(effect.syntax.cbuffers.size(), 2u);
+  EXPECT_EQ(effect.syntax.cbuffers[1].name, "Bones");
+  EXPECT_EQ(Variable("Pose").type.elements, 64);
+}
+
 // A global whose struct is declared after another global: the layer's block of globals
 // used to land between the struct's brace and its semicolon.
 TEST_F(EffectLanguage, AStructDeclaredAfterAGlobalCompiles) {
