@@ -316,23 +316,44 @@ Value Parser::ParseValue(const Type& type) {
     while (parentheses-- > 0) Expect(")");
     return v;
   }
-  if (!type.IsNumeric() || type.cls == TypeClass::Struct) Fail("cannot give a value to a " + type.name);
+  if (!type.IsNumeric()) Fail("cannot give a value to a " + type.name);
+  // The scalar type of each number of one element, in declaration order: a struct's
+  // fields nest, and its value lists them all, braces or not.
+  std::vector<ScalarType> scalars;
+  if (!ScalarsOf(type, 0, scalars)) Fail("cannot give a value to a " + type.name + ", which holds objects");
   const Token& at = Peek();
   std::vector<double> numbers = ParseExpression(0);
   if (type.elements == kUnsized) {
-    const std::size_t per = static_cast<std::size_t>(type.Components());
+    const std::size_t per = scalars.size();
     if (numbers.empty() || numbers.size() % per != 0 || numbers.size() / per > 65536)
       Fail("initial value of " + std::to_string(numbers.size()) + " components does not make whole " + type.name + "s", at);
     v.type.elements = static_cast<int>(numbers.size() / per);
   }
-  std::size_t want = static_cast<std::size_t>(type.Components()) * static_cast<std::size_t>(std::max(1, v.type.elements));
+  std::size_t want = scalars.size() * static_cast<std::size_t>(std::max(1, v.type.elements));
   if (numbers.size() == 1 && want > 1) numbers.assign(want, numbers[0]);
   if (numbers.size() != want)
     Fail("initial value has " + std::to_string(numbers.size()) + " components, " + type.name + " needs " +
              std::to_string(want),
          at);
-  for (double d : numbers) v.data.push_back(ToBits(d, type.scalar));
+  for (std::size_t i = 0; i < numbers.size(); ++i) v.data.push_back(ToBits(numbers[i], scalars[i % scalars.size()]));
   return v;
+}
+
+bool Parser::ScalarsOf(const Type& type, int depth, std::vector<ScalarType>& scalars) const {
+  if (depth > kMaxDepth || scalars.size() > 65536) return false;
+  if (type.cls == TypeClass::Object) return false;
+  if (type.cls != TypeClass::Struct) {
+    scalars.insert(scalars.end(), static_cast<std::size_t>(type.Components()), type.scalar);
+    return true;
+  }
+  for (const Field& f : type.fields) {
+    for (int e = 0; e < std::max(1, f.type.elements); ++e) {
+      Type element = f.type;
+      element.elements = 0;
+      if (!ScalarsOf(element, depth + 1, scalars)) return false;
+    }
+  }
+  return true;
 }
 
 std::vector<Annotation> Parser::ParseAnnotations() {

@@ -102,6 +102,8 @@ class Parser {
   void ParseArray(Type& t);
   std::vector<Annotation> ParseAnnotations();
   Value ParseValue(const Type& type);
+  // The scalar type of each number in one element of `type`; false when it holds objects.
+  bool ScalarsOf(const Type& type, int depth, std::vector<ScalarType>& scalars) const;
   std::vector<double> ParseExpression(int depth);
   std::vector<double> ParsePrimary(int depth);
   void ParseStruct();

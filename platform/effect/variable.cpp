@@ -181,21 +181,36 @@ HRESULT Variable::SetResourceArray(ID3D10ShaderResourceView** list, UINT at, UIN
   return S_OK;
 }
 
-void Variable::WriteInitial(const std::vector<std::uint32_t>& data) {
-  if (!Numeric()) return;
-  const int per = type.Components();
+namespace {
+
+// Writes the numbers of a value of `type` at `base`, from data[k] on; a struct's fields at
+// their places, element by element. Stops where the data ends.
+void WriteValue(const Type& type, std::uint8_t* base, const std::vector<std::uint32_t>& data, std::size_t& k) {
   const int elements = std::max(1, type.elements);
   const std::uint32_t stride = ElementStride(type);
-  std::uint8_t* base = image->bytes.data() + offset;
-  for (int e = 0; e < elements; ++e)
+  const std::vector<Placement> fields = type.cls == TypeClass::Struct ? LayoutStruct(type) : std::vector<Placement>();
+  for (int e = 0; e < elements; ++e) {
+    std::uint8_t* element = base + static_cast<std::uint32_t>(e) * stride;
+    if (type.cls == TypeClass::Struct) {
+      for (std::size_t f = 0; f < type.fields.size() && f < fields.size(); ++f)
+        WriteValue(type.fields[f].type, element + fields[f].offset, data, k);
+      continue;
+    }
     for (int r = 0; r < type.rows; ++r)
       for (int c = 0; c < type.cols; ++c) {
-        std::size_t k = static_cast<std::size_t>(e * per + r * type.cols + c);
         if (k >= data.size()) return;
-        std::uint32_t at = static_cast<std::uint32_t>(e) * stride +
-                           (type.cls == TypeClass::Matrix ? MatrixOffset(type, r, c) : static_cast<std::uint32_t>(c * 4));
-        std::memcpy(base + at, &data[k], 4);
+        std::uint32_t at = type.cls == TypeClass::Matrix ? MatrixOffset(type, r, c) : static_cast<std::uint32_t>(c * 4);
+        std::memcpy(element + at, &data[k++], 4);
       }
+  }
+}
+
+}  // namespace
+
+void Variable::WriteInitial(const std::vector<std::uint32_t>& data) {
+  if (!Numeric()) return;
+  std::size_t k = 0;
+  WriteValue(type, image->bytes.data() + offset, data, k);
   image->Touch();
 }
 

@@ -701,6 +701,23 @@ technique10 Show { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); Se
   fx->GetVariableByName("Picture")->AsShaderResource()->SetResource(nullptr);
 }
 
+// Initial values of an array of structs, written with a brace per element: each number
+// lands in its member, past the padding the packing puts between them.
+TEST_F(EffectTest, StructArrayInitialValuesReachTheShader) {
+  Ref<ID3D10Effect> fx = Load("lights.fx", std::string(kPrelude) + R"(
+struct Light { float3 direction; float4 colour; };
+cbuffer Lights { Light Lamps[2] = { {float3(0, 0, 1), float4(1, 0, 0, 1)}, {float3(0, 1, 0), float4(0, 0, 1, 1)} }; };
+float4 PSLamp() : SV_Target { return Lamps[1].colour + float4(Lamps[1].direction.y * 0.5, 0, 0, 0); }
+technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSLamp())); } }
+)");
+  ASSERT_TRUE(fx);
+  Draw(fx->GetTechniqueByName("T"), FullScreen());
+  const Rgba8 pixel = At(4, 4);
+  EXPECT_NEAR(pixel.r, 128, 1);
+  EXPECT_EQ(pixel.g, 0);
+  EXPECT_EQ(pixel.b, 255);
+}
+
 TEST_F(EffectTest, RefusalsLeaveInvalidObjectsNotNulls) {
   Ref<ID3D10Effect> fx = Load("refuse.fx", std::string(kPrelude) + R"(
 technique10 Good { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSRed())); } }
