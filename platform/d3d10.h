@@ -120,7 +120,10 @@ struct D3D10_TEX2D_ARRAY_SRV { UINT MostDetailedMip; UINT MipLevels; UINT FirstA
 struct D3D10_TEX2DMS_SRV { UINT UnusedField_NothingToDefine; };
 struct D3D10_TEX2DMS_ARRAY_SRV { UINT FirstArraySlice; UINT ArraySize; };
 struct D3D10_TEXCUBE_SRV { UINT MostDetailedMip; UINT MipLevels; };
-struct D3D10_BUFFER_SRV { UINT ElementOffset; UINT ElementWidth; };
+struct D3D10_BUFFER_SRV {
+  union { UINT FirstElement; UINT ElementOffset; };
+  union { UINT NumElements; UINT ElementWidth; };
+};
 
 struct D3D10_SHADER_RESOURCE_VIEW_DESC {
   DXGI_FORMAT Format;

@@ -81,6 +81,7 @@ class Device final : public ComObject<ID3D10Device>, public IGlslDevice {
                        ID3D10Buffer** buffer) override;
   HRESULT CreateTexture2D(const D3D10_TEXTURE2D_DESC* desc, const D3D10_SUBRESOURCE_DATA* initialData,
                           ID3D10Texture2D** texture) override;
+  HRESULT CreateBufferView(Buffer* buffer, const D3D10_SHADER_RESOURCE_VIEW_DESC* desc, ID3D10ShaderResourceView** out);
   HRESULT CreateShaderResourceView(ID3D10Resource* resource, const D3D10_SHADER_RESOURCE_VIEW_DESC* desc,
                                    ID3D10ShaderResourceView** view) override;
   HRESULT CreateRenderTargetView(ID3D10Resource* resource, const D3D10_RENDER_TARGET_VIEW_DESC* desc,

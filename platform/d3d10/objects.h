@@ -98,6 +98,7 @@ class Texture2D final : public DeviceChild<ID3D10Texture2D> {
 // differs from the resource's.
 struct ViewTarget {
   Texture2D* texture = nullptr;
+  Buffer* buffer = nullptr;  // instead of the texture, for a view of a buffer's elements
   GLuint glTexture = 0;
   GLenum glTarget = 0;
   bool ownsTexture = false;

@@ -471,6 +471,10 @@ void Device::GenerateMips(ID3D10ShaderResourceView* view) {
     Report("GenerateMips: the view was not made by this device");
     return;
   }
+  if (!ours->view.texture) {
+    Report("GenerateMips: a view of a buffer has no mip levels");
+    return;
+  }
   const D3D10_TEXTURE2D_DESC& desc = ours->view.texture->Desc();
   if (!(desc.MiscFlags & D3D10_RESOURCE_MISC_GENERATE_MIPS) || ours->view.texture->Multisampled()) {
     Report("GenerateMips: the texture was not created with D3D10_RESOURCE_MISC_GENERATE_MIPS");

@@ -2,6 +2,8 @@
 // its texture's GL name when it sees all of it as stored; otherwise it gets a GL
 // texture view with its own format, target and range.
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "platform/d3d10/device.h"
@@ -160,6 +162,7 @@ void ReleaseView(ViewTarget& view) {
     CountGlObjects(-1);
   }
   if (view.texture) view.texture->Release();
+  if (view.buffer) view.buffer->Release();
 }
 
 Texture2D* TextureOf(Device* device, ID3D10Resource* resource, const char* call, UINT bind, const char* bindName) {
@@ -188,13 +191,19 @@ Texture2D* TextureOf(Device* device, ID3D10Resource* resource, const char* call,
 ShaderResourceView::ShaderResourceView(Device* device, const D3D10_SHADER_RESOURCE_VIEW_DESC& desc,
                                        const ViewTarget& target)
     : DeviceChild(device), view(target), desc_(desc) {
-  view.texture->AddRef();
+  if (view.texture) view.texture->AddRef();
+  if (view.buffer) view.buffer->AddRef();
 }
 ShaderResourceView::~ShaderResourceView() {
   device_->MakeCurrent();
   ReleaseView(view);
 }
 void ShaderResourceView::GetResource(ID3D10Resource** resource) {
+  if (view.buffer) {
+    view.buffer->AddRef();
+    *resource = view.buffer;
+    return;
+  }
   view.texture->AddRef();
   *resource = view.texture;
 }
@@ -233,11 +242,62 @@ void DepthStencilView::GetResource(ID3D10Resource** resource) {
   *resource = view.texture;
 }
 
+// A buffer read by shaders as Buffer<T>: a GL buffer texture over the view's elements.
+HRESULT Device::CreateBufferView(Buffer* buffer, const D3D10_SHADER_RESOURCE_VIEW_DESC* desc,
+                                 ID3D10ShaderResourceView** out) {
+  const char* call = "CreateShaderResourceView";
+  if (!(buffer->Desc().BindFlags & D3D10_BIND_SHADER_RESOURCE))
+    return Fail(E_INVALIDARG, "%s: the buffer was not created with D3D10_BIND_SHADER_RESOURCE", call);
+  if (!desc || desc->ViewDimension != D3D10_SRV_DIMENSION_BUFFER)
+    return Fail(E_INVALIDARG, "%s: a view of a buffer needs a description with D3D10_SRV_DIMENSION_BUFFER", call);
+  const FormatInfo& info = GetFormatInfo(desc->Format);
+  // The formats a GL buffer texture holds.
+  static const GLenum kBufferFormats[] = {
+      GL_R8,      GL_R16,     GL_R16F,    GL_R32F,     GL_R8I,     GL_R16I,    GL_R32I,     GL_R8UI,
+      GL_R16UI,   GL_R32UI,   GL_RG8,     GL_RG16,     GL_RG16F,   GL_RG32F,   GL_RG8I,     GL_RG16I,
+      GL_RG32I,   GL_RG8UI,   GL_RG16UI,  GL_RG32UI,   GL_RGB32F,  GL_RGB32I,  GL_RGB32UI,  GL_RGBA8,
+      GL_RGBA16,  GL_RGBA16F, GL_RGBA32F, GL_RGBA8I,   GL_RGBA16I, GL_RGBA32I, GL_RGBA8UI,  GL_RGBA16UI,
+      GL_RGBA32UI};
+  // Blue-first orders would need a swizzle, which buffer textures do not have.
+  const bool fits = !info.typeless && info.kind == FormatKind::Color && info.swizzle == Swizzle::None &&
+                    info.glFormat != GL_BGRA && info.glFormat != GL_BGRA_INTEGER &&
+                    std::find(std::begin(kBufferFormats), std::end(kBufferFormats), info.glInternal) !=
+                        std::end(kBufferFormats);
+  if (!fits) return Fail(E_INVALIDARG, "%s: a buffer cannot be read as %s", call, info.name);
+  const std::uint64_t first = desc->Buffer.FirstElement, count = desc->Buffer.NumElements;
+  const std::uint64_t offset = first * info.bytes, size = count * info.bytes;
+  if (count == 0 || offset + size > buffer->Desc().ByteWidth)
+    return Fail(E_INVALIDARG, "%s: elements %llu to %llu lie outside the buffer's %u bytes", call,
+                static_cast<unsigned long long>(first), static_cast<unsigned long long>(first + count),
+                buffer->Desc().ByteWidth);
+  if (!MakeCurrent()) return Fail(E_FAIL, "%s: the GL context is lost", call);
+  GLint alignment = 1;
+  glGetIntegerv(GL_TEXTURE_BUFFER_OFFSET_ALIGNMENT, &alignment);
+  if (alignment > 0 && offset % static_cast<std::uint64_t>(alignment) != 0)
+    return Fail(E_INVALIDARG, "%s: the first element starts at byte %llu, which is not a multiple of %d", call,
+                static_cast<unsigned long long>(offset), alignment);
+  ViewTarget view;
+  view.buffer = buffer;
+  view.glTarget = GL_TEXTURE_BUFFER;
+  view.ownsTexture = true;
+  glCreateTextures(GL_TEXTURE_BUFFER, 1, &view.glTexture);
+  CountGlObjects(1);
+  glTextureBufferRange(view.glTexture, info.glInternal, buffer->name, static_cast<GLintptr>(offset),
+                       static_cast<GLsizeiptr>(size));
+  if (!out) {
+    glDeleteTextures(1, &view.glTexture);
+    CountGlObjects(-1);
+    return S_FALSE;
+  }
+  *out = new ShaderResourceView(this, *desc, view);
+  return S_OK;
+}
+
 HRESULT Device::CreateShaderResourceView(ID3D10Resource* resource, const D3D10_SHADER_RESOURCE_VIEW_DESC* descIn,
                                          ID3D10ShaderResourceView** out) {
   const char* call = "CreateShaderResourceView";
   if (out) *out = nullptr;
-  if (resource && AsBuffer(resource)) return NotImplemented("ID3D10Device::CreateShaderResourceView (buffer)");
+  if (Buffer* buffer = resource ? AsBuffer(resource) : nullptr) return CreateBufferView(buffer, descIn, out);
   Texture2D* texture = TextureOf(this, resource, call, D3D10_BIND_SHADER_RESOURCE, "D3D10_BIND_SHADER_RESOURCE");
   if (!texture) return E_INVALIDARG;
   const D3D10_TEXTURE2D_DESC& t = texture->Desc();

@@ -366,6 +366,49 @@ bool ProfileSupported(const std::string& profile) {
 
 std::uint64_t HlslCompileCount() { return compileCount.load(); }
 
+namespace {
+
+bool NamesClipDistance(const std::string& text) {
+  std::string upper = text;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper.find("SV_CLIPDISTANCE") != std::string::npos || upper.find("SV_CULLDISTANCE") != std::string::npos;
+}
+
+bool StructHasClipDistance(const EffectSyntax& syntax, const Type& type, int depth) {
+  if (depth > 16) return false;
+  for (const Field& f : type.fields) {
+    if (NamesClipDistance(f.semantic)) return true;
+    if (f.type.cls == TypeClass::Struct && StructHasClipDistance(syntax, f.type, depth + 1)) return true;
+  }
+  return false;
+}
+
+// Whether geometry shader `entry` reads clip or cull distances from its input vertices,
+// as a semantic of its own or of the input struct's members.
+bool TakesClipDistances(const EffectSyntax& syntax, const std::string& entry) {
+  for (const FunctionDecl& f : syntax.functions) {
+    if (f.name != entry) continue;
+    for (const FunctionDecl::Param& p : f.params) {
+      if (p.text.find("inout") != std::string::npos || p.text.find("Stream") != std::string::npos) continue;
+      if (NamesClipDistance(p.text)) return true;
+      std::string word;
+      for (std::size_t i = 0; i <= p.text.size(); ++i) {
+        const char c = i < p.text.size() ? p.text[i] : ' ';
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
+          word += c;
+          continue;
+        }
+        auto it = syntax.structs.find(word);
+        if (it != syntax.structs.end() && StructHasClipDistance(syntax, it->second, 0)) return true;
+        word.clear();
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 bool PlanEffectSource(const std::string& source, const std::string& name, const CompileOptions& options,
                       CompiledEffect& out, EffectPlan& plan, std::string& error) {
   plan = EffectPlan();
@@ -398,6 +441,13 @@ bool PlanEffectSource(const std::string& source, const std::string& name, const 
         if (!ProfileSupported(ref->profile) || !ProfileStage(ref->profile, stage) || static_cast<int>(stage) != s) {
           cp.valid = false;
           cp.reason = "pass " + p.name + ": profile " + ref->profile + " cannot run here";
+          continue;
+        }
+        if (stage == Stage::Geometry && TakesClipDistances(syntax, ref->entry)) {
+          // The HLSL compiler here crashes on such a shader rather than refusing it.
+          cp.valid = false;
+          cp.reason = "pass " + p.name + ": geometry shader " + ref->entry +
+                      " takes clip or cull distances as input, which the shader compiler here cannot build";
           continue;
         }
         int found = -1;

@@ -76,6 +76,7 @@ ObjectType ObjectTypeByName(std::string_view s) {
                {"Texture2DMSArray", ObjectType::Texture2DMSArray},
                {"Texture3D", ObjectType::Texture3D},
                {"TextureCube", ObjectType::TextureCube},
+               {"Buffer", ObjectType::Buffer},
                {"SamplerState", ObjectType::SamplerState},
                {"sampler", ObjectType::SamplerState},
                {"SamplerComparisonState", ObjectType::SamplerComparisonState},

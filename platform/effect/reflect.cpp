@@ -56,6 +56,15 @@ class CrossCompiler {
       if (list[i].sampler_id != dummy) pair.sampler = spvc_compiler_get_name(compiler, list[i].sampler_id);
       result.push_back({pair, list[i].combined_id});
     }
+    // A Buffer<T> becomes a samplerBuffer of its own, combined with nothing: it takes a
+    // unit like a texture read with Load.
+    for (const spvc_reflected_resource& r : Resources(SPVC_RESOURCE_TYPE_SEPARATE_IMAGE)) {
+      spvc_type type = spvc_compiler_get_type_handle(compiler, r.type_id);
+      if (spvc_type_get_image_dimension(type) != SpvDimBuffer) continue;
+      SamplerPair pair;
+      pair.texture = spvc_compiler_get_name(compiler, r.id);
+      result.push_back({pair, r.id});
+    }
     return result;
   }
 

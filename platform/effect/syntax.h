@@ -28,6 +28,7 @@ enum class ObjectType {
   Texture2DMSArray,
   Texture3D,
   TextureCube,
+  Buffer,  // Buffer<T>: a buffer's elements, read with Load
   SamplerState,
   SamplerComparisonState,
   BlendState,
@@ -54,7 +55,8 @@ struct Type {
   std::vector<Field> fields;
 
   bool IsNumeric() const { return cls != TypeClass::Object; }
-  bool IsTexture() const { return object >= ObjectType::Texture && object <= ObjectType::TextureCube; }
+  // Whatever a shader resource view binds: the textures and Buffer<T>.
+  bool IsTexture() const { return object >= ObjectType::Texture && object <= ObjectType::Buffer; }
   bool IsSampler() const { return object == ObjectType::SamplerState || object == ObjectType::SamplerComparisonState; }
   int Components() const { return rows * cols; }  // scalar count of one element
 };

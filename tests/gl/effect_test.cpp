@@ -718,6 +718,50 @@ technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPi
   EXPECT_EQ(pixel.b, 255);
 }
 
+// Buffer<T> reads a buffer's elements through a view of them; the view's first element
+// is the shader's element 0.
+TEST_F(EffectTest, BufferOfElementsIsReadWithLoad) {
+  Ref<ID3D10Effect> fx = Load("buffer.fx", std::string(kPrelude) + R"(
+Buffer<float4> Palette;
+float4 PSPalette() : SV_Target { return Palette.Load(1); }
+technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSPalette())); } }
+)");
+  ASSERT_TRUE(fx);
+  const float colours[8][4] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}, {1, 1, 0, 1},
+                               {1, 0, 1, 1}, {0, 1, 1, 1}, {1, 1, 1, 1}, {0, 0, 0, 1}};
+  D3D10_BUFFER_DESC desc = {sizeof colours, D3D10_USAGE_DEFAULT, D3D10_BIND_SHADER_RESOURCE, 0, 0};
+  D3D10_SUBRESOURCE_DATA data = {colours, 0, 0};
+  Ref<ID3D10Buffer> buffer;
+  ASSERT_EQ(S_OK, device_->CreateBuffer(&desc, &data, buffer.Out()));
+  D3D10_SHADER_RESOURCE_VIEW_DESC view = {};
+  view.Format = DXGI_FORMAT_R32G32B32A32_FLOAT;
+  view.ViewDimension = D3D10_SRV_DIMENSION_BUFFER;
+  view.Buffer.FirstElement = 0;
+  view.Buffer.NumElements = 8;
+  Ref<ID3D10ShaderResourceView> all;
+  ASSERT_EQ(S_OK, device_->CreateShaderResourceView(buffer.get(), &view, all.Out()));
+  ASSERT_EQ(S_OK, fx->GetVariableByName("Palette")->AsShaderResource()->SetResource(all.get()));
+  Draw(fx->GetTechniqueByName("T"), FullScreen());
+  EXPECT_EQ((Rgba8{0, 255, 0, 255}), At(4, 4));
+
+  // From element 4 on (64 bytes in, a multiple of any offset alignment GL asks for).
+  view.Buffer.FirstElement = 4;
+  view.Buffer.NumElements = 4;
+  Ref<ID3D10ShaderResourceView> tail;
+  ASSERT_EQ(S_OK, device_->CreateShaderResourceView(buffer.get(), &view, tail.Out()));
+  ASSERT_EQ(S_OK, fx->GetVariableByName("Palette")->AsShaderResource()->SetResource(tail.get()));
+  ClearAndBind();
+  Draw(fx->GetTechniqueByName("T"), FullScreen());
+  EXPECT_EQ((Rgba8{0, 255, 255, 255}), At(4, 4));
+
+  view.Buffer.NumElements = 5;  // one past the end
+  EXPECT_EQ(E_INVALIDARG, device_->CreateShaderResourceView(buffer.get(), &view, tail.Out()));
+  view.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+  view.Buffer.NumElements = 4;
+  EXPECT_EQ(E_INVALIDARG, device_->CreateShaderResourceView(buffer.get(), &view, tail.Out()));
+  fx->GetVariableByName("Palette")->AsShaderResource()->SetResource(nullptr);
+}
+
 TEST_F(EffectTest, RefusalsLeaveInvalidObjectsNotNulls) {
   Ref<ID3D10Effect> fx = Load("refuse.fx", std::string(kPrelude) + R"(
 technique10 Good { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); SetPixelShader(CompileShader(ps_4_0, PSRed())); } }

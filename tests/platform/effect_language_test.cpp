@@ -140,4 +140,27 @@ TEST_F(EffectLanguage, Tex2DThroughASamplerWithoutTextureIsRefused) {
   EXPECT_NE(error.find("lost.fx(4): error: tex2D reads through 'Lost'"), std::string::npos) << error;
 }
 
+// A geometry shader that takes clip distances from its input vertices crashed the HLSL
+// compiler behind the layer. Its technique is refused with the reason; the rest of the
+// file still compiles.
+TEST_F(EffectLanguage, GeometryShaderReadingClipDistancesIsRefusedNotACrash) {
+  scratch.Write("clip.fx", std::string(R"(
+struct Clipped { float4 pos : SV_Position; float3 planes : SV_ClipDistance0; };
+Clipped VSClip(float4 p : POSITION) { Clipped o; o.pos = p; o.planes = p.xyz; return o; }
+[maxvertexcount(3)]
+void GSClip(triangle Clipped v[3], inout TriangleStream<Clipped> s) { for (int i = 0; i < 3; ++i) s.Append(v[i]); }
+float Scale() { return 1; }
+technique10 WithGeometry { pass P { SetVertexShader(CompileShader(vs_4_0, VSClip()));
+  SetGeometryShader(CompileShader(gs_4_0, GSClip())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
+)") + kTechnique);
+  CompileOptions options;
+  options.useCache = false;
+  ASSERT_TRUE(CompileEffectFile(scratch.Path("clip.fx"), options, effect, error)) << error;
+  ASSERT_EQ(effect.techniques.size(), 2u);
+  EXPECT_FALSE(effect.techniques[0].valid);
+  EXPECT_NE(effect.techniques[0].reason.find("GSClip takes clip or cull distances as input"), std::string::npos)
+      << effect.techniques[0].reason;
+  EXPECT_TRUE(effect.techniques[1].valid) << effect.techniques[1].reason;
+}
+
 }  // namespace
