@@ -439,6 +439,34 @@ TEST_F(FeatureTest, AnOrthographicCameraIsLeftOutAndOneThatFramesTheSceneAdded) 
   }
 }
 
+// A camera below a scaled node (a model scaled to a hundredth) is seen from where glTF
+// puts it: the engine would invert the scale away, so the camera is placed at top level
+// where its node rests, looking the same way, and the notes say it no longer follows.
+TEST_F(FeatureTest, ACameraBelowAScaledNodeIsPlacedWhereItsNodeRests) {
+  tinygltf::Model model = scenes::Cameras(true);
+  int eye = -1;
+  for (std::size_t n = 0; n < model.nodes.size(); ++n)
+    if (model.nodes[n].name == "Eye") eye = static_cast<int>(n);
+  ASSERT_GE(eye, 0);
+  model.nodes[static_cast<std::size_t>(eye)].translation = {0, 50, 600};
+  tinygltf::Node shrink;
+  shrink.name = "Shrink";
+  shrink.scale = {0.01, 0.01, 0.01};
+  shrink.children = {eye};
+  model.nodes.push_back(shrink);
+  for (int& root : model.scenes[0].nodes)
+    if (root == eye) root = static_cast<int>(model.nodes.size() - 1);
+  const gltf2demo::ConvertedScene scene = Convert(model);
+  const DemoObject* camera = Find(scene.demo, "Camera");
+  ASSERT_TRUE(camera);
+  EXPECT_EQ(camera->parent, "");
+  const Vector3f at = World(scene.demo, "Camera", Vector3f(0, 0, 0));
+  EXPECT_LT((at - Engine(0, 0.5, 6)).Mag(), 1e-4f);
+  const Vector3f look = World(scene.demo, "Camera", Vector3f(0, 0, 1)) - at;
+  EXPECT_LT((look - Engine(0, 0, -1)).Mag(), 1e-4f) << "it looks along glTF's -z, as its node does";
+  EXPECT_EQ(Count(notes.Lines(), "camera 'Camera': following node 'Eye', which is scaled"), 1);
+}
+
 TEST_F(FeatureTest, SkinsAndMorphTargetsAreLeftOutAndTheMeshKeptInItsRestShape) {
   const gltf2demo::ConvertedScene scene = Convert(scenes::SkinnedAndMorphed());
   for (const char* line :

@@ -254,12 +254,12 @@ class Converter {
 
     if (node.skin >= 0) notes.LeftOut(label + ": its skin (the mesh stays in its bind pose)");
     if (node.mesh >= 0) AddMesh(node.mesh, at, label, *world);
-    if (node.camera >= 0) AddCamera(node.camera, name);
+    if (node.camera >= 0) AddCamera(node.camera, name, *world);
     const auto light = node.extensions.find("KHR_lights_punctual");
     if (light != node.extensions.end() && light->second.IsObject() && light->second.Has("light")) {
       const tinygltf::Value& value = light->second.Get("light");
       if (!value.IsNumber()) throw GltfError(label + ": its light is not a number");
-      AddLight(value.GetNumberAsInt(), name);
+      AddLight(value.GetNumberAsInt(), name, *world);
     }
     return name;
   }
@@ -357,14 +357,43 @@ class Converter {
   }
 
   // A camera or lamp below its node, turned so that its +z looks along the node's -z.
-  void Attach(const std::string& type, int& count, const std::string& parent) {
+  // glTF views and lights from a node without its scale, but the engine inverts a
+  // camera's and a lamp's chain of nodes as if none were scaled: below a scaled node (a
+  // model scaled to a hundredth, say) the view would be far off. There the object is
+  // placed at top level where its node rests instead.
+  void Attach(const std::string& type, int& count, const std::string& parent, const Placement& parentWorld) {
     DemoObject object = Object(type, count == 0 ? type : objectNames.Unique(type), parent);
+    const Mat3 quarterTurn = FromEulerXYZ({Pi / 2, 0, 0});
     SetVector(object.rotation, {Pi / 2, 0, 0});
+    Mat3 unscaled = parentWorld.linear;
+    bool scaled = false;
+    for (std::size_t c = 0; c < 3; ++c) {
+      const double length = std::sqrt(unscaled[0][c] * unscaled[0][c] + unscaled[1][c] * unscaled[1][c] +
+                                      unscaled[2][c] * unscaled[2][c]);
+      if (std::fabs(length - 1) > 1e-5) scaled = true;
+      for (std::size_t r = 0; r < 3; ++r) unscaled[r][c] = length > 1e-12 ? unscaled[r][c] / length : (r == c ? 1 : 0);
+    }
+    if (scaled) {
+      Mat3 world{};
+      for (std::size_t r = 0; r < 3; ++r)
+        for (std::size_t c = 0; c < 3; ++c)
+          for (std::size_t k = 0; k < 3; ++k) world[r][c] += unscaled[r][k] * quarterTurn[k][c];
+      object.parent.clear();
+      SetVector(object.location, parentWorld.translation);
+      SetVector(object.rotation, EulerXYZ(world));
+      notes.LeftOut(Lower(type) + " '" + object.name + "': following node '" + parent +
+                    "', which is scaled (it stays where that node rests)");
+    }
     out.demo.objects.push_back(object);
     ++count;
   }
 
-  void AddCamera(int index, const std::string& node) {
+  static std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  }
+
+  void AddCamera(int index, const std::string& node, const Placement& nodeWorld) {
     if (static_cast<std::size_t>(index) >= model.cameras.size())
       throw GltfError("node '" + node + "': camera " + std::to_string(index) + " does not exist");
     const tinygltf::Camera& camera = model.cameras[static_cast<std::size_t>(index)];
@@ -381,10 +410,10 @@ class Converter {
                     lens.yfov * 180 / Pi, lens.znear, lens.zfar);
       notes.LeftOut(label + text);
     }
-    Attach("Camera", cameras, node);
+    Attach("Camera", cameras, node, nodeWorld);
   }
 
-  void AddLight(int index, const std::string& node) {
+  void AddLight(int index, const std::string& node, const Placement& nodeWorld) {
     if (index < 0 || static_cast<std::size_t>(index) >= model.lights.size())
       throw GltfError("node '" + node + "': light " + std::to_string(index) + " does not exist");
     const tinygltf::Light& light = model.lights[static_cast<std::size_t>(index)];
@@ -406,7 +435,7 @@ class Converter {
       }
       sun.strength = SunOfIntensityOne * intensity;
     }
-    Attach("Lamp", lamps, node);
+    Attach("Lamp", lamps, node, nodeWorld);
   }
 
   // Curves from the chosen animation; returns its length in seconds (0 for none).
