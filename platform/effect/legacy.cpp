@@ -155,6 +155,8 @@ void Parser::ResolveLegacy() {
     if (o.first) Rewrite(o.typeBegin, o.typeEnd, d->typeName);
   }
 
+  SplitSamplerParams(textureOf);
+
   // tex2D(s, uv) -> neblu_tex2D(texture of s, s, uv)
   std::set<std::string> helpers;
   std::string helperText;
@@ -179,6 +181,51 @@ void Parser::ResolveLegacy() {
     if (firstFunction == std::string::npos) throw ParseError("tex2D and its kin outside any function", 1);
     Rewrite(firstFunction, firstFunction, helperText);
   }
+}
+
+void Parser::SplitSamplerParams(std::map<std::string, std::string>& textureOf) {
+  std::set<std::size_t> splitFunctions;
+  // Last first, so that the parameter positions of earlier ones still hold.
+  for (auto it = legacySamplerParams.rbegin(); it != legacySamplerParams.rend(); ++it) {
+    const LegacySamplerParam& p = *it;
+    if (p.function >= out.functions.size() || p.param >= out.functions[p.function].params.size()) continue;
+    FunctionDecl& f = out.functions[p.function];
+    const Dimension* d = &kDimensions[1];
+    for (const Dimension& candidate : kDimensions)
+      if (p.written == std::string("sampler") + candidate.suffix || (candidate.type == ObjectType::TextureCube && p.written == "samplerCube"))
+        d = &candidate;
+    const std::string texture = p.name + "_texture";
+    const bool uniform = f.params[p.param].uniform;
+    Rewrite(p.typeBegin, p.typeEnd, std::string(d->typeName) + " " + texture + ", " + (uniform ? "uniform " : "") + "SamplerState");
+    FunctionDecl::Param& sampler = f.params[p.param];
+    const std::size_t at = sampler.text.find(p.written);
+    if (at != std::string::npos) sampler.text.replace(at, p.written.size(), "SamplerState");
+    FunctionDecl::Param textureParam;
+    textureParam.uniform = uniform;
+    textureParam.text = std::string(uniform ? "uniform " : "") + d->typeName + " " + texture;
+    f.params.insert(f.params.begin() + static_cast<std::ptrdiff_t>(p.param), textureParam);
+    textureOf[p.name] = texture;
+    splitFunctions.insert(p.function);
+  }
+  if (splitFunctions.empty()) return;
+  // CompileShader(ps_4_0, PS(gSampler)) now binds the sampler's texture as well.
+  auto passBoth = [&](ShaderRef& ref) {
+    if (ref.args.empty()) return;
+    std::vector<std::string> args;
+    for (const std::string& arg : ref.args) {
+      std::string word = arg;
+      word.erase(0, word.find_first_not_of(" \t"));
+      word.erase(word.find_last_not_of(" \t") + 1);
+      auto texture = textureOf.find(word);
+      if (texture != textureOf.end() && out.FindVariable(word)) args.push_back(texture->second);
+      args.push_back(arg);
+    }
+    ref.args = std::move(args);
+  };
+  for (TechniqueDecl& t : out.techniques)
+    for (PassDecl& pass : t.passes)
+      for (ShaderRef* ref : {&pass.vs, &pass.gs, &pass.ps}) passBoth(*ref);
+  for (VariableDecl& v : out.variables) passBoth(v.shader);
 }
 
 }  // namespace platform::fx::detail

@@ -453,6 +453,10 @@ void Parser::ParseFunction(const Type&, const std::string& name, std::size_t dec
       const Token& t = Next();
       if (t.kind == TokenKind::End) Fail("unterminated parameter list of " + name);
       if (t.Is("uniform") && depth == 0) p.uniform = true;
+      if (depth == 0 && t.kind == TokenKind::Identifier && Peek().kind == TokenKind::Identifier &&
+          (t.Is("sampler") || (t.text != "SamplerState" && LegacyObjectType(t.text) == ObjectType::SamplerState)))
+        legacySamplerParams.push_back({out.functions.size(), f.params.size(), t.begin, t.end, std::string(t.text),
+                                       std::string(Peek().text)});
       if (t.Is("(") || t.Is("<")) ++depth;
       if ((t.Is(")") || t.Is(">")) && depth > 0) --depth;
     }

@@ -142,6 +142,15 @@ class Parser {
     bool first;
   };
   std::vector<LegacyObject> legacyObjects;
+  // A function parameter of a Direct3D 9 sampler type (uniform sampler2D s): it becomes
+  // the texture and the sampler, and the calls that bind it pass both.
+  struct LegacySamplerParam {
+    std::size_t function, param;  // in out.functions and its params, as parsed
+    std::size_t typeBegin, typeEnd;
+    std::string written, name;
+  };
+  std::vector<LegacySamplerParam> legacySamplerParams;
+  void SplitSamplerParams(std::map<std::string, std::string>& textureOf);
   std::size_t firstFunction = std::string::npos;  // where the file's first function begins
 };
 

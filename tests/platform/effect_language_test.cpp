@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/effect/compiler.h"
 #include "support/scratch_dir.h"
@@ -125,6 +126,24 @@ TEST_F(EffectLanguage, IncludesResolveAsWindowsEffectsExpect) {
   options.useCache = false;
   EXPECT_FALSE(CompileEffectFile(scratch.Path("shaders/other.fx"), options, effect, error));
   EXPECT_NE(error.find("lib/missing.fxh"), std::string::npos) << error;
+}
+
+// A shader taking a Direct3D 9 sampler as a uniform parameter, bound by CompileShader to
+// a global sampler: the parameter becomes the texture and the sampler, and the binding
+// passes the texture the global sampler's block names along with it.
+TEST_F(EffectLanguage, ASamplerParameterCarriesItsTexture) {
+  ASSERT_TRUE(Compiles("parameter.fx", R"(
+texture Shade;
+sampler2D ShadeSampler = sampler_state { Texture = <Shade>; MinFilter = Point; MagFilter = Point; };
+float4 Tint = float4(1, 1, 1, 1);
+float4 VS(float4 p : POSITION) : SV_Position { return p; }
+float4 PS(float4 p : SV_Position, uniform float4 tint, uniform sampler2D pick) : SV_Target {
+  return tex2D(pick, p.xy / 8) * tint;
+}
+technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VS()));
+  SetPixelShader(CompileShader(ps_4_0, PS(Tint, ShadeSampler))); } }
+)"));
+  EXPECT_EQ(effect.syntax.techniques[0].passes[0].ps.args, (std::vector<std::string>{"Tint", "Shade", "ShadeSampler"}));
 }
 
 // tex2D through a sampler whose block names no texture has nothing to read: said with the
