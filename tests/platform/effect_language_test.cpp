@@ -24,13 +24,17 @@ constexpr const char* kTechnique =
 
 class EffectLanguage : public ::testing::Test {
  protected:
-  // Compiles FILE, which must give one technique that runs here.
-  ::testing::AssertionResult Compiles(const std::string& file, const std::string& source) {
+  // Writes FILE and compiles it, without the cache; false with the message in `error`.
+  bool Compile(const std::string& file, const std::string& source) {
     scratch.Write(file, source);
     CompileOptions options;
     options.useCache = false;
     error.clear();
-    if (!CompileEffectFile(scratch.Path(file), options, effect, error)) return ::testing::AssertionFailure() << error;
+    return CompileEffectFile(scratch.Path(file), options, effect, error);
+  }
+  // Compiles FILE, which must give one technique that runs here.
+  ::testing::AssertionResult Compiles(const std::string& file, const std::string& source) {
+    if (!Compile(file, source)) return ::testing::AssertionFailure() << error;
     if (effect.techniques.size() != 1 || !effect.techniques[0].valid)
       return ::testing::AssertionFailure() << "technique not valid: "
                                            << (effect.techniques.empty() ? "none" : effect.techniques[0].reason);
@@ -85,10 +89,7 @@ TEST_F(EffectLanguage, ArraysTakeTheirLengthFromConstantsAndInitialValues) {
   EXPECT_EQ(FloatAt(weights.initializer, 1), 0.5f);
   EXPECT_EQ(effect.syntax.FindVariable("Kernel"), nullptr) << "a static constant is the shader's own";
 
-  scratch.Write("unsized.fx", "float Weights[];\nfloat Scale() { return Weights[0]; }\n" + std::string(kTechnique));
-  CompileOptions options;
-  options.useCache = false;
-  EXPECT_FALSE(CompileEffectFile(scratch.Path("unsized.fx"), options, effect, error));
+  EXPECT_FALSE(Compile("unsized.fx", "float Weights[];\nfloat Scale() { return Weights[0]; }\n" + std::string(kTechnique)));
   EXPECT_NE(error.find("unsized.fx(1): error: array Weights has no size"), std::string::npos) << error;
 }
 
@@ -121,10 +122,7 @@ TEST_F(EffectLanguage, IncludesResolveAsWindowsEffectsExpect) {
   scratch.Write("shaders/lib/Common.fxh", "#include \"lib\\\\scale.fxh\"\n");
   scratch.Write("shaders/lib/scale.fxh", "float Scale() { return 2; }\n");
   ASSERT_TRUE(Compiles("shaders/main.fx", "#include <LIB\\common.fxh>\n" + std::string(kTechnique)));
-  scratch.Write("shaders/other.fx", "#include \"lib/missing.fxh\"\n" + std::string(kTechnique));
-  CompileOptions options;
-  options.useCache = false;
-  EXPECT_FALSE(CompileEffectFile(scratch.Path("shaders/other.fx"), options, effect, error));
+  EXPECT_FALSE(Compile("shaders/other.fx", "#include \"lib/missing.fxh\"\n" + std::string(kTechnique)));
   EXPECT_NE(error.find("lib/missing.fxh"), std::string::npos) << error;
 }
 
@@ -149,13 +147,10 @@ technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VS()));
 // tex2D through a sampler whose block names no texture has nothing to read: said with the
 // file and line, where the HLSL compiler would stop without either.
 TEST_F(EffectLanguage, Tex2DThroughASamplerWithoutTextureIsRefused) {
-  scratch.Write("lost.fx", "sampler2D Lost = sampler_state { MinFilter = Linear; };\n"
+  EXPECT_FALSE(Compile("lost.fx", "sampler2D Lost = sampler_state { MinFilter = Linear; };\n"
                            "float Scale() { return 1; }\n"
                            "float4 PSLost(float2 uv : TEXCOORD0) : SV_Target {\n  return tex2D(Lost, uv);\n}\n" +
-                               std::string(kTechnique));
-  CompileOptions options;
-  options.useCache = false;
-  EXPECT_FALSE(CompileEffectFile(scratch.Path("lost.fx"), options, effect, error));
+                               std::string(kTechnique)));
   EXPECT_NE(error.find("lost.fx(4): error: tex2D reads through 'Lost'"), std::string::npos) << error;
 }
 
@@ -163,7 +158,7 @@ TEST_F(EffectLanguage, Tex2DThroughASamplerWithoutTextureIsRefused) {
 // compiler behind the layer. Its technique is refused with the reason; the rest of the
 // file still compiles.
 TEST_F(EffectLanguage, GeometryShaderReadingClipDistancesIsRefusedNotACrash) {
-  scratch.Write("clip.fx", std::string(R"(
+  ASSERT_TRUE(Compile("clip.fx", std::string(R"(
 struct Clipped { float4 pos : SV_Position; float3 planes : SV_ClipDistance0; };
 Clipped VSClip(float4 p : POSITION) { Clipped o; o.pos = p; o.planes = p.xyz; return o; }
 [maxvertexcount(3)]
@@ -171,10 +166,7 @@ void GSClip(triangle Clipped v[3], inout TriangleStream<Clipped> s) { for (int i
 float Scale() { return 1; }
 technique10 WithGeometry { pass P { SetVertexShader(CompileShader(vs_4_0, VSClip()));
   SetGeometryShader(CompileShader(gs_4_0, GSClip())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
-)") + kTechnique);
-  CompileOptions options;
-  options.useCache = false;
-  ASSERT_TRUE(CompileEffectFile(scratch.Path("clip.fx"), options, effect, error)) << error;
+)") + kTechnique)) << error;
   ASSERT_EQ(effect.techniques.size(), 2u);
   EXPECT_FALSE(effect.techniques[0].valid);
   EXPECT_NE(effect.techniques[0].reason.find("GSClip takes clip or cull distances as input"), std::string::npos)
