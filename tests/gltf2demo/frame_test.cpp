@@ -86,6 +86,19 @@ TEST(Gltf2DemoFrame, TheTexturedBoxDrawsAsItsGolden) {
   PlaysAsItsGolden(dir, "gltf2demo_textured");
 }
 
+// The same box with its picture as a JPEG file beside the scene: the picture is copied
+// into the part's folder and decoded by the engine.
+TEST(Gltf2DemoFrame, TheTexturedBoxWithAJpegBesideItDrawsAsItsGolden) {
+  testing_support::ScratchDir dir;
+  ASSERT_TRUE(ConvertIntoTheDemo(dir, "crate.gltf", [&dir] {
+    dir.Write("checker.jpg", featurescenes::CheckerJpeg());
+    const auto crate = featurescenes::TexturedBox(featurescenes::ImageSource::File);
+    return featurescenes::Save(crate, dir.Path("crate.gltf"), false);
+  }));
+  ASSERT_TRUE(dir.Exists("data/intro.demo_scene/checker.jpg")) << dir.Read("notes.txt");
+  PlaysAsItsGolden(dir, "gltf2demo_textured_jpeg");
+}
+
 // Left, the checker times vertex colours fading from white at the top to blue at the
 // bottom; right, a box of byte colours, one a face.
 TEST(Gltf2DemoFrame, TheVertexColouredBoxesDrawAsTheirGolden) {
