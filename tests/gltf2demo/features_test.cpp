@@ -215,6 +215,34 @@ TEST_F(FeatureTest, TexturesAreWrittenBesideTheMeshesFromWhereverTheSceneKeepsTh
   }
 }
 
+// A texture transform (offset, a quarter turn counter-clockwise, scale) is baked into the
+// mesh's coordinates; its texCoord picks the set, here back to the mirrored set 0.
+TEST_F(FeatureTest, ATextureTransformIsBakedIntoTheCoordinates) {
+  tinygltf::Model model = scenes::TexturedBox(ImageSource::BufferView);
+  const double pi = 3.14159265358979323846;
+  tinygltf::Value::Object transform = {
+      {"offset", tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(0.5), tinygltf::Value(0.25)})},
+      {"rotation", tinygltf::Value(pi / 2)},
+      {"scale", tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(2.0), tinygltf::Value(0.5)})},
+      {"texCoord", tinygltf::Value(0)}};
+  model.materials[0].pbrMetallicRoughness.baseColorTexture.extensions["KHR_texture_transform"] = tinygltf::Value(transform);
+  const gltf2demo::ConvertedScene scene = Convert(model);
+  EXPECT_EQ(Count(notes.Lines(), "texture coordinate set TEXCOORD_1"), 1) << "set 1 is the one left out now";
+  auto mesh = Mesh(scene, "Crate");
+  ASSERT_TRUE(mesh);
+  const float* uvs = Values<float>(*mesh, "TEXCOORD");
+  ASSERT_TRUE(uvs);
+  // Set 0 of the box: set 1 mirrored left to right.
+  const std::vector<float> upright = scenes::TexturedBoxCoordinates();
+  ASSERT_EQ(static_cast<std::size_t>(mesh->NumVertices()) * 2, upright.size());
+  for (std::size_t v = 0; v < upright.size() / 2; ++v) {
+    const double u = 1 - upright[2 * v], w = upright[2 * v + 1];
+    // offset + R(90 degrees) (2u, 0.5w) = (0.5 - 0.5w, 0.25 + 2u)
+    EXPECT_NEAR(uvs[2 * v], 0.5 - 0.5 * w, 1e-5) << "vertex " << v;
+    EXPECT_NEAR(uvs[2 * v + 1], 0.25 + 2 * u, 1e-5) << "vertex " << v;
+  }
+}
+
 // TexturedBox with materials 1 and 2 joining "Wood" on primitives of their own: "Pine"
 // shares its image, "Oak" shows another image that is also called "Checker".
 tinygltf::Model ThreeWoods() {

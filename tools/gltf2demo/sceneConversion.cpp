@@ -278,6 +278,14 @@ class Converter {
       SurfaceLook look;
       look.texture = BaseColourOf(primitive.material);
       if (!ConvertPrimitive(model, primitive, look.texture ? look.texture->texCoord : 0, primitiveLabel, notes, &data)) continue;
+      if (look.texture) {
+        const std::array<double, 6>& m = look.texture->uv;
+        for (auto& t : data.texCoords) {
+          const double u = t.x, v = t.y;
+          t.x = static_cast<float>(m[0] * u + m[1] * v + m[2]);
+          t.y = static_cast<float>(m[3] * u + m[4] * v + m[5]);
+        }
+      }
       if (look.texture && data.texCoords.empty()) {
         notes.LeftOut(primitiveLabel + ": its material's texture, since it has no texture coordinates TEXCOORD_" +
                       std::to_string(look.texture->texCoord));

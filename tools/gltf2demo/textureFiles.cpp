@@ -4,6 +4,7 @@
 #include <tiny_gltf.h>
 
 #include <climits>
+#include <cmath>
 
 #include "tools/gltf2demo/gltfError.h"
 
@@ -38,6 +39,35 @@ std::string BaseNameOf(const tinygltf::Image& image, int index) {
     if (!base.empty()) return base;
   }
   return "image" + std::to_string(index);
+}
+
+// A number of the transform's; `fallback` when the file does not give it.
+double Number(const tinygltf::Value& object, const char* key, int index, double fallback, const std::string& label) {
+  if (!object.Has(key)) return fallback;
+  const tinygltf::Value& value = index < 0 ? object.Get(key) : object.Get(key).Get(index);
+  if (!value.IsNumber() || !std::isfinite(value.GetNumberAsDouble()))
+    throw GltfError(label + ": its texture transform's " + key + " is not a finite number");
+  return value.GetNumberAsDouble();
+}
+
+// The transform offsets, turns (counter-clockwise, in radians) and scales the texture
+// coordinates: uv' = offset + rotation (scale uv). The mesh file gets them transformed.
+void ReadTransform(const tinygltf::Value& transform, const std::string& label, BaseTexture* out) {
+  if (!transform.IsObject()) throw GltfError(label + ": its texture transform is not an object");
+  for (const char* pair : {"offset", "scale"}) {
+    if (transform.Has(pair) && (!transform.Get(pair).IsArray() || transform.Get(pair).ArrayLen() != 2))
+      throw GltfError(label + ": its texture transform's " + pair + " is not two numbers");
+  }
+  const double ox = Number(transform, "offset", 0, 0, label), oy = Number(transform, "offset", 1, 0, label);
+  const double sx = Number(transform, "scale", 0, 1, label), sy = Number(transform, "scale", 1, 1, label);
+  const double r = Number(transform, "rotation", -1, 0, label);
+  out->uv = {std::cos(r) * sx, -std::sin(r) * sy, ox, std::sin(r) * sx, std::cos(r) * sy, oy};
+  if (transform.Has("texCoord")) {
+    const double set = Number(transform, "texCoord", -1, 0, label);
+    if (set < 0 || set > 64 || set != std::floor(set))
+      throw GltfError(label + ": its texture transform's texCoord is not a coordinate set");
+    out->texCoord = static_cast<int>(set);
+  }
 }
 
 }  // namespace
@@ -107,7 +137,8 @@ std::optional<BaseTexture> TextureFiles::BaseColour(int material, const std::str
   if (out.file.empty()) return std::nullopt;
   if (info.texCoord < 0) throw GltfError(label + ": its base colour texture's coordinate set is negative");
   out.texCoord = info.texCoord;
-  if (info.extensions.count("KHR_texture_transform")) notes.LeftOut(label + ": its texture transform (KHR_texture_transform)");
+  const auto transform = info.extensions.find("KHR_texture_transform");
+  if (transform != info.extensions.end()) ReadTransform(transform->second, label, &out);
   if (texture.sampler >= 0) {
     if (static_cast<std::size_t>(texture.sampler) >= model.samplers.size())
       throw GltfError(textureLabel + ": sampler " + std::to_string(texture.sampler) + " does not exist");

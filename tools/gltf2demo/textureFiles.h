@@ -3,6 +3,7 @@
 // Base colour textures: the images a scene's materials use, as files for the part's
 // folder, and how each material samples its texture.
 
+#include <array>
 #include <map>
 #include <optional>
 #include <string>
@@ -23,6 +24,9 @@ enum class Address { Repeat = 0, Clamp = 1, Mirror = 2 };
 struct BaseTexture {
   std::string file;  // the image's file name in the part's folder
   int texCoord = 0;  // the TEXCOORD_n set it is laid on with
+  // Where the texture's transform (KHR_texture_transform) takes a coordinate pair:
+  // u' = uv[0] u + uv[1] v + uv[2], v' = uv[3] u + uv[4] v + uv[5].
+  std::array<double, 6> uv = {1, 0, 0, 0, 1, 0};
   Address addressU = Address::Repeat, addressV = Address::Repeat;
   bool nearest = false;  // unfiltered texels
 };
