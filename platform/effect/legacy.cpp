@@ -66,44 +66,45 @@ std::string Helper(const Dimension& d, const std::string& variant) {
   return head + "float4 c) { return t.Sample(s, " + xyz + " / c.w); } ";  // proj
 }
 
+// The dimension a Direct3D 9 type name with the prefix "texture" or "sampler" carries
+// ("sampler2D", "textureCube"); null for any other name.
+const Dimension* NamedDimension(std::string_view name, std::string_view prefix) {
+  if (name.substr(0, prefix.size()) != prefix) return nullptr;
+  const std::string_view suffix = name.substr(prefix.size());
+  for (const Dimension& d : kDimensions)
+    if (suffix == d.suffix || (d.type == ObjectType::TextureCube && suffix == "Cube")) return &d;
+  return nullptr;
+}
+
 }  // namespace
 
 ObjectType LegacyObjectType(std::string_view name) {
-  for (const Dimension& d : kDimensions) {
-    const std::string suffix = d.suffix;
-    if (name == "texture" + suffix || (suffix == "CUBE" && name == "textureCube")) return d.type;
-    if (name == "sampler" + suffix || (suffix == "CUBE" && name == "samplerCube")) return ObjectType::SamplerState;
+  if (const Dimension* d = NamedDimension(name, "texture")) return d->type;
+  return NamedDimension(name, "sampler") ? ObjectType::SamplerState : ObjectType::None;
+}
+
+bool Parser::SkipAngles(std::size_t& at) const {
+  int depth = 0;
+  for (;; ++at) {
+    const Token& t = Peek(at);
+    if (t.kind == TokenKind::End) return false;
+    if (t.Is("<")) ++depth;
+    if (t.Is(">") && --depth == 0) break;
   }
-  return ObjectType::None;
+  ++at;
+  return true;
 }
 
 bool Parser::SkipLegacyTechnique(const Token& keyword) {
   // technique T < annotations > { pass P < annotations > { Name = value; ...
-  std::size_t ahead = 1;
-  if (Peek(ahead - 1).kind == TokenKind::Identifier) ++ahead;
-  if (Peek(ahead - 1).Is("<")) {
-    int depth = 0;
-    for (;; ++ahead) {
-      const Token& t = Peek(ahead - 1);
-      if (t.kind == TokenKind::End) return false;
-      if (t.Is("<")) ++depth;
-      if (t.Is(">") && --depth == 0) break;
-    }
-    ++ahead;
-  }
-  if (!Peek(ahead - 1).Is("{") || !Peek(ahead).Is("pass")) return false;
-  std::size_t at = ahead + 1;
+  std::size_t at = 0;
+  if (Peek(at).kind == TokenKind::Identifier) ++at;
+  if (Peek(at).Is("<") && !SkipAngles(at)) return false;
+  if (!Peek(at).Is("{") || !Peek(at + 1).Is("pass")) return false;
+  at += 2;
   if (Peek(at).kind == TokenKind::Identifier && !Peek(at + 1).Is("=")) ++at;
-  while (Peek(at).Is("<")) {  // the pass's annotations
-    int depth = 0;
-    for (;; ++at) {
-      const Token& t = Peek(at);
-      if (t.kind == TokenKind::End) return false;
-      if (t.Is("<")) ++depth;
-      if (t.Is(">") && --depth == 0) break;
-    }
-    ++at;
-  }
+  while (Peek(at).Is("<"))  // the pass's annotations
+    if (!SkipAngles(at)) return false;
   if (!Peek(at).Is("{") || Peek(at + 1).kind != TokenKind::Identifier || !Peek(at + 2).Is("=")) return false;
   // A Direct3D 9 technique: the layer has nothing to run it with, and it must not stop
   // the file's technique10 blocks, which often carry the same name.
@@ -126,9 +127,7 @@ void Parser::ResolveLegacy() {
       for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
       if (upper == "TEXTURE" && !a.identifier.empty()) textureOf[o.variable] = a.identifier;
     }
-    for (const Dimension& d : kDimensions)
-      if (o.written == std::string("sampler") + d.suffix || (d.type == ObjectType::TextureCube && o.written == "samplerCube"))
-        samplerDimension[o.variable] = d.type;
+    if (const Dimension* d = NamedDimension(o.written, "sampler")) samplerDimension[o.variable] = d->type;
   }
   for (const LegacyObject& o : legacyObjects) {
     VariableDecl* v = nullptr;
@@ -190,10 +189,8 @@ void Parser::SplitSamplerParams(std::map<std::string, std::string>& textureOf) {
     const LegacySamplerParam& p = *it;
     if (p.function >= out.functions.size() || p.param >= out.functions[p.function].params.size()) continue;
     FunctionDecl& f = out.functions[p.function];
-    const Dimension* d = &kDimensions[1];
-    for (const Dimension& candidate : kDimensions)
-      if (p.written == std::string("sampler") + candidate.suffix || (candidate.type == ObjectType::TextureCube && p.written == "samplerCube"))
-        d = &candidate;
+    const Dimension* d = NamedDimension(p.written, "sampler");
+    if (!d) d = &kDimensions[1];  // plain "sampler": 2D
     const std::string texture = p.name + "_texture";
     const bool uniform = f.params[p.param].uniform;
     Rewrite(p.typeBegin, p.typeEnd, std::string(d->typeName) + " " + texture + ", " + (uniform ? "uniform " : "") + "SamplerState");

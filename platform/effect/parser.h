@@ -78,6 +78,9 @@ class Parser {
   // The Direct3D 9 spellings (legacy.cpp): a technique of theirs is skipped whole (true);
   // texture and sampler types and the tex2D family are rewritten once all is parsed.
   bool SkipLegacyTechnique(const Token& keyword);
+  // Steps `at` (tokens ahead) past a balanced < ... > group starting there; false when
+  // the file ends first.
+  bool SkipAngles(std::size_t& at) const;
   void ResolveLegacy();
   // A declaration's type as the HLSL compiler is to read it.
   std::string TypeText(std::size_t begin, std::size_t end) const;

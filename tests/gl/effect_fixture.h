@@ -4,6 +4,7 @@
 // depth buffer, effects written beside the test and loaded, and full-screen draws.
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,12 +37,7 @@ class EffectTest : public GlTest {
     GlTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     setenv("NEBLU_EFFECT_CACHE", scratch_.Path("cache").c_str(), 1);
-    MakeTarget(&target_, kSize, kSize);
-    D3D10_TEXTURE2D_DESC desc = {kSize, kSize, 1, 1, DXGI_FORMAT_D32_FLOAT, {1, 0}, D3D10_USAGE_DEFAULT,
-                                 D3D10_BIND_DEPTH_STENCIL, 0, 0};
-    ASSERT_EQ(S_OK, device_->CreateTexture2D(&desc, nullptr, depth_.Out()));
-    ASSERT_EQ(S_OK, device_->CreateDepthStencilView(depth_.get(), nullptr, depthView_.Out()));
-    ClearAndBind();
+    UseTarget(kSize);
   }
   void TearDown() override {
     depthView_.Reset();
@@ -50,13 +46,36 @@ class EffectTest : public GlTest {
     GlTest::TearDown();
   }
 
+  // A square colour target of `size` pixels with a depth buffer, cleared and bound.
+  void UseTarget(UINT size) {
+    size_ = size;
+    MakeTarget(&target_, size, size);
+    D3D10_TEXTURE2D_DESC desc = {size, size, 1, 1, DXGI_FORMAT_D32_FLOAT, {1, 0}, D3D10_USAGE_DEFAULT,
+                                 D3D10_BIND_DEPTH_STENCIL, 0, 0};
+    ASSERT_EQ(S_OK, device_->CreateTexture2D(&desc, nullptr, depth_.Out()));
+    ASSERT_EQ(S_OK, device_->CreateDepthStencilView(depth_.get(), nullptr, depthView_.Out()));
+    ClearAndBind();
+  }
+
+  // A shader's view of a width x height RGBA8 texture of `texels` (rows top first).
+  Ref<ID3D10ShaderResourceView> TextureView(UINT width, UINT height, const std::uint32_t* texels) {
+    D3D10_TEXTURE2D_DESC desc = {width, height, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D10_USAGE_DEFAULT,
+                                 D3D10_BIND_SHADER_RESOURCE, 0, 0};
+    D3D10_SUBRESOURCE_DATA data = {texels, width * 4, 0};
+    Ref<ID3D10Texture2D> texture;
+    EXPECT_EQ(S_OK, device_->CreateTexture2D(&desc, &data, texture.Out()));
+    Ref<ID3D10ShaderResourceView> view;
+    EXPECT_EQ(S_OK, device_->CreateShaderResourceView(texture.get(), nullptr, view.Out()));
+    return view;
+  }
+
   void ClearAndBind() {
     const float clear[4] = {0, 0, 0, 0};
     device_->ClearRenderTargetView(target_.view.get(), clear);
     device_->ClearDepthStencilView(depthView_.get(), D3D10_CLEAR_DEPTH, 1.0f, 0);
     ID3D10RenderTargetView* views[] = {target_.view.get()};
     device_->OMSetRenderTargets(1, views, depthView_.get());
-    Viewport(kSize, kSize);
+    Viewport(size_, size_);
   }
 
   // Writes `source` beside the test and creates the effect (a child when `pool` is given).
@@ -115,9 +134,10 @@ class EffectTest : public GlTest {
   }
   static std::vector<QuadVertex> FullScreen(float z = 0.5f) { return Rect(-1, -1, 1, 1, z); }
 
-  Rgba8 At(UINT x, UINT y) { return Pixels(target_.texture.get())[y * kSize + x]; }
+  Rgba8 At(UINT x, UINT y) { return Pixels(target_.texture.get())[y * size_ + x]; }
 
   testing_support::ScratchDir scratch_;
+  UINT size_ = kSize;
   Target target_;
   Ref<ID3D10Texture2D> depth_;
   Ref<ID3D10DepthStencilView> depthView_;

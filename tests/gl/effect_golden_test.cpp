@@ -19,23 +19,9 @@ class EffectGoldenTest : public EffectTest {
   void SetUp() override {
     EffectTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    MakeTarget(&picture_, kPicture, kPicture);
-    D3D10_TEXTURE2D_DESC desc = {kPicture, kPicture, 1, 1, DXGI_FORMAT_D32_FLOAT, {1, 0}, D3D10_USAGE_DEFAULT,
-                                 D3D10_BIND_DEPTH_STENCIL, 0, 0};
-    ASSERT_EQ(S_OK, device_->CreateTexture2D(&desc, nullptr, pictureDepth_.Out()));
-    ASSERT_EQ(S_OK, device_->CreateDepthStencilView(pictureDepth_.get(), nullptr, pictureDepthView_.Out()));
+    UseTarget(kPicture);
     const float clear[4] = {0.1f, 0.1f, 0.15f, 1};
-    device_->ClearRenderTargetView(picture_.view.get(), clear);
-    device_->ClearDepthStencilView(pictureDepthView_.get(), D3D10_CLEAR_DEPTH, 1.0f, 0);
-    ID3D10RenderTargetView* views[] = {picture_.view.get()};
-    device_->OMSetRenderTargets(1, views, pictureDepthView_.get());
-    Viewport(kPicture, kPicture);
-  }
-  void TearDown() override {
-    pictureDepthView_.Reset();
-    pictureDepth_.Reset();
-    picture_ = Target();
-    EffectTest::TearDown();
+    device_->ClearRenderTargetView(target_.view.get(), clear);
   }
 
   // An 8x8 texture of four coloured quadrants (red, green / blue, yellow), point-sized.
@@ -44,19 +30,8 @@ class EffectGoldenTest : public EffectTest {
     for (UINT y = 0; y < 8; ++y)
       for (UINT x = 0; x < 8; ++x)
         texels[y * 8 + x] = y < 4 ? (x < 4 ? 0xff2828dcu : 0xff3caa28u) : (x < 4 ? 0xffdc5028u : 0xff28cdebu);
-    D3D10_TEXTURE2D_DESC desc = {8, 8, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D10_USAGE_DEFAULT,
-                                 D3D10_BIND_SHADER_RESOURCE, 0, 0};
-    D3D10_SUBRESOURCE_DATA data = {texels, 32, 0};
-    Ref<ID3D10Texture2D> texture;
-    EXPECT_EQ(S_OK, device_->CreateTexture2D(&desc, &data, texture.Out()));
-    Ref<ID3D10ShaderResourceView> view;
-    EXPECT_EQ(S_OK, device_->CreateShaderResourceView(texture.get(), nullptr, view.Out()));
-    return view;
+    return TextureView(8, 8, texels);
   }
-
-  Target picture_;
-  Ref<ID3D10Texture2D> pictureDepth_;
-  Ref<ID3D10DepthStencilView> pictureDepthView_;
 };
 
 // A sphere of 24 x 12 quads in clip space, its texture coordinates running round it.
@@ -112,7 +87,7 @@ technique10 Lit { pass P { SetVertexShader(CompileShader(vs_4_0, VS())); SetGeom
   Ref<ID3D10ShaderResourceView> skin = Quadrants();
   ASSERT_EQ(S_OK, fx->GetVariableByName("Skin")->AsShaderResource()->SetResource(skin.get()));
   Draw(fx->GetTechniqueByName("Lit"), Sphere());
-  EXPECT_TRUE(MatchesGolden("effect_lit_sphere", Pixels(picture_.texture.get()), kPicture, kPicture, 3, 8));
+  EXPECT_TRUE(MatchesGolden("effect_lit_sphere", Pixels(target_.texture.get()), kPicture, kPicture, 3, 8));
   fx->GetVariableByName("Skin")->AsShaderResource()->SetResource(nullptr);
 }
 
@@ -135,7 +110,7 @@ technique10 Blur { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); Se
   Ref<ID3D10ShaderResourceView> source = Quadrants();
   ASSERT_EQ(S_OK, fx->GetVariableByName("Source")->AsShaderResource()->SetResource(source.get()));
   Draw(fx->GetTechniqueByName("Blur"), FullScreen());
-  EXPECT_TRUE(MatchesGolden("effect_blur", Pixels(picture_.texture.get()), kPicture, kPicture, 3, 8));
+  EXPECT_TRUE(MatchesGolden("effect_blur", Pixels(target_.texture.get()), kPicture, kPicture, 3, 8));
   fx->GetVariableByName("Source")->AsShaderResource()->SetResource(nullptr);
 }
 

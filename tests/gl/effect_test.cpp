@@ -573,13 +573,8 @@ technique10 Show { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad())); Se
   ASSERT_EQ(S_OK, fx->GetDesc(&effectDesc));
   EXPECT_EQ(1u, effectDesc.Techniques) << "the old technique is not listed";
   const std::uint32_t texels[2] = {0xff0000ffu, 0xff00ff00u};  // red, green (RGBA8 in memory)
-  D3D10_TEXTURE2D_DESC desc = {2, 1, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D10_USAGE_DEFAULT,
-                               D3D10_BIND_SHADER_RESOURCE, 0, 0};
-  D3D10_SUBRESOURCE_DATA data = {texels, 8, 0};
-  Ref<ID3D10Texture2D> picture;
-  ASSERT_EQ(S_OK, device_->CreateTexture2D(&desc, &data, picture.Out()));
-  Ref<ID3D10ShaderResourceView> view;
-  ASSERT_EQ(S_OK, device_->CreateShaderResourceView(picture.get(), nullptr, view.Out()));
+  Ref<ID3D10ShaderResourceView> view = TextureView(2, 1, texels);
+  ASSERT_TRUE(view);
   ASSERT_EQ(S_OK, fx->GetVariableByName("Picture")->AsShaderResource()->SetResource(view.get()));
   Draw(fx->GetTechniqueByName("Show"), FullScreen());
   // u runs from -0.5 to 1.5 across the target: clamped, the left half is the red texel

@@ -45,16 +45,10 @@ struct Span {
 
 Span Locate(const tinygltf::Model& model, int index, int viewIndex, std::size_t byteOffset, std::size_t count,
             std::size_t elementSize, bool strided, const std::string& what) {
-  if (viewIndex < 0 || static_cast<std::size_t>(viewIndex) >= model.bufferViews.size())
-    Fail(index, what, "buffer view " + std::to_string(viewIndex) + " does not exist");
+  std::string problem;
+  const unsigned char* bytes = ViewBytes(model, viewIndex, &problem);
+  if (!bytes) Fail(index, what, problem);
   const tinygltf::BufferView& view = model.bufferViews[static_cast<std::size_t>(viewIndex)];
-  if (view.buffer < 0 || static_cast<std::size_t>(view.buffer) >= model.buffers.size())
-    Fail(index, what, "buffer " + std::to_string(view.buffer) + " of its buffer view does not exist");
-  const std::vector<unsigned char>& data = model.buffers[static_cast<std::size_t>(view.buffer)].data;
-  if (view.byteOffset > data.size() || view.byteLength > data.size() - view.byteOffset)
-    Fail(index, what,
-         "buffer view " + std::to_string(viewIndex) + " reaches past the end of buffer " +
-             std::to_string(view.buffer) + " (" + std::to_string(data.size()) + " bytes)");
   const std::size_t stride = strided && view.byteStride ? view.byteStride : elementSize;
   if (stride < elementSize) Fail(index, what, "its buffer view's byte stride is smaller than an element");
   // Element count - 1 strides plus one element after the offset, without overflow.
@@ -63,7 +57,7 @@ Span Locate(const tinygltf::Model& model, int index, int viewIndex, std::size_t 
     Fail(index, what,
          std::to_string(count) + " elements from byte " + std::to_string(byteOffset) + " do not fit in buffer view " +
              std::to_string(viewIndex) + " (" + std::to_string(length) + " bytes)");
-  return {data.data() + view.byteOffset + byteOffset, stride};
+  return {bytes + byteOffset, stride};
 }
 
 // An accessor without a buffer view reads as zeros: its size comes from a number in the
@@ -131,6 +125,24 @@ std::vector<T> Gather(const tinygltf::Model& model, int index, const tinygltf::A
 }
 
 }  // namespace
+
+const unsigned char* ViewBytes(const tinygltf::Model& model, int viewIndex, std::string* problem) {
+  if (viewIndex < 0 || static_cast<std::size_t>(viewIndex) >= model.bufferViews.size()) {
+    *problem = "buffer view " + std::to_string(viewIndex) + " does not exist";
+    return nullptr;
+  }
+  const tinygltf::BufferView& view = model.bufferViews[static_cast<std::size_t>(viewIndex)];
+  if (view.buffer < 0 || static_cast<std::size_t>(view.buffer) >= model.buffers.size()) {
+    *problem = "buffer " + std::to_string(view.buffer) + " of its buffer view does not exist";
+    return nullptr;
+  }
+  const std::vector<unsigned char>& data = model.buffers[static_cast<std::size_t>(view.buffer)].data;
+  if (view.byteOffset > data.size() || view.byteLength > data.size() - view.byteOffset) {
+    *problem = "its buffer view reaches past the end of buffer " + std::to_string(view.buffer);
+    return nullptr;
+  }
+  return data.data() + view.byteOffset;
+}
 
 bool IsSparse(const tinygltf::Model& model, int index) {
   return index >= 0 && static_cast<std::size_t>(index) < model.accessors.size() &&

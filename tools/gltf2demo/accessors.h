@@ -26,6 +26,11 @@ std::vector<float> ReadFloats(const tinygltf::Model& model, int accessor, int co
 // An index accessor: unsigned 8, 16 or 32-bit scalars, sparse or not.
 std::vector<std::uint32_t> ReadIndices(const tinygltf::Model& model, int accessor, const std::string& what);
 
+// The first byte of buffer view `view`, whose byteLength bytes lie inside its buffer;
+// null with the reason in *problem ("its buffer view reaches past the end of buffer 0")
+// when the view or its buffer does not exist or the view does not fit.
+const unsigned char* ViewBytes(const tinygltf::Model& model, int view, std::string* problem);
+
 // Whether `accessor` exists and is sparse (its data is not read here).
 bool IsSparse(const tinygltf::Model& model, int accessor);
 

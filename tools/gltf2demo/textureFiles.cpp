@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 
+#include "tools/gltf2demo/accessors.h"
 #include "tools/gltf2demo/gltfError.h"
 
 namespace gltf2demo {
@@ -81,15 +82,10 @@ std::string TextureFiles::FileOf(int index) {
   std::string bytes;
   if (image.bufferView >= 0) {
     // The reader hands such images over unchecked, so the range is checked here.
-    if (static_cast<std::size_t>(image.bufferView) >= model.bufferViews.size())
-      throw GltfError(label + ": buffer view " + std::to_string(image.bufferView) + " does not exist");
-    const tinygltf::BufferView& view = model.bufferViews[static_cast<std::size_t>(image.bufferView)];
-    if (view.buffer < 0 || static_cast<std::size_t>(view.buffer) >= model.buffers.size())
-      throw GltfError(label + ": buffer " + std::to_string(view.buffer) + " does not exist");
-    const std::vector<unsigned char>& data = model.buffers[static_cast<std::size_t>(view.buffer)].data;
-    if (view.byteOffset > data.size() || view.byteLength > data.size() - view.byteOffset)
-      throw GltfError(label + ": its buffer view reaches past the end of buffer " + std::to_string(view.buffer));
-    bytes.assign(reinterpret_cast<const char*>(data.data() + view.byteOffset), view.byteLength);
+    std::string problem;
+    const unsigned char* first = ViewBytes(model, image.bufferView, &problem);
+    if (!first) throw GltfError(label + ": " + problem);
+    bytes.assign(reinterpret_cast<const char*>(first), model.bufferViews[static_cast<std::size_t>(image.bufferView)].byteLength);
   } else {
     bytes.assign(image.image.begin(), image.image.end());
   }
