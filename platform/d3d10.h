@@ -12,6 +12,7 @@ constexpr UINT D3D10_SDK_VERSION = 29;
 constexpr UINT D3D10_APPEND_ALIGNED_ELEMENT = 0xFFFFFFFFu;
 constexpr UINT D3D10_SIMULTANEOUS_RENDER_TARGET_COUNT = 8;
 constexpr UINT D3D10_IA_VERTEX_INPUT_RESOURCE_SLOT_COUNT = 16;
+constexpr UINT D3D10_SO_BUFFER_SLOT_COUNT = 4;
 constexpr UINT D3D10_COMMONSHADER_INPUT_RESOURCE_SLOT_COUNT = 16;  // 128 in the API; 16 here
 constexpr UINT D3D10_COMMONSHADER_SAMPLER_SLOT_COUNT = 16;
 constexpr UINT D3D10_COMMONSHADER_CONSTANT_BUFFER_API_SLOT_COUNT = 14;
@@ -486,6 +487,16 @@ struct ID3D10Device : IUnknown {
   virtual void DrawIndexed(UINT indexCount, UINT startIndex, INT baseVertex) = 0;
   virtual void DrawIndexedInstanced(UINT indexCountPerInstance, UINT instanceCount, UINT startIndex,
                                     INT baseVertex, UINT startInstance) = 0;
+  // Draws what the last stream output into vertex buffer slot 0's buffer wrote, from the
+  // slot's offset on, as many vertices as it holds.
+  virtual void DrawAuto() = 0;
+
+  // Stream output: draws write the last vertex stage's outputs into these buffers (bound
+  // with D3D10_BIND_STREAM_OUTPUT) at the byte offsets given, or, for an offset of
+  // (UINT)-1, after what the buffer already holds; each draw appends to the one before.
+  virtual void SOSetTargets(UINT count, ID3D10Buffer* const* targets, const UINT* offsets) = 0;
+  // The offsets read back are those last set, as the API's are.
+  virtual void SOGetTargets(UINT count, ID3D10Buffer** targets, UINT* offsets) = 0;
 
   // Rasterizer and output merger.
   virtual void RSSetViewports(UINT count, const D3D10_VIEWPORT* viewports) = 0;

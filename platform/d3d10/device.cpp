@@ -14,6 +14,8 @@ namespace {
 std::atomic<long> liveGlObjects{0};
 std::atomic<std::uint64_t> serialCounter{0};
 
+}  // namespace
+
 GLenum PrimitiveMode(D3D10_PRIMITIVE_TOPOLOGY topology) {
   switch (topology) {
     case D3D10_PRIMITIVE_TOPOLOGY_POINTLIST: return GL_POINTS;
@@ -29,6 +31,8 @@ GLenum PrimitiveMode(D3D10_PRIMITIVE_TOPOLOGY topology) {
   }
   return 0;
 }
+
+namespace {
 
 // GL_POINTS is 0, so "no mode" cannot be told from the mode: ask the topology instead.
 bool DrawableTopology(D3D10_PRIMITIVE_TOPOLOGY topology) {
@@ -110,20 +114,6 @@ bool SameDepthStencil(const D3D10_DEPTH_STENCIL_DESC& a, const D3D10_DEPTH_STENC
          a.StencilEnable == b.StencilEnable && a.StencilReadMask == b.StencilReadMask &&
          a.StencilWriteMask == b.StencilWriteMask && SameStencilOps(a.FrontFace, b.FrontFace) &&
          SameStencilOps(a.BackFace, b.BackFace);
-}
-
-// Every object behind one of our interfaces is ours (the recording device passes the
-// same objects through), so a static cast is exact; what remains to check is that the
-// object belongs to this device and not to another one.
-template <class T, class I>
-T* Ours(Device* device, I* object, const char* call) {
-  if (!object) return nullptr;
-  T* ours = static_cast<T*>(object);
-  if (ours->OwnerDevice() != device) {
-    Report("%s: the object was made by another device", call);
-    return nullptr;
-  }
-  return ours;
 }
 
 }  // namespace
@@ -213,6 +203,10 @@ Device::Device(std::unique_ptr<GlSurface> surface) : surface_(std::move(surface)
   glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
   glEnable(GL_PRIMITIVE_RESTART_FIXED_INDEX);
   glCreateFramebuffers(1, &drawFramebuffer_);
+  // Drawing with no target bound is a stream output pass: GL takes a framebuffer without
+  // attachments only when it has a size of its own.
+  glNamedFramebufferParameteri(drawFramebuffer_, GL_FRAMEBUFFER_DEFAULT_WIDTH, D3D10_REQ_TEXTURE2D_U_OR_V_DIMENSION);
+  glNamedFramebufferParameteri(drawFramebuffer_, GL_FRAMEBUFFER_DEFAULT_HEIGHT, D3D10_REQ_TEXTURE2D_U_OR_V_DIMENSION);
   glCreateVertexArrays(1, &emptyVertexArray_);
   CountGlObjects(2);
   glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_);
@@ -433,14 +427,18 @@ bool Device::PrepareDraw(const char* call) {
 
 void Device::Draw(UINT vertexCount, UINT startVertex) {
   if (!PrepareDraw("ID3D10Device::Draw")) return;
+  BeginStreamOut();
   glDrawArrays(PrimitiveMode(topology_), static_cast<GLint>(startVertex), static_cast<GLsizei>(vertexCount));
+  EndStreamOut();
 }
 
 void Device::DrawInstanced(UINT vertexCountPerInstance, UINT instanceCount, UINT startVertex, UINT startInstance) {
   if (!PrepareDraw("ID3D10Device::DrawInstanced")) return;
+  BeginStreamOut();
   glDrawArraysInstancedBaseInstance(PrimitiveMode(topology_), static_cast<GLint>(startVertex),
                                     static_cast<GLsizei>(vertexCountPerInstance), static_cast<GLsizei>(instanceCount),
                                     startInstance);
+  EndStreamOut();
 }
 
 void Device::DrawIndexed(UINT indexCount, UINT startIndex, INT baseVertex) {
@@ -457,6 +455,7 @@ void Device::DrawIndexedInstanced(UINT indexCountPerInstance, UINT instanceCount
   const bool wide = indexFormat_ == DXGI_FORMAT_R32_UINT;
   const std::uintptr_t offset = indexOffset_ + static_cast<std::uintptr_t>(startIndex) * (wide ? 4 : 2);
   const GLenum type = wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+  BeginStreamOut();
   if (instanceCount == 1 && startInstance == 0 && baseVertex == 0) {
     glDrawElements(PrimitiveMode(topology_), static_cast<GLsizei>(indexCountPerInstance), type,
                    reinterpret_cast<const void*>(offset));
@@ -468,6 +467,7 @@ void Device::DrawIndexedInstanced(UINT indexCountPerInstance, UINT instanceCount
                                                   type, reinterpret_cast<const void*>(offset),
                                                   static_cast<GLsizei>(instanceCount), baseVertex, startInstance);
   }
+  EndStreamOut();
 }
 
 void Device::ApplyTargets() {
@@ -807,6 +807,7 @@ void Device::ClearState() {
   indexOffset_ = 0;
   topology_ = D3D10_PRIMITIVE_TOPOLOGY_UNDEFINED;
   Rebind(program_, static_cast<GlslProgram*>(nullptr));
+  UnbindStreamTargets();
   dirty_ = kAll;
 }
 

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "platform/d3d10/objects.h"
+#include "platform/d3d10/report.h"
 #include "platform/gl/context.h"
 #include "platform/d3d10/gl_program.h"
 
@@ -57,6 +58,10 @@ class Device final : public ComObject<ID3D10Device>, public IGlslDevice {
   void DrawIndexed(UINT indexCount, UINT startIndex, INT baseVertex) override;
   void DrawIndexedInstanced(UINT indexCountPerInstance, UINT instanceCount, UINT startIndex, INT baseVertex,
                             UINT startInstance) override;
+
+  void DrawAuto() override;
+  void SOSetTargets(UINT count, ID3D10Buffer* const* targets, const UINT* offsets) override;
+  void SOGetTargets(UINT count, ID3D10Buffer** targets, UINT* offsets) override;
 
   void RSSetViewports(UINT count, const D3D10_VIEWPORT* viewports) override;
   void RSGetViewports(UINT* count, D3D10_VIEWPORT* viewports) override;
@@ -98,6 +103,9 @@ class Device final : public ComObject<ID3D10Device>, public IGlslDevice {
 
   HRESULT CreateGlslProgram(const char* vertex, const char* geometry, const char* pixel,
                             IGlslProgram** program) override;
+  HRESULT CreateGlslProgramWithStreamOutput(const char* vertex, const char* geometry, const char* pixel,
+                                            const char* const* varyings, UINT varyingCount,
+                                            IGlslProgram** program) override;
   void SetGlslProgram(IGlslProgram* program) override;
 
   // For the objects of this layer.
@@ -146,6 +154,13 @@ class Device final : public ComObject<ID3D10Device>, public IGlslDevice {
   void ApplyBlend();
   void ApplyVertexArray();
   void ApplyResources();
+  // Stream output around each draw (stream_output.cpp): BeginStreamOut starts the
+  // capture the program and targets ask for and keeps a pixel-less program from
+  // rasterizing; EndStreamOut ends both.
+  void BeginStreamOut();
+  void EndStreamOut();
+  void ResolveFill(Buffer* buffer);
+  void UnbindStreamTargets();
   HRESULT UpdateTexture(Texture2D* texture, UINT subresource, const D3D10_BOX* box, const void* data, UINT rowPitch);
 
   std::unique_ptr<GlSurface> surface_;
@@ -182,6 +197,14 @@ class Device final : public ComObject<ID3D10Device>, public IGlslDevice {
   SamplerState* samplers_[kStageCount][kSlots] = {};
   Buffer* constantBuffers_[kStageCount][kSlots] = {};
   GlslProgram* program_ = nullptr;
+  struct StreamTarget {
+    Buffer* buffer = nullptr;
+    UINT offset = 0;  // as set
+    bool append = false;  // the next capture starts after what the buffer holds
+  } streamTargets_[D3D10_SO_BUFFER_SLOT_COUNT];
+  bool capturing_ = false;
+  bool discarding_ = false;
+  bool streamWarningShown_ = false;
 
   // What the GL context has now, to skip sending it again.
   std::uint64_t boundVertexArray_ = ~0ull;
@@ -215,6 +238,23 @@ class Device final : public ComObject<ID3D10Device>, public IGlslDevice {
   UINT glSampleMask_ = 0;
   bool glBlendSet_ = false;
 };
+
+// Every object behind one of our interfaces is ours (the recording device passes the
+// same objects through), so a static cast is exact; what remains to check is that the
+// object belongs to this device and not to another one.
+template <class T, class I>
+T* Ours(Device* device, I* object, const char* call) {
+  if (!object) return nullptr;
+  T* ours = static_cast<T*>(object);
+  if (ours->OwnerDevice() != device) {
+    Report("%s: the object was made by another device", call);
+    return nullptr;
+  }
+  return ours;
+}
+
+// The GL primitive a topology draws; 0 (GL_POINTS too) for none.
+GLenum PrimitiveMode(D3D10_PRIMITIVE_TOPOLOGY topology);
 
 // A held binding, for the device's bound-state slots: replaces `slot` with `value`.
 template <class T>

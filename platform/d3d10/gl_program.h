@@ -35,6 +35,14 @@ struct IGlslDevice : IUnknown {
   // stage's info log and fail with E_FAIL.
   virtual HRESULT CreateGlslProgram(const char* vertex, const char* geometry, const char* pixel,
                                     IGlslProgram** program) = 0;
+  // A program whose last vertex stage writes into the stream output targets as well:
+  // `varyings` names what is captured, buffer after buffer, interleaved within a buffer
+  // ("gl_NextBuffer" moves to the next buffer, "gl_SkipComponents1".."4" leaves a gap),
+  // as glTransformFeedbackVaryings takes them. pixel may be null: the draws then reach
+  // the rasterizer only where a depth-stencil target tests depth or stencil.
+  virtual HRESULT CreateGlslProgramWithStreamOutput(const char* vertex, const char* geometry, const char* pixel,
+                                                    const char* const* varyings, UINT varyingCount,
+                                                    IGlslProgram** program) = 0;
   // The program the following draws use; null draws nothing.
   virtual void SetGlslProgram(IGlslProgram* program) = 0;
 };

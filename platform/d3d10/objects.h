@@ -66,6 +66,22 @@ class Buffer final : public DeviceChild<ID3D10Buffer> {
   const D3D10_BUFFER_DESC& Desc() const { return desc_; }
   GLuint name = 0;
 
+  // Stream output's record of what it wrote here (platform/d3d10/stream_output.cpp).
+  // The last capture's size stays with GL until something needs it: `pending` says so,
+  // and its primitives are counted by the query of `counter` (this buffer, or the one in
+  // the first slot beside it) from `fillStart` on. `fillEnd` is the first byte after the
+  // written data once known.
+  struct StreamFill {
+    UINT fillEnd = 0;
+    bool pending = false;
+    Buffer* counter = nullptr;
+    UINT fillStart = 0;
+    UINT bytesPerPrimitive = 0;
+    GLenum mode = 0;  // the captured primitive: what DrawAuto draws from its own count
+  } streamFill;
+  GLuint feedback = 0;  // transform feedback object, made on first capture with this buffer first
+  GLuint counterQuery = 0;
+
  private:
   D3D10_BUFFER_DESC desc_;
 };

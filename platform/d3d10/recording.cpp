@@ -115,6 +115,25 @@ class RecordingDevice final : public ComObject<ID3D10Device>, public IGlslDevice
     Log("DrawIndexedInstanced", count, instances, start, base, startInstance);
     if (inner_) inner_->DrawIndexedInstanced(count, instances, start, base, startInstance);
   }
+  void DrawAuto() override {
+    Log("DrawAuto");
+    if (inner_) inner_->DrawAuto();
+  }
+  void SOSetTargets(UINT n, ID3D10Buffer* const* b, const UINT* offsets) override {
+    Log("SOSetTargets", n, List(b, n), Numbers(offsets, n));
+    if (inner_) inner_->SOSetTargets(n, b, offsets);
+  }
+  void SOGetTargets(UINT n, ID3D10Buffer** b, UINT* offsets) override {
+    Log("SOGetTargets", n);
+    if (inner_) {
+      inner_->SOGetTargets(n, b, offsets);
+      return;
+    }
+    for (UINT i = 0; i < n; ++i) {
+      if (b) b[i] = nullptr;
+      if (offsets) offsets[i] = 0;
+    }
+  }
 
   // --- rasterizer and output merger ---
   void RSSetViewports(UINT n, const D3D10_VIEWPORT* v) override {
@@ -262,6 +281,15 @@ class RecordingDevice final : public ComObject<ID3D10Device>, public IGlslDevice
                             IGlslProgram** program) override {
     Log("CreateGlslProgram");
     return Created(glsl_ ? glsl_->CreateGlslProgram(vertex, geometry, pixel, program) : NoInner("CreateGlslProgram"),
+                   program, "GlslProgram");
+  }
+  HRESULT CreateGlslProgramWithStreamOutput(const char* vertex, const char* geometry, const char* pixel,
+                                            const char* const* varyings, UINT varyingCount,
+                                            IGlslProgram** program) override {
+    Log("CreateGlslProgramWithStreamOutput", varyingCount);
+    return Created(glsl_ ? glsl_->CreateGlslProgramWithStreamOutput(vertex, geometry, pixel, varyings, varyingCount,
+                                                                    program)
+                         : NoInner("CreateGlslProgramWithStreamOutput"),
                    program, "GlslProgram");
   }
   void SetGlslProgram(IGlslProgram* program) override {

@@ -107,6 +107,14 @@ Buffer::~Buffer() {
   device_->MakeCurrent();
   glDeleteBuffers(1, &name);
   CountGlObjects(-1);
+  if (feedback) {
+    glDeleteTransformFeedbacks(1, &feedback);
+    CountGlObjects(-1);
+  }
+  if (counterQuery) {
+    glDeleteQueries(1, &counterQuery);
+    CountGlObjects(-1);
+  }
 }
 
 HRESULT Device::CreateBuffer(const D3D10_BUFFER_DESC* desc, const D3D10_SUBRESOURCE_DATA* initialData,

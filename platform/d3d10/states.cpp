@@ -1,5 +1,5 @@
-// Input layouts, state objects, samplers and GLSL programs: the device objects that
-// describe how to draw rather than what.
+// Input layouts, state objects and samplers: the device objects that describe how to
+// draw rather than what.
 
 #include <cctype>
 #include <cstring>
@@ -7,7 +7,6 @@
 #include <string>
 
 #include "platform/d3d10/device.h"
-#include "platform/d3d10/program.h"
 #include "platform/d3d10/report.h"
 
 namespace platform {
@@ -329,124 +328,5 @@ HRESULT Device::CreateBlendState(const D3D10_BLEND_DESC* desc, ID3D10BlendState*
   return S_OK;
 }
 
-// --- GLSL programs -------------------------------------------------------------------
-
-GlslProgram::GlslProgram(Device* device, GLuint glName, std::vector<std::uint8_t> signature)
-    : DeviceChild(device), name(glName), signature_(std::move(signature)) {}
-
-GlslProgram::~GlslProgram() {
-  device_->MakeCurrent();
-  glDeleteProgram(name);
-  CountGlObjects(-1);
-}
-
-namespace {
-
-std::string InfoLog(GLuint object, bool program) {
-  GLint length = 0;
-  program ? glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length) : glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
-  std::string log(static_cast<std::size_t>(std::max(length, 1)), '\0');
-  program ? glGetProgramInfoLog(object, length, nullptr, &log[0]) : glGetShaderInfoLog(object, length, nullptr, &log[0]);
-  log.resize(std::strlen(log.c_str()));
-  return log;
-}
-
-GLuint CompileStage(GLenum type, const char* source, const char* stageName) {
-  GLuint shader = glCreateShader(type);
-  glShaderSource(shader, 1, &source, nullptr);
-  glCompileShader(shader);
-  GLint ok = GL_FALSE;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    Report("CreateGlslProgram: the %s shader does not compile:\n%s", stageName, InfoLog(shader, false).c_str());
-    glDeleteShader(shader);
-    return 0;
-  }
-  return shader;
-}
-
-// Reads the vertex inputs back and names them by semantic: POSITION, TEXCOORD1, in_NORMAL.
-std::vector<InputSignatureElement> ReflectInputs(GLuint program) {
-  std::vector<InputSignatureElement> inputs;
-  GLint count = 0;
-  glGetProgramInterfaceiv(program, GL_PROGRAM_INPUT, GL_ACTIVE_RESOURCES, &count);
-  for (GLint i = 0; i < count; ++i) {
-    char name[256];
-    glGetProgramResourceName(program, GL_PROGRAM_INPUT, static_cast<GLuint>(i), sizeof name, nullptr, name);
-    const GLenum properties[] = {GL_LOCATION, GL_TYPE};
-    GLint values[2] = {-1, 0};
-    glGetProgramResourceiv(program, GL_PROGRAM_INPUT, static_cast<GLuint>(i), 2, properties, 2, nullptr, values);
-    if (values[0] < 0) continue;  // gl_VertexID and friends
-    std::string semantic = name;
-    if (semantic.compare(0, 3, "in_") == 0) semantic.erase(0, 3);
-    std::size_t digits = semantic.size();
-    while (digits > 0 && std::isdigit(static_cast<unsigned char>(semantic[digits - 1]))) --digits;
-    InputSignatureElement e;
-    e.semanticIndex = digits < semantic.size() ? static_cast<std::uint32_t>(std::stoul(semantic.substr(digits))) : 0;
-    e.semanticName = semantic.substr(0, digits);
-    e.location = static_cast<std::uint32_t>(values[0]);
-    switch (values[1]) {
-      case GL_INT: case GL_INT_VEC2: case GL_INT_VEC3: case GL_INT_VEC4:
-        e.component = InputComponent::Int;
-        break;
-      case GL_UNSIGNED_INT: case GL_UNSIGNED_INT_VEC2: case GL_UNSIGNED_INT_VEC3: case GL_UNSIGNED_INT_VEC4:
-        e.component = InputComponent::Uint;
-        break;
-      default:
-        e.component = InputComponent::Float;
-    }
-    inputs.push_back(std::move(e));
-  }
-  return inputs;
-}
-
-}  // namespace
-
-HRESULT Device::CreateGlslProgram(const char* vertex, const char* geometry, const char* pixel, IGlslProgram** program) {
-  if (!program) return Fail(E_INVALIDARG, "CreateGlslProgram: the out pointer is null");
-  *program = nullptr;
-  if (!vertex || !pixel) return Fail(E_INVALIDARG, "CreateGlslProgram: a vertex and a pixel shader are needed");
-  if (!MakeCurrent()) return Fail(E_FAIL, "CreateGlslProgram: the GL context is lost");
-  GLuint stages[3] = {CompileStage(GL_VERTEX_SHADER, vertex, "vertex"),
-                      geometry ? CompileStage(GL_GEOMETRY_SHADER, geometry, "geometry") : 0,
-                      CompileStage(GL_FRAGMENT_SHADER, pixel, "pixel")};
-  const bool compiled = stages[0] && stages[2] && (!geometry || stages[1]);
-  GLuint name = 0;
-  HRESULT result = E_FAIL;
-  if (compiled) {
-    name = glCreateProgram();
-    for (GLuint stage : stages) {
-      if (stage) glAttachShader(name, stage);
-    }
-    glLinkProgram(name);
-    GLint linked = GL_FALSE;
-    glGetProgramiv(name, GL_LINK_STATUS, &linked);
-    if (linked) {
-      result = S_OK;
-    } else {
-      Report("CreateGlslProgram: the program does not link:\n%s", InfoLog(name, true).c_str());
-      glDeleteProgram(name);
-    }
-  }
-  for (GLuint stage : stages) {
-    if (stage) glDeleteShader(stage);
-  }
-  if (FAILED(result)) return result;
-  CountGlObjects(1);
-  *program = new GlslProgram(this, name, EncodeInputSignature(ReflectInputs(name)));
-  return S_OK;
-}
-
 }  // namespace d3d
-}  // namespace platform
-
-namespace platform {
-
-UINT GlNameOf(IUnknown* object) {
-  if (auto* buffer = dynamic_cast<d3d::Buffer*>(object)) return buffer->name;
-  if (auto* texture = dynamic_cast<d3d::Texture2D*>(object)) return texture->name;
-  if (auto* program = dynamic_cast<d3d::GlslProgram*>(object)) return program->name;
-  return 0;
-}
-
 }  // namespace platform
