@@ -209,6 +209,31 @@ std::string ParamName(const std::string& text) {
   return head.substr(begin, end - begin + 1);
 }
 
+// The scalar or vector type of a uniform parameter ("uniform uint mode" gives "uint");
+// empty for arrays, matrices and structs, which a cast cannot name.
+std::string NumericParamType(const std::string& text) {
+  const std::string name = ParamName(text);
+  const std::string head = text.substr(0, text.find(':'));
+  if (name.empty() || head.find('[') != std::string::npos) return "";
+  const std::size_t at = head.rfind(name);
+  std::string type;
+  std::size_t i = 0;
+  while (i < at) {
+    while (i < at && !(std::isalnum(static_cast<unsigned char>(head[i])) || head[i] == '_')) ++i;
+    std::size_t b = i;
+    while (i < at && (std::isalnum(static_cast<unsigned char>(head[i])) || head[i] == '_')) ++i;
+    const std::string word = head.substr(b, i - b);
+    if (!word.empty() && word != "uniform" && word != "in" && word != "const") type = word;
+  }
+  for (const char* base : {"bool", "int", "uint", "dword", "float", "half", "double"}) {
+    const std::size_t n = std::strlen(base);
+    if (type.compare(0, n, base) != 0) continue;
+    const std::string rest = type.substr(n);
+    if (rest.empty() || (rest.size() == 1 && rest[0] >= '1' && rest[0] <= '4')) return type;
+  }
+  return "";
+}
+
 // CompileShader(ps_4_0, PS(1, true)) binds uniform parameters at compile time; the HLSL
 // compiler wants an entry without them, so wrap the call.
 bool WrapEntry(const EffectSyntax& syntax, const ShaderRef& ref, int index, std::string& hlsl, std::string& entry,
@@ -226,7 +251,10 @@ bool WrapEntry(const EffectSyntax& syntax, const ShaderRef& ref, int index, std:
     if (!call.empty()) call += ", ";
     if (p.uniform) {
       if (arg >= ref.args.size()) break;
-      call += ref.args[arg++];
+      // Cast to the parameter's type: the compiler here stores a literal 0 into a uint
+      // parameter as an int, and then fails to build its own output.
+      const std::string type = NumericParamType(p.text);
+      call += type.empty() ? ref.args[arg++] : "(" + type + ")(" + ref.args[arg++] + ")";
     } else {
       if (!params.empty()) params += ", ";
       params += p.text;
@@ -325,15 +353,27 @@ bool Preprocess(const std::string& source, const std::string& name, const Compil
   return true;
 }
 
-// Resolves a pass's shader reference (directly or through a shader variable).
-const ShaderRef* ResolveRef(const EffectSyntax& syntax, const ShaderRef& ref) {
-  if (ref.variable.empty()) return &ref;
-  const VariableDecl* v = syntax.FindVariable(ref.variable);
-  if (!v || !v->shader.set) return nullptr;
-  return &v->shader;
+// Marks the pass as unable to run, keeping the first reason.
+void Refuse(CompiledPass& cp, const std::string& reason) {
+  if (!cp.valid) return;
+  cp.valid = false;
+  cp.reason = reason;
 }
 
 }  // namespace
+
+const ShaderRef* ResolveShaderRef(const EffectSyntax& syntax, const ShaderRef& ref, const ShaderRef** streamOut) {
+  const ShaderRef* at = &ref;
+  if (streamOut) *streamOut = nullptr;
+  for (int depth = 0; depth < 8; ++depth) {
+    if (streamOut && !*streamOut && at->streamOut) *streamOut = at;
+    if (at->variable.empty()) return at;
+    const VariableDecl* v = syntax.FindVariable(at->variable);
+    if (!v || !v->shader.set) return nullptr;
+    at = &v->shader;
+  }
+  return nullptr;
+}
 
 const char* StageName(Stage stage) {
   switch (stage) {
@@ -432,22 +472,38 @@ bool PlanEffectSource(const std::string& source, const std::string& name, const 
       const ShaderRef* refs[kStageCount] = {&p.vs, &p.gs, &p.ps};
       for (int s = 0; s < kStageCount; ++s) {
         if (!refs[s]->set || refs[s]->null) continue;
-        const ShaderRef* ref = ResolveRef(syntax, *refs[s]);
+        const ShaderRef* streamOut = nullptr;
+        const ShaderRef* ref = ResolveShaderRef(syntax, *refs[s], &streamOut);
         if (!ref) {
           error = syntax.lines.Describe(refs[s]->line) + ": error: unknown shader '" + refs[s]->variable + "'";
           return false;
         }
+        if (ref->null) continue;  // a shader variable set to NULL
         Stage stage;
-        if (!ProfileSupported(ref->profile) || !ProfileStage(ref->profile, stage) || static_cast<int>(stage) != s) {
-          cp.valid = false;
-          cp.reason = "pass " + p.name + ": profile " + ref->profile + " cannot run here";
+        const bool known = ProfileSupported(ref->profile) && ProfileStage(ref->profile, stage);
+        if (streamOut && known) {
+          std::string why;
+          if (!ParseStreamOutDeclaration(streamOut->streamOutDeclaration, cp.streamOut, why)) {
+            error = syntax.lines.Describe(streamOut->line) + ": error: stream output declaration: " + why;
+            return false;
+          }
+          cp.streamsOut = true;
+          if (s != static_cast<int>(Stage::Geometry)) {
+            Refuse(cp, "pass " + p.name + ": ConstructGSWithSO is given where a geometry shader is not set");
+          } else if (streamOut->moreStreams) {
+            Refuse(cp, "pass " + p.name + ": stream output to more than one stream has no form here");
+          } else if (stage == Stage::Vertex) {
+            continue;  // the vertex stage's own outputs are streamed; there is no geometry stage
+          }
+        }
+        if (!known || static_cast<int>(stage) != s) {
+          Refuse(cp, "pass " + p.name + ": profile " + ref->profile + " cannot run here");
           continue;
         }
         if (stage == Stage::Geometry && TakesClipDistances(syntax, ref->entry)) {
           // The HLSL compiler here crashes on such a shader rather than refusing it.
-          cp.valid = false;
-          cp.reason = "pass " + p.name + ": geometry shader " + ref->entry +
-                      " takes clip or cull distances as input, which the shader compiler here cannot build";
+          Refuse(cp, "pass " + p.name + ": geometry shader " + ref->entry +
+                         " takes clip or cull distances as input, which the shader compiler here cannot build");
           continue;
         }
         int found = -1;
@@ -462,10 +518,7 @@ bool PlanEffectSource(const std::string& source, const std::string& name, const 
         }
         cp.shaders[s] = found;
       }
-      if (cp.shaders[0] < 0 && cp.valid) {
-        cp.valid = false;
-        cp.reason = "pass " + p.name + " has no vertex shader";
-      }
+      if (cp.shaders[0] < 0) Refuse(cp, "pass " + p.name + " has no vertex shader");
       if (!cp.valid && ct.valid) {
         ct.valid = false;
         ct.reason = cp.reason;
@@ -483,12 +536,25 @@ namespace {
 // only of the entry point's, and crashes when two geometry shaders append different
 // vertex types. Each stage is therefore compiled with the bodies of the other functions
 // that take a stream emptied: blanks in place of their text, so lines keep their numbers.
+// A parameter of a stream object type (inout TriangleStream<V> s), not merely of a type
+// whose name holds the word (VSStreamOut v).
+bool TakesStreamObject(const std::string& param) {
+  for (const char* kind : {"PointStream", "LineStream", "TriangleStream"}) {
+    for (std::size_t at = param.find(kind); at != std::string::npos; at = param.find(kind, at + 1)) {
+      const bool wordStart = at == 0 || !(std::isalnum(static_cast<unsigned char>(param[at - 1])) || param[at - 1] == '_');
+      const std::size_t next = param.find_first_not_of(" \t\r\n", at + std::strlen(kind));
+      if (wordStart && next != std::string::npos && param[next] == '<') return true;
+    }
+  }
+  return false;
+}
+
 std::string WithoutOtherStreamBodies(const std::string& hlsl, const EffectSyntax& syntax, const std::string& keep) {
   std::string text = hlsl;
   for (const FunctionDecl& f : syntax.functions) {
     if (f.name == keep) continue;
     bool streams = false;
-    for (const FunctionDecl::Param& p : f.params) streams = streams || p.text.find("Stream") != std::string::npos;
+    for (const FunctionDecl::Param& p : f.params) streams = streams || TakesStreamObject(p.text);
     if (!streams) continue;
     for (std::size_t at = text.find(f.name); at != std::string::npos; at = text.find(f.name, at + 1)) {
       const bool wordStart = at == 0 || !(std::isalnum(static_cast<unsigned char>(text[at - 1])) || text[at - 1] == '_');

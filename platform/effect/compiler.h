@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/effect/layout.h"
+#include "platform/effect/stream_out.h"
 #include "platform/effect/syntax.h"
 
 namespace platform::fx {
@@ -32,6 +33,10 @@ struct CompiledPass {
   int shaders[kStageCount] = {-1, -1, -1};  // indices into CompiledEffect::shaders
   bool valid = true;
   std::string reason;  // why it cannot run
+  // The last vertex stage's outputs go to the stream output targets as declared (with no
+  // geometry stage when the shader given to ConstructGSWithSO was a vertex shader).
+  bool streamsOut = false;
+  std::vector<StreamOutElement> streamOut;
 };
 
 struct CompiledTechnique {
@@ -82,6 +87,14 @@ struct EffectPlan {
 // out.techniques; out.shaders stays empty. Cheap enough to fuzz.
 bool PlanEffectSource(const std::string& source, const std::string& name, const CompileOptions& options,
                       CompiledEffect& out, EffectPlan& plan, std::string& error);
+
+// The shader a pass's reference names, directly or through shader variables (which may
+// name one another: ConstructGSWithSO(otherShader, ...)); null when a name is unknown,
+// a reference marked null for a variable set to NULL.
+// `streamOut`, when given, gets the first reference on the way that declares stream
+// output, null when none does.
+const ShaderRef* ResolveShaderRef(const EffectSyntax& syntax, const ShaderRef& ref,
+                                  const ShaderRef** streamOut = nullptr);
 
 // Stage and support of a profile: vs/gs/ps 4_0 and 4_1 run; anything else does not.
 bool ProfileStage(const std::string& profile, Stage& stage);

@@ -1,5 +1,7 @@
 #include "platform/effect/link.h"
 
+#include <algorithm>
+
 namespace platform::fx {
 
 int CBufferIndexOfBlock(const CompiledEffect& effect, const std::string& blockName) {
@@ -32,6 +34,69 @@ bool CheckOffsets(const CompiledEffect& effect, const StageReflection& stage, st
       }
     }
   }
+  return true;
+}
+
+const char* GlslType(char scalar, int components) {
+  static const char* const kTypes[3][4] = {{"float", "vec2", "vec3", "vec4"},
+                                           {"int", "ivec2", "ivec3", "ivec4"},
+                                           {"uint", "uvec2", "uvec3", "uvec4"}};
+  const int row = scalar == 'i' ? 1 : scalar == 'u' ? 2 : 0;
+  return kTypes[row][std::clamp(components, 1, 4) - 1];
+}
+
+// The names transform feedback captures for the pass's stream output declaration, read
+// from what `last` (the last vertex stage) writes; outputs taken in part get a copy of
+// their own in `plan`. False with `reason` when the declaration asks for what the stage
+// does not write.
+bool PlanStreamOut(const CompiledPass& pass, const char* lastStage, const StageReflection& last, GlslPlan& plan,
+                   std::vector<std::string>& varyings, std::string& reason) {
+  std::vector<StreamOutElement> elements = pass.streamOut;
+  // GL fills buffers in turn; the declaration may name them in any order.
+  std::stable_sort(elements.begin(), elements.end(),
+                   [](const StreamOutElement& a, const StreamOutElement& b) { return a.slot < b.slot; });
+  int buffer = 0;
+  for (const StreamOutElement& e : elements) {
+    for (; buffer < e.slot; ++buffer) varyings.push_back("gl_NextBuffer");
+    if (e.semantic.empty()) {
+      varyings.push_back("gl_SkipComponents" + std::to_string(e.count));
+      continue;
+    }
+    std::string name;
+    char scalar = 'f';
+    int components = 4;
+    if (e.semantic == "SV_POSITION" && e.index == 0) {
+      name = "gl_Position";
+    } else {
+      const ReflectedVarying* found = nullptr;
+      for (const ReflectedVarying& v : last.outputs)
+        if (v.Key() == e.Key()) found = &v;
+      if (!found) {
+        reason = "stream output names " + e.Key() + ", which the " + lastStage + " does not write";
+        return false;
+      }
+      name = "out_" + found->Key();
+      scalar = found->scalar;
+      components = static_cast<int>(found->components);
+    }
+    const int count = e.count < 0 ? components - e.start : e.count;
+    if (e.start + count > components) {
+      reason = "stream output takes components the " + std::string(lastStage) + "'s " + e.Key() + " does not have";
+      return false;
+    }
+    if (e.start == 0 && count == components) {
+      varyings.push_back(name);
+      continue;
+    }
+    GlslPlan::PartialOutput part;
+    part.name = "so_" + e.Key() + "_" + std::to_string(e.start) + std::to_string(count);
+    part.type = GlslType(scalar, count);
+    part.source = name + "." + std::string("xyzw").substr(static_cast<std::size_t>(e.start), static_cast<std::size_t>(count));
+    part.integer = scalar != 'f';
+    plan.partialOutputs.push_back(part);
+    varyings.push_back(part.name);
+  }
+  plan.nameOutputs = true;
   return true;
 }
 
@@ -128,6 +193,14 @@ bool LinkPass(const CompiledEffect& effect, const CompiledPass& pass, PassProgra
     plans[previous].outputLocations = locations;
     plans[s].inputLocations = locations;
     previous = s;
+  }
+  if (pass.streamsOut && !pass.streamOut.empty()) {
+    const int last = out.present[1] ? 1 : 0;
+    if (!PlanStreamOut(pass, last ? "geometry shader" : "vertex shader", stages[last], plans[last],
+                       out.feedbackVaryings, reason)) {
+      runnable = false;
+      return true;
+    }
   }
   for (int s = 0; s < kStageCount; ++s) {
     if (!out.present[s]) continue;

@@ -25,6 +25,9 @@ struct PassProgram {
   // Set when some cbuffer fits neither a block nor a vec4 array; then every cbuffer of the
   // program is plain uniforms (none in blockBindings), by cbuffer index, over all stages.
   std::map<int, std::vector<PlainUniform>> plain;
+  // What transform feedback captures, as the device's stream output program takes it;
+  // empty unless the pass streams out.
+  std::vector<std::string> feedbackVaryings;
 };
 
 // False with `error` for faults of the effect (offsets the compiler placed differently);

@@ -281,10 +281,22 @@ bool Effect::BuildPass(const CompiledPass& cp, Pass& pass, std::string& reason, 
   bool runnable = false;
   if (!LinkPass(compiled, cp, program, runnable, reason, error)) return false;
   if (!runnable) return true;
-  // SetPixelShader(NULL) draws depth only; a GL program still wants a fragment stage.
+  // SetPixelShader(NULL) draws depth only; a GL program still wants a fragment stage,
+  // unless it streams out, where the device then keeps it from rasterizing needlessly.
   static const char* const kDepthOnly = "#version 450\nvoid main() {}\n";
-  if (FAILED(glsl->CreateGlslProgram(program.glsl[0].c_str(), program.present[1] ? program.glsl[1].c_str() : nullptr,
-                                     program.present[2] ? program.glsl[2].c_str() : kDepthOnly, &pass.program))) {
+  const char* geometry = program.present[1] ? program.glsl[1].c_str() : nullptr;
+  HRESULT hr;
+  if (!program.feedbackVaryings.empty()) {
+    std::vector<const char*> varyings;
+    for (const std::string& v : program.feedbackVaryings) varyings.push_back(v.c_str());
+    hr = glsl->CreateGlslProgramWithStreamOutput(program.glsl[0].c_str(), geometry,
+                                                 program.present[2] ? program.glsl[2].c_str() : nullptr,
+                                                 varyings.data(), static_cast<UINT>(varyings.size()), &pass.program);
+  } else {
+    hr = glsl->CreateGlslProgram(program.glsl[0].c_str(), geometry,
+                                 program.present[2] ? program.glsl[2].c_str() : kDepthOnly, &pass.program);
+  }
+  if (FAILED(hr)) {
     reason = "pass " + pass.name + " does not link";
     return true;
   }

@@ -80,7 +80,29 @@ ShaderRef Parser::ParseShaderExpression() {
     Expect(")");
     return ref;
   }
-  if (Peek().Is("ConstructGSWithSO")) Fail("stream output is not supported");
+  if (Peek().Is("ConstructGSWithSO")) {
+    const Token& call = Next();
+    Expect("(");
+    if (Peek().Is("ConstructGSWithSO")) Fail("ConstructGSWithSO inside ConstructGSWithSO", call);
+    ShaderRef inner = ParseShaderExpression();
+    if (inner.null) Fail("ConstructGSWithSO needs a shader", call);
+    inner.line = ref.line;
+    inner.streamOut = true;
+    Expect(",");
+    const Token& declaration = Next();
+    if (declaration.kind != TokenKind::String)
+      Fail("expected the stream output declaration but found " + Describe(declaration), declaration);
+    inner.streamOutDeclaration = std::string(declaration.text);
+    // The later form: a declaration per stream and the stream to rasterize.
+    while (Accept(",")) {
+      const Token& more = Next();
+      if (more.kind == TokenKind::String && !more.text.empty()) inner.moreStreams = true;
+      else if (more.kind != TokenKind::String && more.kind != TokenKind::Number && more.kind != TokenKind::Identifier)
+        Fail("expected a stream output declaration but found " + Describe(more), more);
+    }
+    Expect(")");
+    return inner;
+  }
   ref.variable = ExpectIdentifier("a shader");
   return ref;
 }

@@ -268,6 +268,41 @@ bool ReflectStage(const std::vector<std::uint32_t>& spirv, StageReflection& out,
   return true;
 }
 
+namespace {
+
+// Declares each partial output after the directives that open the text and copies it
+// where every vertex is complete: before each EmitVertex of a geometry stage, at the end
+// of a vertex stage's main, which comes last and has its outputs written by then.
+bool AddPartialOutputs(std::string& glsl, const std::vector<GlslPlan::PartialOutput>& outputs, bool geometry) {
+  std::string declarations, copies;
+  for (const GlslPlan::PartialOutput& o : outputs) {
+    declarations += std::string(o.integer ? "flat out " : "out ") + o.type + " " + o.name + ";\n";
+    copies += o.name + " = " + o.source + "; ";
+  }
+  std::size_t at = 0;
+  while (at < glsl.size() && glsl[at] == '#') {
+    at = glsl.find('\n', at);
+    if (at == std::string::npos) return false;
+    ++at;
+  }
+  glsl.insert(at, declarations);
+  if (!geometry) {
+    const std::size_t end = glsl.rfind('}');
+    if (end == std::string::npos) return false;
+    glsl.insert(end, "    " + copies + "\n");
+    return true;
+  }
+  static const std::string kEmit = "EmitVertex();";
+  bool found = false;
+  for (std::size_t p = glsl.find(kEmit); p != std::string::npos; p = glsl.find(kEmit, p + copies.size() + kEmit.size())) {
+    glsl.insert(p, copies);
+    found = true;
+  }
+  return found;
+}
+
+}  // namespace
+
 bool EmitGlsl(const std::vector<std::uint32_t>& spirv, const GlslPlan& plan, std::string& glsl, std::string& error) {
   CrossCompiler cc(spirv);
   if (!cc.Ok()) {
@@ -295,6 +330,8 @@ bool EmitGlsl(const std::vector<std::uint32_t>& spirv, const GlslPlan& plan, std
       ParseSemantic(spvc_compiler_get_decoration_string(c, r.id, SpvDecorationUserSemantic), v);
       if (type == SPVC_RESOURCE_TYPE_STAGE_INPUT && plan.nameInputs)
         spvc_compiler_set_name(c, r.id, ("in_" + v.Key()).c_str());
+      if (type == SPVC_RESOURCE_TYPE_STAGE_OUTPUT && plan.nameOutputs)
+        spvc_compiler_set_name(c, r.id, ("out_" + v.Key()).c_str());
       auto it = locations.find(v.Key());
       if (it != locations.end())
         spvc_compiler_set_decoration(c, r.id, SpvDecorationLocation, static_cast<unsigned>(it->second));
@@ -325,6 +362,11 @@ bool EmitGlsl(const std::vector<std::uint32_t>& spirv, const GlslPlan& plan, std
     return false;
   }
   glsl = source;
+  if (!plan.partialOutputs.empty() &&
+      !AddPartialOutputs(glsl, plan.partialOutputs, spvc_compiler_get_execution_model(c) == SpvExecutionModelGeometry)) {
+    error = "cannot place the copies of the outputs stream output captures in part";
+    return false;
+  }
   for (const spvc_reflected_resource& r : cc.Resources(SPVC_RESOURCE_TYPE_UNIFORM_BUFFER)) {
     if (!plan.flattenBlocks.count(r.name)) continue;
     auto it = plan.blockBindings.find(r.name);

@@ -82,6 +82,18 @@ struct GlslPlan {
   // array can express (ints beside floats off std140's alignment).
   bool plainUniforms = false;
   bool nameInputs = false;     // vertex inputs named "in_<SEMANTIC><index>" for the input signature
+  // Outputs named "out_<SEMANTIC><index>", for transform feedback to name what it captures.
+  bool nameOutputs = false;
+  // Parts of outputs captured alone (POSITION.xy of a float4): transform feedback takes
+  // whole outputs only, so each part is copied into an output of its own as every vertex
+  // is written.
+  struct PartialOutput {
+    std::string name;    // the new output
+    std::string type;    // its GLSL type
+    std::string source;  // what it copies: "out_POSITION0.xy", "gl_Position.xyz"
+    bool integer = false;
+  };
+  std::vector<PartialOutput> partialOutputs;
 };
 
 bool EmitGlsl(const std::vector<std::uint32_t>& spirv, const GlslPlan& plan, std::string& glsl, std::string& error);

@@ -98,6 +98,11 @@ struct ShaderRef {
   std::vector<std::string> args;  // literal argument text for uniform parameters
   std::string variable;           // SetVertexShader(someShaderVariable)
   int line = 0;
+  // ConstructGSWithSO(shader, "POSITION.xyz; 1:TEXCOORD0.xy"): the stream output
+  // declaration, as written; the shader is the rest of this reference.
+  bool streamOut = false;
+  std::string streamOutDeclaration;
+  bool moreStreams = false;  // declarations for streams past the first, which GL cannot rasterize apart
 };
 
 struct VariableDecl {

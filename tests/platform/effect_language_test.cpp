@@ -175,3 +175,18 @@ technique10 WithGeometry { pass P { SetVertexShader(CompileShader(vs_4_0, VSClip
 }
 
 }  // namespace
+
+// Literal arguments bound to uniform parameters of every numeric type, a macro among
+// them: a bare 0 for a uint stopped the compiler here before the cast.
+TEST_F(EffectLanguage, LiteralArgumentsBindUniformParametersOfTheirOwnType) {
+  ASSERT_TRUE(Compiles("uniforms.fx", R"(
+#define FT_BUFFER 0
+float4 VS(float4 p : POSITION, uniform uint fetch, uniform bool twice, uniform float2 scale) : SV_Position {
+  if (fetch == FT_BUFFER) p.x += 1;
+  return twice ? p * float4(scale, 1, 1) : p;
+}
+float4 PS() : SV_Target { return 1; }
+technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VS(FT_BUFFER, true, float2(2, 3))));
+  SetPixelShader(CompileShader(ps_4_0, PS())); } }
+)")) << error;
+}

@@ -138,12 +138,12 @@ int main(int argc, char** argv) {
         std::cerr << file << ": technique " << td.name << " cannot run: " << reason << "\n";
       }
       const ShaderRef* refs[kStageCount] = {&pd.vs, &pd.gs, &pd.ps};
-      std::string names[kStageCount], profiles;
+      std::string names[kStageCount], profiles, streamOutput = "null";
       for (int k = 0; k < kStageCount; ++k) {
-        const ShaderRef* r = refs[k];
-        if (!r->variable.empty())
-          if (const VariableDecl* v = s.FindVariable(r->variable)) r = &v->shader;
-        if (!r->set || r->null) continue;
+        const ShaderRef* streamOut = nullptr;
+        const ShaderRef* r = ResolveShaderRef(s, *refs[k], &streamOut);
+        if (streamOut) streamOutput = Quote(streamOut->streamOutDeclaration);
+        if (!r || !r->set || r->null) continue;
         names[k] = r->entry;
         profiles += std::string(profiles.empty() ? "" : ", ") + Quote(r->profile);
       }
@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
                   ", \"index\": " + std::to_string(v.index) + "}";
       passes += std::string(p ? ", " : "") + "{\"name\": " + Quote(pd.name) + ", \"vs\": " + Nullable(names[0]) +
                 ", \"gs\": " + Nullable(names[1]) + ", \"ps\": " + Nullable(names[2]) + ", \"profiles\": [" +
-                profiles + "], \"inputs\": [" + inputs + "]}";
+                profiles + "], \"streamOutput\": " + streamOutput + ", \"inputs\": [" + inputs + "]}";
     }
     out << (t ? ", " : "") << "{\"name\": " << Quote(td.name) << ", \"valid\": " << (valid ? "true" : "false")
         << ", \"annotations\": " << AnnotationsJson(td.annotations) << ", \"passes\": [" << passes << "]}";
