@@ -534,8 +534,10 @@ namespace {
 
 // The HLSL compiler resolves the stream Append calls of every function in the text, not
 // only of the entry point's, and crashes when two geometry shaders append different
-// vertex types. Each stage is therefore compiled with the bodies of the other functions
-// that take a stream emptied: blanks in place of their text, so lines keep their numbers.
+// vertex types. Each stage is therefore compiled with the bodies of the functions that
+// take a stream emptied, but for those the entry point reaches (the helpers a geometry
+// shader hands its stream to): blanks in place of their text, so lines keep their numbers.
+
 // A parameter of a stream object type (inout TriangleStream<V> s), not merely of a type
 // whose name holds the word (VSStreamOut v).
 bool TakesStreamObject(const std::string& param) {
@@ -549,34 +551,71 @@ bool TakesStreamObject(const std::string& param) {
   return false;
 }
 
+// The bodies of the definitions of `name` in `text`, as [open brace, close brace].
+std::vector<std::pair<std::size_t, std::size_t>> BodiesOf(const std::string& text, const std::string& name) {
+  std::vector<std::pair<std::size_t, std::size_t>> bodies;
+  for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
+    const bool wordStart = at == 0 || !(std::isalnum(static_cast<unsigned char>(text[at - 1])) || text[at - 1] == '_');
+    std::size_t i = at + name.size();
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    if (!wordStart || i >= text.size() || text[i] != '(') continue;
+    // The parameter list, then a body (a call or a declaration has none).
+    int depth = 0;
+    for (; i < text.size(); ++i) {
+      if (text[i] == '(') ++depth;
+      if (text[i] == ')' && --depth == 0) break;
+    }
+    std::size_t open = text.find_first_not_of(" \t\r\n", i + 1);
+    if (open != std::string::npos && text[open] == ':') open = text.find_first_of("{;", open);
+    if (open == std::string::npos || text[open] != '{') continue;
+    depth = 0;
+    std::size_t close = open;
+    for (; close < text.size(); ++close) {
+      if (text[close] == '{') ++depth;
+      if (text[close] == '}' && --depth == 0) break;
+    }
+    bodies.push_back({open, std::min(close, text.size() - 1)});
+  }
+  return bodies;
+}
+
+bool NamesWord(const std::string& text, std::size_t begin, std::size_t end, const std::string& word) {
+  for (std::size_t at = text.find(word, begin); at != std::string::npos && at + word.size() <= end;
+       at = text.find(word, at + 1)) {
+    const bool before = at == 0 || !(std::isalnum(static_cast<unsigned char>(text[at - 1])) || text[at - 1] == '_');
+    const std::size_t after = at + word.size();
+    if (before && (after >= text.size() || !(std::isalnum(static_cast<unsigned char>(text[after])) || text[after] == '_')))
+      return true;
+  }
+  return false;
+}
+
 std::string WithoutOtherStreamBodies(const std::string& hlsl, const EffectSyntax& syntax, const std::string& keep) {
-  std::string text = hlsl;
+  std::vector<std::string> streaming;
   for (const FunctionDecl& f : syntax.functions) {
-    if (f.name == keep) continue;
     bool streams = false;
     for (const FunctionDecl::Param& p : f.params) streams = streams || TakesStreamObject(p.text);
-    if (!streams) continue;
-    for (std::size_t at = text.find(f.name); at != std::string::npos; at = text.find(f.name, at + 1)) {
-      const bool wordStart = at == 0 || !(std::isalnum(static_cast<unsigned char>(text[at - 1])) || text[at - 1] == '_');
-      std::size_t i = at + f.name.size();
-      while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-      if (!wordStart || i >= text.size() || text[i] != '(') continue;
-      // The parameter list, then a body (a call or a declaration has none).
-      int depth = 0;
-      for (; i < text.size(); ++i) {
-        if (text[i] == '(') ++depth;
-        if (text[i] == ')' && --depth == 0) break;
-      }
-      std::size_t open = text.find_first_not_of(" \t\r\n", i + 1);
-      if (open != std::string::npos && text[open] == ':') open = text.find_first_of("{;", open);
-      if (open == std::string::npos || text[open] != '{') continue;
-      depth = 0;
-      for (std::size_t j = open; j < text.size(); ++j) {
-        if (text[j] == '{') ++depth;
-        if (text[j] == '}' && --depth == 0) break;
-        if (j > open && text[j] != '\n') text[j] = ' ';
-      }
-    }
+    if (streams && std::find(streaming.begin(), streaming.end(), f.name) == streaming.end()) streaming.push_back(f.name);
+  }
+  if (streaming.empty()) return hlsl;
+  // What the entry point reaches, through the bodies of what it reaches.
+  std::vector<std::string> reached = {keep}, pending = {keep};
+  while (!pending.empty() && reached.size() <= syntax.functions.size()) {
+    const std::string name = pending.back();
+    pending.pop_back();
+    for (auto [open, close] : BodiesOf(hlsl, name))
+      for (const std::string& other : streaming)
+        if (std::find(reached.begin(), reached.end(), other) == reached.end() && NamesWord(hlsl, open, close, other)) {
+          reached.push_back(other);
+          pending.push_back(other);
+        }
+  }
+  std::string text = hlsl;
+  for (const std::string& name : streaming) {
+    if (std::find(reached.begin(), reached.end(), name) != reached.end()) continue;
+    for (auto [open, close] : BodiesOf(hlsl, name))
+      for (std::size_t j = open + 1; j < close; ++j)
+        if (text[j] != '\n') text[j] = ' ';
   }
   return text;
 }

@@ -1,5 +1,7 @@
 #include "platform/effect/layout.h"
 
+#include <algorithm>
+
 namespace platform::fx {
 
 namespace {
@@ -46,10 +48,25 @@ bool StartsRegister(const Type& t) {
   return t.elements > 0 || t.cls == TypeClass::Matrix || t.cls == TypeClass::Struct;
 }
 
-// Places one member after `cursor`, returning its placement.
-Placement Place(const Type& t, std::uint32_t cursor) {
+// The bytes a cbuffer's own member covers: an array's last element and a matrix's last
+// register are not padded, so what follows may share that register. (A struct is sized
+// as the compiler here lays out its fields.)
+std::uint32_t MemberSize(const Type& t) {
+  if (t.cls == TypeClass::Struct) return PackedSize(t);
+  std::uint32_t element = ElementSize(t);
+  if (t.cls == TypeClass::Matrix) {
+    const std::uint32_t registers = static_cast<std::uint32_t>(t.rowMajor ? t.rows : t.cols);
+    const std::uint32_t components = static_cast<std::uint32_t>(t.rowMajor ? t.cols : t.rows);
+    element = kRegister * (registers - 1) + 4 * components;
+  }
+  if (t.elements > 0) return ElementStride(t) * static_cast<std::uint32_t>(t.elements - 1) + element;
+  return element;
+}
+
+// Places one field or member of `size` bytes after `cursor`, returning its placement.
+Placement Place(const Type& t, std::uint32_t size, std::uint32_t cursor) {
   Placement p;
-  p.size = PackedSize(t);
+  p.size = size;
   if (StartsRegister(t)) {
     p.offset = RoundUp(cursor, kRegister);
   } else {
@@ -75,7 +92,7 @@ std::vector<Placement> LayoutStruct(const Type& t) {
   std::vector<Placement> result;
   std::uint32_t cursor = 0;
   for (const Field& f : t.fields) {
-    Placement p = Place(f.type, cursor);
+    Placement p = Place(f.type, PackedSize(f.type), cursor);
     result.push_back(p);
     cursor = p.offset + p.size;
   }
@@ -86,10 +103,11 @@ CBufferLayout LayoutCBuffer(const EffectSyntax& effect, const CBufferDecl& cbuff
   CBufferLayout layout;
   std::uint32_t cursor = 0;
   for (int index : cbuffer.variables) {
-    const Type& t = effect.variables[static_cast<std::size_t>(index)].type;
-    Placement p = Place(t, cursor);
+    const VariableDecl& v = effect.variables[static_cast<std::size_t>(index)];
+    Placement p = Place(v.type, MemberSize(v.type), cursor);
+    if (v.packOffset >= 0) p.offset = static_cast<std::uint32_t>(v.packOffset);
     layout.variables.push_back(p);
-    cursor = p.offset + p.size;
+    cursor = std::max(cursor, p.offset + p.size);
   }
   layout.size = RoundUp(cursor, kRegister);
   return layout;

@@ -1,8 +1,10 @@
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/effect/layout.h"
 #include "platform/effect/parser.h"
 
 namespace platform::fx {
@@ -111,9 +113,29 @@ std::uint32_t ToBits(double v, ScalarType scalar) {
   return 0;
 }
 
+// " : packoffset(c72.z)" for a byte offset.
+std::string PackOffsetText(std::uint32_t offset) {
+  return " : packoffset(c" + std::to_string(offset / 16) + "." + "xyzw"[offset % 16 / 4] + ")";
+}
+
 }  // namespace
 
 namespace detail {
+
+int Parser::ParsePackOffset(const std::string& inside, const Token& at) const {
+  std::string t;
+  for (char c : inside)
+    if (!std::isspace(static_cast<unsigned char>(c))) t += c;
+  std::size_t digits = 0;
+  while (1 + digits < t.size() && std::isdigit(static_cast<unsigned char>(t[1 + digits]))) ++digits;
+  const std::string rest = t.substr(std::min(t.size(), 1 + digits));
+  const char* letters = "xyzw";
+  const char* component = rest.size() == 2 && rest[0] == '.' ? std::strchr(letters, rest[1]) : nullptr;
+  if (t.empty() || (t[0] != 'c' && t[0] != 'C') || digits == 0 || digits > 5 ||
+      !(rest.empty() || (component && *component)))
+    Fail("packoffset(" + inside + ") names no constant register", at);
+  return std::atoi(t.substr(1, digits).c_str()) * 16 + (rest.empty() ? 0 : static_cast<int>(component - letters)) * 4;
+}
 
 void Parser::ParseArray(Type& t) {
   while (Peek().Is("[")) {
@@ -553,13 +575,16 @@ void Parser::ParseDeclaration(bool inCBuffer, int cbuffer) {
       Next();
       std::string s = ExpectIdentifier("a semantic");
       if ((s == "register" || s == "packoffset") && Peek().Is("(")) {
+        const std::size_t open = Peek().end;
         SkipGroup();
         if (numeric && !inCBuffer) Blank(colon, tokens[pos - 1].end);  // not valid in the globals block
+        if (s == "packoffset" && inCBuffer) v.packOffset = ParsePackOffset(Slice(open, tokens[pos - 1].begin), nameTok);
       } else {
         v.semantic = s;
         semanticText = " : " + s;
       }
     }
+    if (numeric && effectVariable && inCBuffer && v.packOffset < 0) packInserts.push_back({v.name, tokens[pos - 1].end});
     v.annotations = ParseAnnotations();
     if (Peek().Is("=")) {
       std::size_t eq = Next().begin;
@@ -612,7 +637,7 @@ void Parser::ParseDeclaration(bool inCBuffer, int cbuffer) {
     }
     if (numeric && effectVariable && !inCBuffer) {
       std::string arrayText = v.type.elements ? "[" + std::to_string(v.type.elements) + "]" : "";
-      globalsText += TypeText(typeBegin, typeEnd) + " " + v.name + arrayText + semanticText + "; ";
+      globalsMembers.push_back({v.name, TypeText(typeBegin, typeEnd) + " " + v.name + arrayText + semanticText});
     }
     declared.push_back(std::move(v));
     if (!Accept(",")) break;
@@ -652,6 +677,7 @@ void Parser::BuildHlsl() {
   for (auto [b, e] : blanks)
     for (std::size_t i = b; i < e && i < h.size(); ++i)
       if (h[i] != '\n') h[i] = ' ';
+  PlaceMembers();
   // Rewrites go last first, so that the positions of the earlier ones still hold.
   std::sort(rewrites.begin(), rewrites.end(), [](const Replacement& a, const Replacement& b) { return a.begin > b.begin; });
   std::size_t at = globalsInsert;
@@ -674,10 +700,32 @@ void Parser::BuildHlsl() {
     if (at != std::string::npos && at >= r.end) at = at + r.text.size() - (r.end - r.begin);
   }
   if (globalsInsert != std::string::npos) {
-    std::string block = std::string("cbuffer ") + kGlobalsBlockName + " { " + globalsText + "}; ";
+    const CBufferLayout layout = LayoutCBuffer(out, out.cbuffers[0]);
+    std::string members;
+    for (const auto& [name, declaration] : globalsMembers) {
+      members += declaration;
+      const std::vector<int>& indices = out.cbuffers[0].variables;
+      for (std::size_t k = 0; k < indices.size(); ++k)
+        if (out.variables[static_cast<std::size_t>(indices[k])].name == name)
+          members += PackOffsetText(layout.variables[k].offset);
+      members += "; ";
+    }
+    std::string block = std::string("cbuffer ") + kGlobalsBlockName + " { " + members + "}; ";
     for (char& c : block)
       if (c == '\n' || c == '\r') c = ' ';
     h.insert(std::min(at, h.size()), block);
+  }
+}
+
+void Parser::PlaceMembers() {
+  for (std::size_t c = 1; c < out.cbuffers.size(); ++c) {
+    const CBufferLayout layout = LayoutCBuffer(out, out.cbuffers[c]);
+    const std::vector<int>& indices = out.cbuffers[c].variables;
+    for (std::size_t k = 0; k < indices.size(); ++k) {
+      const std::string& name = out.variables[static_cast<std::size_t>(indices[k])].name;
+      for (const auto& [member, at] : packInserts)
+        if (member == name) Rewrite(at, at, PackOffsetText(layout.variables[k].offset));
+    }
   }
 }
 

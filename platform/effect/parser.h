@@ -131,7 +131,15 @@ class Parser {
     std::string text;
   };
   std::vector<Replacement> rewrites;
-  std::string globalsText;               // declarations gathered into the globals block
+  // Declarations gathered into the globals block, by variable name, without their ';'.
+  std::vector<std::pair<std::string, std::string>> globalsMembers;
+  // Where a cbuffer member without a packoffset of its own gets one: the HLSL compiler
+  // here pads what follows an array or a matrix to a new register, and the offsets must
+  // be those effect files are written for. By variable name.
+  std::vector<std::pair<std::string, std::size_t>> packInserts;
+  void PlaceMembers();
+  // packoffset(c3.z) as bytes (the text between the brackets).
+  int ParsePackOffset(const std::string& inside, const Token& at) const;
   std::size_t globalsInsert = std::string::npos;
   std::map<std::string, std::size_t> structEnds;  // where each struct declaration ends
   // Values of the file's own numeric constants (static const int Taps = 8), which array

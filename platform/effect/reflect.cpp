@@ -2,6 +2,7 @@
 
 #include <spirv_cross/spirv_cross_c.h>
 
+#include <algorithm>
 #include <cctype>
 #include <memory>
 
@@ -179,11 +180,33 @@ void ParseSemantic(const char* raw, ReflectedVarying& v) {
   v.index = digits < s.size() ? static_cast<std::uint32_t>(std::stoul(s.substr(digits, 6))) : 0;
 }
 
-std::vector<ReflectedVarying> Varyings(CrossCompiler& cc, spvc_resource_type type) {
-  std::vector<ReflectedVarying> result;
+// The semantic of each stage input or output, by variable. An array of varyings
+// (float3 light[2] : TEXCOORD2) reaches here as one variable per element, each with the
+// array's semantic; its elements take the indices after it (TEXCOORD2, TEXCOORD3), in
+// the order the compiler placed them.
+std::map<spvc_variable_id, ReflectedVarying> Semantics(CrossCompiler& cc, spvc_resource_type type) {
+  std::vector<std::pair<std::pair<unsigned, spvc_variable_id>, ReflectedVarying>> found;
   for (const spvc_reflected_resource& r : cc.Resources(type)) {
     ReflectedVarying v;
     ParseSemantic(spvc_compiler_get_decoration_string(cc.Get(), r.id, SpvDecorationUserSemantic), v);
+    found.push_back({{spvc_compiler_get_decoration(cc.Get(), r.id, SpvDecorationLocation), r.id}, v});
+  }
+  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::map<std::string, std::uint32_t> seen;
+  std::map<spvc_variable_id, ReflectedVarying> result;
+  for (auto& [order, v] : found) {
+    const std::uint32_t earlier = seen[v.Key()]++;
+    if (!v.semantic.empty()) v.index += earlier;
+    result[order.second] = v;
+  }
+  return result;
+}
+
+std::vector<ReflectedVarying> Varyings(CrossCompiler& cc, spvc_resource_type type) {
+  std::vector<ReflectedVarying> result;
+  const std::map<spvc_variable_id, ReflectedVarying> semantics = Semantics(cc, type);
+  for (const spvc_reflected_resource& r : cc.Resources(type)) {
+    ReflectedVarying v = semantics.at(r.id);
     v.location = spvc_compiler_get_decoration(cc.Get(), r.id, SpvDecorationLocation);
     spvc_type t = spvc_compiler_get_type_handle(cc.Get(), r.type_id);
     v.components = spvc_type_get_vector_size(t);
@@ -243,6 +266,7 @@ bool ReflectStage(const std::vector<std::uint32_t>& spirv, StageReflection& out,
     spvc_type t = spvc_compiler_get_type_handle(c, r.base_type_id);
     unsigned n = spvc_type_get_num_member_types(t);
     spvc_basetype base = SPVC_BASETYPE_UNKNOWN;
+    std::uint32_t std140End = 0;  // where the member before ends as a GL block lays it out
     for (unsigned i = 0; i < n; ++i) {
       ReflectedMember m;
       m.name = spvc_compiler_get_member_name(c, r.base_type_id, i);
@@ -253,6 +277,13 @@ bool ReflectStage(const std::vector<std::uint32_t>& spirv, StageReflection& out,
       m.offset = offset;
       m.size = static_cast<std::uint32_t>(size);
       if (!FitsStd140(c, spvc_type_get_member_type(t, i), offset, 0)) block.fitsStd140 = false;
+      // A member placed in the unused end of an array's or a matrix's last register (as
+      // HLSL packs) lies inside what std140 gives the one before.
+      if (offset < std140End) block.fitsStd140 = false;
+      const spvc_type memberType = spvc_compiler_get_type_handle(c, spvc_type_get_member_type(t, i));
+      const bool padded = spvc_type_get_num_array_dimensions(memberType) > 0 || spvc_type_get_columns(memberType) > 1 ||
+                          spvc_type_get_basetype(memberType) == SPVC_BASETYPE_STRUCT;
+      std140End = offset + static_cast<std::uint32_t>(padded ? (size + 15) / 16 * 16 : size);
       CollectBaseTypes(c, spvc_type_get_member_type(t, i), base, block.oneScalarType, 0);
       block.members.push_back(m);
     }
@@ -325,9 +356,9 @@ bool EmitGlsl(const std::vector<std::uint32_t>& spirv, const GlslPlan& plan, std
     }
   }
   auto relocate = [&](spvc_resource_type type, const std::map<std::string, int>& locations) {
+    const std::map<spvc_variable_id, ReflectedVarying> semantics = Semantics(cc, type);
     for (const spvc_reflected_resource& r : cc.Resources(type)) {
-      ReflectedVarying v;
-      ParseSemantic(spvc_compiler_get_decoration_string(c, r.id, SpvDecorationUserSemantic), v);
+      const ReflectedVarying& v = semantics.at(r.id);
       if (type == SPVC_RESOURCE_TYPE_STAGE_INPUT && plan.nameInputs)
         spvc_compiler_set_name(c, r.id, ("in_" + v.Key()).c_str());
       if (type == SPVC_RESOURCE_TYPE_STAGE_OUTPUT && plan.nameOutputs)

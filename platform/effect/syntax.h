@@ -116,6 +116,7 @@ struct VariableDecl {
   std::vector<StateAssignment> state;  // sampler and state blocks
   ShaderRef shader;                    // VertexShader v = CompileShader(...)
   int cbuffer = -1;                    // index into EffectSyntax::cbuffers; -1 for objects
+  int packOffset = -1;                 // bytes, from packoffset(c3.z); -1 when not given
   int line = 0;
 };
 

@@ -1,6 +1,7 @@
 // Stream output through effects, written the way particle and skinning effects from
 // elsewhere write it: a particle system advanced by a geometry shader that streams out
-// and drawn with DrawAuto (held to a golden picture), and a vertex shader handed to
+// through helpers that append, drawn with DrawAuto by a second geometry shader of another
+// vertex type (held to a golden picture), and a vertex shader handed to
 // ConstructGSWithSO whose outputs are captured in part and into two buffers.
 
 #include <epoxy/gl.h>
@@ -32,22 +33,24 @@ struct Sprite { float4 pos : SV_Position; float4 colour : COLOR0; };
 Particle VSPassThrough(Particle p) { return p; }
 
 // The emitter (type 0) stays and sends out one spark a step; a spark moves on until its
-// time is spent.
+// time is spent. Each kind has a helper that appends, as particle effects write them.
+void Emit(Particle p, inout PointStream<Particle> stream) {
+  stream.Append(p);
+  Particle spark = p;
+  spark.type = 1;
+  spark.timer = 2.5;
+  spark.vel = float3(cos(Step * 0.9), sin(Step * 0.9), 0) * 0.3;
+  stream.Append(spark);
+}
+void Move(Particle p, inout PointStream<Particle> stream) {
+  p.pos += p.vel * Elapsed;
+  p.timer -= Elapsed;
+  if (p.timer > 0) stream.Append(p);
+}
 [maxvertexcount(2)]
 void GSAdvance(point Particle input[1], inout PointStream<Particle> stream) {
-  Particle p = input[0];
-  if (p.type == 0) {
-    stream.Append(p);
-    Particle spark = p;
-    spark.type = 1;
-    spark.timer = 2.5;
-    spark.vel = float3(cos(Step * 0.9), sin(Step * 0.9), 0) * 0.3;
-    stream.Append(spark);
-  } else {
-    p.pos += p.vel * Elapsed;
-    p.timer -= Elapsed;
-    if (p.timer > 0) stream.Append(p);
-  }
+  if (input[0].type == 0) Emit(input[0], stream);
+  else Move(input[0], stream);
 }
 
 Particle VSDraw(Particle p) { return p; }

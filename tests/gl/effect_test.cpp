@@ -87,6 +87,26 @@ technique10 Sprites { pass P { SetVertexShader(CompileShader(vs_4_0, VSQuad()));
   EXPECT_EQ(kClear, At(7, 7));
 }
 
+// An array of varyings takes one semantic index an element (TEXCOORD2, TEXCOORD3), and a
+// later stage may read the elements as members of their own.
+TEST_F(EffectTest, ArrayVaryingsTakeASemanticIndexAnElement) {
+  Ref<ID3D10Effect> fx = Load("lights.fx", std::string(kPrelude) + R"(
+struct VLit { float4 pos : SV_Position; float3 light[2] : TEXCOORD2; float2 uv : TEXCOORD4; };
+struct PSplit { float4 pos : SV_Position; float3 first : TEXCOORD2; float3 second : TEXCOORD3; float2 uv : TEXCOORD4; };
+VLit VSLit(VIn v) { VLit o; o.pos = float4(v.pos, 1); o.light[0] = float3(1, 0, 0); o.light[1] = float3(0, 0.6, 0); o.uv = v.uv; return o; }
+float4 PSArray(VLit i) : SV_Target { return float4(i.light[0].x, i.light[1].y, 0, 1); }
+float4 PSSplit(PSplit i) : SV_Target { return float4(i.second.y, i.first.x, 0, 1); }
+technique10 Array { pass P { SetVertexShader(CompileShader(vs_4_0, VSLit())); SetPixelShader(CompileShader(ps_4_0, PSArray())); } }
+technique10 Split { pass P { SetVertexShader(CompileShader(vs_4_0, VSLit())); SetPixelShader(CompileShader(ps_4_0, PSSplit())); } }
+)");
+  ASSERT_TRUE(fx);
+  Draw(fx->GetTechniqueByName("Array"), FullScreen());
+  EXPECT_EQ((Rgba8{255, 153, 0, 255}), At(3, 3));
+  ClearAndBind();
+  Draw(fx->GetTechniqueByName("Split"), FullScreen());
+  EXPECT_EQ((Rgba8{153, 255, 0, 255}), At(3, 3));
+}
+
 TEST_F(EffectTest, InstancesSeeTheirInstanceId) {
   Ref<ID3D10Effect> fx = Load("instancing.fx", std::string(kPrelude) + R"(
 struct IOut { float4 pos : SV_Position; float4 color : COLOR0; };
