@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "platform/effect/cache.h"
+#include "platform/effect/entry_wrappers.h"
 
 namespace platform::fx {
 
@@ -198,85 +199,6 @@ std::vector<std::string> EntryPoints(const std::vector<std::uint32_t>& words) {
   return names;
 }
 
-// The name of a parameter declaration: the last identifier before any semantic or array.
-std::string ParamName(const std::string& text) {
-  std::string head = text.substr(0, text.find(':'));
-  head = head.substr(0, head.find('['));
-  std::size_t end = head.find_last_not_of(" \t\r\n");
-  if (end == std::string::npos) return "";
-  std::size_t begin = end;
-  while (begin > 0 && (std::isalnum(static_cast<unsigned char>(head[begin - 1])) || head[begin - 1] == '_')) --begin;
-  return head.substr(begin, end - begin + 1);
-}
-
-// The scalar or vector type of a uniform parameter ("uniform uint mode" gives "uint");
-// empty for arrays, matrices and structs, which a cast cannot name.
-std::string NumericParamType(const std::string& text) {
-  const std::string name = ParamName(text);
-  const std::string head = text.substr(0, text.find(':'));
-  if (name.empty() || head.find('[') != std::string::npos) return "";
-  const std::size_t at = head.rfind(name);
-  std::string type;
-  std::size_t i = 0;
-  while (i < at) {
-    while (i < at && !(std::isalnum(static_cast<unsigned char>(head[i])) || head[i] == '_')) ++i;
-    std::size_t b = i;
-    while (i < at && (std::isalnum(static_cast<unsigned char>(head[i])) || head[i] == '_')) ++i;
-    const std::string word = head.substr(b, i - b);
-    if (!word.empty() && word != "uniform" && word != "in" && word != "const") type = word;
-  }
-  for (const char* base : {"bool", "int", "uint", "dword", "float", "half", "double"}) {
-    const std::size_t n = std::strlen(base);
-    if (type.compare(0, n, base) != 0) continue;
-    const std::string rest = type.substr(n);
-    if (rest.empty() || (rest.size() == 1 && rest[0] >= '1' && rest[0] <= '4')) return type;
-  }
-  return "";
-}
-
-// CompileShader(ps_4_0, PS(1, true)) binds uniform parameters at compile time; the HLSL
-// compiler wants an entry without them, so wrap the call.
-bool WrapEntry(const EffectSyntax& syntax, const ShaderRef& ref, int index, std::string& hlsl, std::string& entry,
-               std::string& error) {
-  entry = ref.entry;
-  if (ref.args.empty()) return true;
-  const FunctionDecl* f = syntax.FindFunction(ref.entry);
-  if (!f) {
-    error = syntax.lines.Describe(ref.line) + ": error: entry point '" + ref.entry + "' not found";
-    return false;
-  }
-  std::string params, call;
-  std::size_t arg = 0;
-  for (const FunctionDecl::Param& p : f->params) {
-    if (!call.empty()) call += ", ";
-    if (p.uniform) {
-      if (arg >= ref.args.size()) break;
-      // Cast to the parameter's type: the compiler here stores a literal 0 into a uint
-      // parameter as an int, and then fails to build its own output.
-      const std::string type = NumericParamType(p.text);
-      call += type.empty() ? ref.args[arg++] : "(" + type + ")(" + ref.args[arg++] + ")";
-    } else {
-      if (!params.empty()) params += ", ";
-      params += p.text;
-      call += ParamName(p.text);
-    }
-  }
-  if (arg != ref.args.size()) {
-    error = syntax.lines.Describe(ref.line) + ": error: " + ref.entry + " takes " + std::to_string(arg) +
-            " uniform arguments, " + std::to_string(ref.args.size()) + " given";
-    return false;
-  }
-  entry = "fx_entry_" + std::to_string(index);
-  bool isVoid = f->returnType.find("void") != std::string::npos;
-  std::string wrapper = " " + f->attributes + " " + f->returnType + " " + entry + "(" + params + ")" +
-                        (f->semantic.empty() ? "" : " : " + f->semantic) + " { " + (isVoid ? "" : "return ") +
-                        f->name + "(" + call + "); }";
-  for (char& c : wrapper)
-    if (c == '\n' || c == '\r') c = ' ';
-  hlsl += wrapper;
-  return true;
-}
-
 bool CompileStage(const std::string& hlsl, const LineMap& lines, Stage stage, const std::string& entry,
                   const std::string& shownEntry, int declLine, const CompileOptions& options,
                   std::vector<std::uint32_t>& spirv, std::string& error) {
@@ -406,49 +328,6 @@ bool ProfileSupported(const std::string& profile) {
 
 std::uint64_t HlslCompileCount() { return compileCount.load(); }
 
-namespace {
-
-bool NamesClipDistance(const std::string& text) {
-  std::string upper = text;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper.find("SV_CLIPDISTANCE") != std::string::npos || upper.find("SV_CULLDISTANCE") != std::string::npos;
-}
-
-bool StructHasClipDistance(const EffectSyntax& syntax, const Type& type, int depth) {
-  if (depth > 16) return false;
-  for (const Field& f : type.fields) {
-    if (NamesClipDistance(f.semantic)) return true;
-    if (f.type.cls == TypeClass::Struct && StructHasClipDistance(syntax, f.type, depth + 1)) return true;
-  }
-  return false;
-}
-
-// Whether geometry shader `entry` reads clip or cull distances from its input vertices,
-// as a semantic of its own or of the input struct's members.
-bool TakesClipDistances(const EffectSyntax& syntax, const std::string& entry) {
-  for (const FunctionDecl& f : syntax.functions) {
-    if (f.name != entry) continue;
-    for (const FunctionDecl::Param& p : f.params) {
-      if (p.text.find("inout") != std::string::npos || p.text.find("Stream") != std::string::npos) continue;
-      if (NamesClipDistance(p.text)) return true;
-      std::string word;
-      for (std::size_t i = 0; i <= p.text.size(); ++i) {
-        const char c = i < p.text.size() ? p.text[i] : ' ';
-        if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
-          word += c;
-          continue;
-        }
-        auto it = syntax.structs.find(word);
-        if (it != syntax.structs.end() && StructHasClipDistance(syntax, it->second, 0)) return true;
-        word.clear();
-      }
-    }
-  }
-  return false;
-}
-
-}  // namespace
-
 bool PlanEffectSource(const std::string& source, const std::string& name, const CompileOptions& options,
                       CompiledEffect& out, EffectPlan& plan, std::string& error) {
   plan = EffectPlan();
@@ -500,19 +379,21 @@ bool PlanEffectSource(const std::string& source, const std::string& name, const 
           Refuse(cp, "pass " + p.name + ": profile " + ref->profile + " cannot run here");
           continue;
         }
-        if (stage == Stage::Geometry && TakesClipDistances(syntax, ref->entry)) {
-          // The HLSL compiler here crashes on such a shader rather than refusing it.
-          Refuse(cp, "pass " + p.name + ": geometry shader " + ref->entry +
-                         " takes clip or cull distances as input, which the shader compiler here cannot build");
-          continue;
-        }
+        const bool clipInputs = stage == Stage::Geometry && TakesClipDistances(syntax, ref->entry);
         int found = -1;
         for (std::size_t k = 0; k < pending.size(); ++k)
           if (pending[k].stage == stage && pending[k].ref->entry == ref->entry && pending[k].ref->args == ref->args)
             found = static_cast<int>(k);
         if (found < 0) {
           PlannedShader pd{ref, stage, ""};
-          if (!WrapEntry(syntax, *ref, static_cast<int>(pending.size()), hlsl, pd.entry, error)) return false;
+          const int index = static_cast<int>(pending.size());
+          if (clipInputs && !WrapClipDistanceInputs(syntax, *ref, index, hlsl, pd.entry)) {
+            // The HLSL compiler here crashes on such a shader rather than refusing it.
+            Refuse(cp, "pass " + p.name + ": geometry shader " + ref->entry +
+                           " takes clip or cull distances in a form the shader compiler here cannot build");
+            continue;
+          }
+          if (!clipInputs && !WrapEntry(syntax, *ref, index, hlsl, pd.entry, error)) return false;
           found = static_cast<int>(pending.size());
           pending.push_back(pd);
         }
@@ -537,19 +418,6 @@ namespace {
 // vertex types. Each stage is therefore compiled with the bodies of the functions that
 // take a stream emptied, but for those the entry point reaches (the helpers a geometry
 // shader hands its stream to): blanks in place of their text, so lines keep their numbers.
-
-// A parameter of a stream object type (inout TriangleStream<V> s), not merely of a type
-// whose name holds the word (VSStreamOut v).
-bool TakesStreamObject(const std::string& param) {
-  for (const char* kind : {"PointStream", "LineStream", "TriangleStream"}) {
-    for (std::size_t at = param.find(kind); at != std::string::npos; at = param.find(kind, at + 1)) {
-      const bool wordStart = at == 0 || !(std::isalnum(static_cast<unsigned char>(param[at - 1])) || param[at - 1] == '_');
-      const std::size_t next = param.find_first_not_of(" \t\r\n", at + std::strlen(kind));
-      if (wordStart && next != std::string::npos && param[next] == '<') return true;
-    }
-  }
-  return false;
-}
 
 // The bodies of the definitions of `name` in `text`, as [open brace, close brace].
 std::vector<std::pair<std::size_t, std::size_t>> BodiesOf(const std::string& text, const std::string& name) {

@@ -1,6 +1,9 @@
 #include "platform/effect/link.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "platform/effect/entry_wrappers.h"
 
 namespace platform::fx {
 
@@ -100,6 +103,24 @@ bool PlanStreamOut(const CompiledPass& pass, const char* lastStage, const StageR
   return true;
 }
 
+// The geometry stage's clip and cull distance inputs, each placed after those of its
+// kind with lower semantic indices, as the vertex stage's builtin arrays hold them.
+std::map<std::string, GlslPlan::DistanceInput> DistanceInputs(const StageReflection& stage) {
+  std::map<std::string, GlslPlan::DistanceInput> inputs;
+  for (const auto& [semantic, builtin] : {std::pair<std::string, const char*>{kClipInputSemantic, "gl_ClipDistance"},
+                                          std::pair<std::string, const char*>{kCullInputSemantic, "gl_CullDistance"}}) {
+    std::map<std::uint32_t, const ReflectedVarying*> byIndex;
+    for (const ReflectedVarying& v : stage.inputs)
+      if (v.semantic == semantic) byIndex[v.index] = &v;
+    std::uint32_t first = 0;
+    for (const auto& [index, v] : byIndex) {
+      inputs[v->Key()] = {builtin, first, v->components};
+      first += v->components;
+    }
+  }
+  return inputs;
+}
+
 }  // namespace
 
 bool LinkPass(const CompiledEffect& effect, const CompiledPass& pass, PassProgram& out, bool& runnable,
@@ -182,7 +203,9 @@ bool LinkPass(const CompiledEffect& effect, const CompiledPass& pass, PassProgra
     std::map<std::string, int> locations;
     int next = 0;
     for (const ReflectedVarying& v : stages[previous].outputs) locations[v.Key()] = next++;
+    if (s == static_cast<int>(Stage::Geometry)) plans[s].distanceInputs = DistanceInputs(stages[s]);
     for (const ReflectedVarying& v : stages[s].inputs) {
+      if (plans[s].distanceInputs.count(v.Key())) continue;
       if (!locations.count(v.Key())) {
         runnable = false;
         reason = std::string(StageName(static_cast<Stage>(s))) + " input " + v.Key() + " is not written by the " +

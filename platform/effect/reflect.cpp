@@ -332,6 +332,30 @@ bool AddPartialOutputs(std::string& glsl, const std::vector<GlslPlan::PartialOut
   return found;
 }
 
+// Each distance input's declaration becomes a plain array, filled from gl_in as main
+// begins; what the translation reads from it stays as it is.
+bool ReadDistancesFromGlIn(std::string& glsl, const std::map<std::string, GlslPlan::DistanceInput>& inputs) {
+  std::string fill;
+  for (const auto& [key, input] : inputs) {
+    const std::string name = "fx_distance_" + key;
+    const std::size_t at = glsl.find(" " + name + "[");
+    if (at == std::string::npos) continue;  // not read after all
+    const std::size_t lineBegin = glsl.rfind('\n', at) + 1;
+    const std::size_t inAt = glsl.find("in ", lineBegin);
+    if (inAt == std::string::npos || inAt > at) return false;
+    glsl.erase(lineBegin, inAt + 3 - lineBegin);
+    std::string value = input.components == 1 ? "float(" : "vec" + std::to_string(input.components) + "(";
+    for (std::uint32_t k = 0; k < input.components; ++k)
+      value += std::string(k ? ", " : "") + "gl_in[fx_v]." + input.builtin + "[" + std::to_string(input.first + k) + "]";
+    fill += "    for (int fx_v = 0; fx_v < gl_in.length(); ++fx_v) " + name + "[fx_v] = " + value + ");\n";
+  }
+  static const std::string kMain = "void main()\n{\n";
+  const std::size_t main = glsl.find(kMain);
+  if (main == std::string::npos) return false;
+  glsl.insert(main + kMain.size(), fill);
+  return true;
+}
+
 }  // namespace
 
 bool EmitGlsl(const std::vector<std::uint32_t>& spirv, const GlslPlan& plan, std::string& glsl, std::string& error) {
@@ -361,6 +385,8 @@ bool EmitGlsl(const std::vector<std::uint32_t>& spirv, const GlslPlan& plan, std
       const ReflectedVarying& v = semantics.at(r.id);
       if (type == SPVC_RESOURCE_TYPE_STAGE_INPUT && plan.nameInputs)
         spvc_compiler_set_name(c, r.id, ("in_" + v.Key()).c_str());
+      if (type == SPVC_RESOURCE_TYPE_STAGE_INPUT && plan.distanceInputs.count(v.Key()))
+        spvc_compiler_set_name(c, r.id, ("fx_distance_" + v.Key()).c_str());
       if (type == SPVC_RESOURCE_TYPE_STAGE_OUTPUT && plan.nameOutputs)
         spvc_compiler_set_name(c, r.id, ("out_" + v.Key()).c_str());
       auto it = locations.find(v.Key());
@@ -393,6 +419,10 @@ bool EmitGlsl(const std::vector<std::uint32_t>& spirv, const GlslPlan& plan, std
     return false;
   }
   glsl = source;
+  if (!plan.distanceInputs.empty() && !ReadDistancesFromGlIn(glsl, plan.distanceInputs)) {
+    error = "cannot read the clip or cull distances of the input vertices";
+    return false;
+  }
   if (!plan.partialOutputs.empty() &&
       !AddPartialOutputs(glsl, plan.partialOutputs, spvc_compiler_get_execution_model(c) == SpvExecutionModelGeometry)) {
     error = "cannot place the copies of the outputs stream output captures in part";

@@ -94,6 +94,14 @@ struct GlslPlan {
     bool integer = false;
   };
   std::vector<PartialOutput> partialOutputs;
+  // Geometry stage inputs that are clip or cull distances under a semantic of their own
+  // (see platform/effect/entry_wrappers.h): read from gl_in instead, by semantic key.
+  struct DistanceInput {
+    std::string builtin;  // "gl_ClipDistance" or "gl_CullDistance"
+    std::uint32_t first = 0;       // the builtin array's element the input starts at
+    std::uint32_t components = 1;
+  };
+  std::map<std::string, DistanceInput> distanceInputs;
 };
 
 bool EmitGlsl(const std::vector<std::uint32_t>& spirv, const GlslPlan& plan, std::string& glsl, std::string& error);

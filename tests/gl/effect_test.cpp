@@ -107,6 +107,29 @@ technique10 Split { pass P { SetVertexShader(CompileShader(vs_4_0, VSLit())); Se
   EXPECT_EQ((Rgba8{153, 255, 0, 255}), At(3, 3));
 }
 
+// Clip distances written by the vertex stage reach a geometry stage that reads them (and
+// passes them on), and still clip: x < -0.5 is cut away, and the colour says what the
+// geometry stage read.
+TEST_F(EffectTest, ClipDistancesPassThroughAGeometryStageThatReadsThem) {
+  Ref<ID3D10Effect> fx = Load("clipgs.fx", std::string(kPrelude) + R"(
+struct Clipped { float4 pos : SV_Position; float4 colour : COLOR0; float2 planes : SV_ClipDistance0; };
+Clipped VSClip(VIn v) { Clipped o; o.pos = float4(v.pos, 1); o.colour = 0; o.planes = float2(v.pos.x + 0.5, 0.6); return o; }
+[maxvertexcount(3)]
+void GSRead(triangle Clipped v[3], inout TriangleStream<Clipped> s) {
+  for (int i = 0; i < 3; ++i) { Clipped o = v[i]; o.colour = float4(v[i].planes.y, 0, 0, 1); s.Append(o); }
+}
+float4 PSColour(Clipped i) : SV_Target { return i.colour; }
+technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VSClip()));
+  SetGeometryShader(CompileShader(gs_4_0, GSRead())); SetPixelShader(CompileShader(ps_4_0, PSColour())); } }
+)");
+  ASSERT_TRUE(fx);
+  Draw(fx->GetTechniqueByName("T"), FullScreen());
+  EXPECT_EQ(kClear, At(0, 4));
+  EXPECT_EQ(kClear, At(1, 4));
+  EXPECT_EQ((Rgba8{153, 0, 0, 255}), At(2, 4));
+  EXPECT_EQ((Rgba8{153, 0, 0, 255}), At(7, 4));
+}
+
 TEST_F(EffectTest, InstancesSeeTheirInstanceId) {
   Ref<ID3D10Effect> fx = Load("instancing.fx", std::string(kPrelude) + R"(
 struct IOut { float4 pos : SV_Position; float4 color : COLOR0; };
