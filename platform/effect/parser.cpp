@@ -451,10 +451,22 @@ void Parser::ParseCBuffer(bool shared, std::size_t declBegin) {
   int index = static_cast<int>(out.cbuffers.size());
   out.cbuffers.push_back(std::move(cb));
   Expect("{");
+  int placed = -1;  // whether the members give packoffsets: all or none
   while (!Accept("}")) {
     if (Peek().kind == TokenKind::End) Fail("unterminated cbuffer");
     if (Accept(";")) continue;
+    const Token& member = Peek();
+    const std::size_t before = out.cbuffers[static_cast<std::size_t>(index)].variables.size();
     ParseDeclaration(true, index);
+    const std::vector<int>& members = out.cbuffers[static_cast<std::size_t>(index)].variables;
+    for (std::size_t k = before; k < members.size(); ++k) {
+      const int gives = out.variables[static_cast<std::size_t>(members[k])].packOffset >= 0 ? 1 : 0;
+      if (placed >= 0 && gives != placed)
+        Fail("cannot mix packoffset elements with nonpackoffset elements in cbuffer " +
+                 out.cbuffers[static_cast<std::size_t>(index)].name,
+             member);
+      placed = gives;
+    }
   }
   Accept(";");
 }

@@ -88,6 +88,13 @@ int main(int argc, char** argv) {
   CompileOptions options;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::cout << "usage: fxcheck FILE [--pool POOLFILE] [-D NAME[=VALUE]]...\n"
+                   "Compiles an fx_4_0 effect file as the engine does and prints its techniques (with\n"
+                   "passes, shaders, stream output and annotations) and variables (with cbuffer offsets\n"
+                   "and sizes) as one JSON object. Errors go to standard error with file and line.\n";
+      return 0;
+    }
     if (a == "--pool" && i + 1 < argc) {
       poolFile = argv[++i];
     } else if (a == "-D" && i + 1 < argc) {
@@ -151,7 +158,8 @@ int main(int argc, char** argv) {
       for (const ReflectedVarying& v : program.vertexInputs)
         inputs += std::string(inputs.empty() ? "" : ", ") + "{\"semantic\": " + Quote(v.semantic) +
                   ", \"index\": " + std::to_string(v.index) + "}";
-      passes += std::string(p ? ", " : "") + "{\"name\": " + Quote(pd.name) + ", \"vs\": " + Nullable(names[0]) +
+      passes += std::string(p ? ", " : "") + "{\"name\": " + Quote(pd.name) +
+                ", \"annotations\": " + AnnotationsJson(pd.annotations) + ", \"vs\": " + Nullable(names[0]) +
                 ", \"gs\": " + Nullable(names[1]) + ", \"ps\": " + Nullable(names[2]) + ", \"profiles\": [" +
                 profiles + "], \"streamOutput\": " + streamOutput + ", \"inputs\": [" + inputs + "]}";
     }
