@@ -27,6 +27,9 @@ constexpr int kUnsized = -1;
 // any other name, and for "texture", whose dimension its samplers decide.
 ObjectType LegacyObjectType(std::string_view name);
 
+// " : packoffset(c72.z)" for a byte offset.
+std::string PackOffsetText(std::uint32_t offset);
+
 class Parser {
  public:
   Parser(std::string& source, const std::string& fileName, EffectSyntax& result)

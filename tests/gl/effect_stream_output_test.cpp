@@ -4,8 +4,6 @@
 // vertex type (held to a golden picture), and a vertex shader handed to
 // ConstructGSWithSO whose outputs are captured in part and into two buffers.
 
-#include <epoxy/gl.h>
-
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -98,20 +96,6 @@ technique10 RenderParticles {
 
 class EffectStreamOutputTest : public EffectTest {
  protected:
-  Ref<ID3D10Buffer> StreamBuffer(UINT bytes, const void* data = nullptr) {
-    D3D10_BUFFER_DESC desc = {bytes, D3D10_USAGE_DEFAULT, D3D10_BIND_VERTEX_BUFFER | D3D10_BIND_STREAM_OUTPUT, 0, 0};
-    D3D10_SUBRESOURCE_DATA initial = {data, 0, 0};
-    Ref<ID3D10Buffer> buffer;
-    EXPECT_EQ(S_OK, device_->CreateBuffer(&desc, data ? &initial : nullptr, buffer.Out()));
-    return buffer;
-  }
-  static std::vector<float> Contents(ID3D10Buffer* buffer) {
-    D3D10_BUFFER_DESC desc;
-    buffer->GetDesc(&desc);
-    std::vector<float> values(desc.ByteWidth / 4);
-    glGetNamedBufferSubData(platform::GlNameOf(buffer), 0, desc.ByteWidth, values.data());
-    return values;
-  }
   Ref<ID3D10InputLayout> Layout(ID3D10EffectPass* pass, const std::vector<D3D10_INPUT_ELEMENT_DESC>& elements) {
     D3D10_PASS_DESC desc;
     EXPECT_EQ(S_OK, pass->GetDesc(&desc));
@@ -145,8 +129,8 @@ TEST_F(EffectStreamOutputTest, AParticleSystemAdvancesThroughStreamOutputAndDraw
   ASSERT_TRUE(advance->IsValid());
   ASSERT_TRUE(render->IsValid());
   const Particle emitter = {{-0.2f, -0.1f, 0}, {0, 0, 0}, 0, 0};
-  Ref<ID3D10Buffer> launch = StreamBuffer(sizeof(Particle), &emitter);
-  Ref<ID3D10Buffer> buffers[2] = {StreamBuffer(64 * sizeof(Particle)), StreamBuffer(64 * sizeof(Particle))};
+  Ref<ID3D10Buffer> launch = MakeStreamBuffer(sizeof(Particle), &emitter);
+  Ref<ID3D10Buffer> buffers[2] = {MakeStreamBuffer(64 * sizeof(Particle)), MakeStreamBuffer(64 * sizeof(Particle))};
   Ref<ID3D10InputLayout> advanceLayout = Layout(advance->GetPassByIndex(0), kParticleElements);
   Ref<ID3D10InputLayout> renderLayout = Layout(render->GetPassByIndex(0), kParticleElements);
   ID3D10EffectScalarVariable* step = fx->GetVariableByName("Step")->AsScalar();
@@ -169,7 +153,7 @@ TEST_F(EffectStreamOutputTest, AParticleSystemAdvancesThroughStreamOutputAndDraw
   // Sparks live four steps after the one that made them: the emitter, the newest spark,
   // then the four before it, oldest last.
   ID3D10Buffer* last = buffers[(kSteps - 1) % 2].get();
-  const std::vector<float> values = Contents(last);
+  const std::vector<float> values = BufferFloats(last);
   auto type = [&](int p) {
     std::uint32_t t;
     std::memcpy(&t, &values[static_cast<std::size_t>(p) * 8 + 7], 4);
@@ -214,7 +198,7 @@ technique10 Skin { pass P0 { SetVertexShader(vsSkin); SetGeometryShader(vsSkinSO
   Ref<ID3D10InputLayout> layout = Layout(skin->GetPassByIndex(0), {
       {"POSITION", 0, DXGI_FORMAT_R32G32B32_FLOAT, 0, 0, D3D10_INPUT_PER_VERTEX_DATA, 0},
       {"TEXCOORD", 0, DXGI_FORMAT_R32G32_FLOAT, 0, 12, D3D10_INPUT_PER_VERTEX_DATA, 0}});
-  Ref<ID3D10Buffer> first = StreamBuffer(2 * 6 * 4), second = StreamBuffer(2 * 3 * 4);
+  Ref<ID3D10Buffer> first = MakeStreamBuffer(2 * 6 * 4), second = MakeStreamBuffer(2 * 3 * 4);
   ID3D10Buffer* targets[] = {first.get(), second.get()};
   const UINT offsets[] = {0, 0};
   device_->SOSetTargets(2, targets, offsets);
@@ -222,7 +206,7 @@ technique10 Skin { pass P0 { SetVertexShader(vsSkin); SetGeometryShader(vsSkinSO
   ASSERT_EQ(S_OK, skin->GetPassByIndex(0)->Apply(0));
   device_->Draw(2, 0);
   device_->SOSetTargets(0, nullptr, nullptr);
-  const std::vector<float> a = Contents(first.get()), b = Contents(second.get());
+  const std::vector<float> a = BufferFloats(first.get()), b = BufferFloats(second.get());
   const float expectedA[] = {1, 0.5f, 0.1f, 0.2f, 7, 0, -2, 2, 0.3f, 0.4f, 7, 0};
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (i % 6 == 5) continue;  // the gap: whatever the buffer held

@@ -1,5 +1,7 @@
 #include "tests/gl/gl_fixture.h"
 
+#include <epoxy/gl.h>
+
 #include "support/golden_image.h"
 
 #include <cstdlib>
@@ -59,6 +61,31 @@ Ref<ID3D10Buffer> GlTest::MakeBuffer(UINT bind, const void* data, UINT bytes) {
   Ref<ID3D10Buffer> buffer;
   EXPECT_EQ(S_OK, device_->CreateBuffer(&desc, &initial, buffer.Out()));
   return buffer;
+}
+
+Ref<ID3D10Buffer> GlTest::MakeStreamBuffer(UINT bytes, const void* data) {
+  D3D10_BUFFER_DESC desc = {bytes, D3D10_USAGE_DEFAULT, D3D10_BIND_VERTEX_BUFFER | D3D10_BIND_STREAM_OUTPUT, 0, 0};
+  D3D10_SUBRESOURCE_DATA initial = {data, 0, 0};
+  Ref<ID3D10Buffer> buffer;
+  EXPECT_EQ(S_OK, device_->CreateBuffer(&desc, data ? &initial : nullptr, buffer.Out()));
+  return buffer;
+}
+
+std::vector<float> GlTest::BufferFloats(ID3D10Buffer* buffer) {
+  D3D10_BUFFER_DESC desc;
+  buffer->GetDesc(&desc);
+  std::vector<float> values(desc.ByteWidth / 4);
+  glGetNamedBufferSubData(platform::GlNameOf(buffer), 0, desc.ByteWidth, values.data());
+  return values;
+}
+
+void GlTest::DrawInto(Target* target, UINT width, UINT height) {
+  MakeTarget(target, width, height);
+  const float nothing[4] = {0, 0, 0, 0};
+  device_->ClearRenderTargetView(target->view.get(), nothing);
+  ID3D10RenderTargetView* views[] = {target->view.get()};
+  device_->OMSetRenderTargets(1, views, nullptr);
+  Viewport(width, height);
 }
 
 Ref<ID3D10InputLayout> GlTest::ColorLayout(IGlslProgram* program) {

@@ -84,6 +84,13 @@ class GlTest : public ::testing::Test {
   void MakeTarget(Target* target, UINT width, UINT height, DXGI_FORMAT format = DXGI_FORMAT_R8G8B8A8_UNORM,
                   UINT samples = 1, UINT bind = D3D10_BIND_RENDER_TARGET | D3D10_BIND_SHADER_RESOURCE);
   Ref<ID3D10Buffer> MakeBuffer(UINT bind, const void* data, UINT bytes);
+  // A default-usage buffer stream output can write and draws can read, `data` or nothing
+  // in it.
+  Ref<ID3D10Buffer> MakeStreamBuffer(UINT bytes, const void* data = nullptr);
+  // A buffer's contents as floats, read back through GL.
+  static std::vector<float> BufferFloats(ID3D10Buffer* buffer);
+  // `target`, made width x height, cleared to nothing and bound alone, with its viewport.
+  void DrawInto(Target* target, UINT width, UINT height);
   // The colour program's layout: POSITION (float3) then COLOR (float4), slot 0.
   Ref<ID3D10InputLayout> ColorLayout(IGlslProgram* program);
   void Viewport(UINT width, UINT height, INT x = 0, INT y = 0);

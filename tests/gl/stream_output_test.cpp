@@ -54,19 +54,6 @@ class StreamOutputTest : public GlTest {
                                                              UINT(varyings.size()), program.Out()));
     return program;
   }
-  Ref<ID3D10Buffer> StreamBuffer(UINT bytes) {
-    D3D10_BUFFER_DESC desc = {bytes, D3D10_USAGE_DEFAULT, D3D10_BIND_VERTEX_BUFFER | D3D10_BIND_STREAM_OUTPUT, 0, 0};
-    Ref<ID3D10Buffer> buffer;
-    EXPECT_EQ(S_OK, device_->CreateBuffer(&desc, nullptr, buffer.Out()));
-    return buffer;
-  }
-  static std::vector<float> Contents(ID3D10Buffer* buffer) {
-    D3D10_BUFFER_DESC desc;
-    buffer->GetDesc(&desc);
-    std::vector<float> values(desc.ByteWidth / 4);
-    glGetNamedBufferSubData(platform::GlNameOf(buffer), 0, desc.ByteWidth, values.data());
-    return values;
-  }
   static void Fill(ID3D10Buffer* buffer, float value) {
     D3D10_BUFFER_DESC desc;
     buffer->GetDesc(&desc);
@@ -98,27 +85,23 @@ TEST_F(StreamOutputTest, DrawsAppendBufferAfterBufferWithGapsWhereAsked) {
   Ref<IGlslProgram> program =
       Capturing(kDoubling, nullptr, nullptr, {"out_DOUBLED", "gl_SkipComponents1", "gl_NextBuffer", "out_RED"});
   ASSERT_TRUE(program);
-  Ref<ID3D10Buffer> first = StreamBuffer(6 * 5 * 4), second = StreamBuffer(8 * 4);
+  Ref<ID3D10Buffer> first = MakeStreamBuffer(6 * 5 * 4), second = MakeStreamBuffer(8 * 4);
   Fill(first.get(), -9);
   Fill(second.get(), -9);
   Target target;
-  MakeTarget(&target, 4, 4);
-  device_->ClearRenderTargetView(target.view.get(), std::array<float, 4>{0, 0, 0, 0}.data());
-  ID3D10RenderTargetView* views[] = {target.view.get()};
-  device_->OMSetRenderTargets(1, views, nullptr);
-  Viewport(4, 4);
+  DrawInto(&target, 4, 4);
   Ref<ID3D10Buffer> vb = UsePoints(program.get(), kThreePoints);
   Targets({first.get(), second.get()}, {0, 4});
   device_->Draw(3, 0);
   device_->Draw(2, 1);  // appends after the first draw's three
   Targets({}, {});
 
-  const std::vector<float> a = Contents(first.get());
+  const std::vector<float> a = BufferFloats(first.get());
   const float expectedA[] = {0.5f, 0, 0, 1,  -9, 1, 1, 0, 1, -9, -1.5f, 0.5f, 1, 1, -9,
                              1,    1, 0, 1, -9, -1.5f, 0.5f, 1, 1, -9, -9,   -9,  -9, -9, -9};
   ASSERT_EQ(a.size(), std::size(expectedA));
   for (std::size_t i = 0; i < a.size(); ++i) EXPECT_FLOAT_EQ(expectedA[i], a[i]) << "float " << i;
-  const std::vector<float> b = Contents(second.get());
+  const std::vector<float> b = BufferFloats(second.get());
   const float expectedB[] = {-9, 1, 0.5f, 0, 0.5f, 0, -9, -9};
   for (std::size_t i = 0; i < b.size(); ++i) EXPECT_FLOAT_EQ(expectedB[i], b[i]) << "float " << i;
   // No pixel stage and no depth test: nothing reached the target.
@@ -129,7 +112,7 @@ TEST_F(StreamOutputTest, DrawAutoDrawsWhatTheGeometryStageWroteAndAppendingCarri
   Ref<IGlslProgram> split = Capturing(kSplitVertex, kSplitGeometry, nullptr, {"out_POSITION", "out_COLOR"});
   ASSERT_TRUE(split);
   const UINT stride = 7 * 4;
-  Ref<ID3D10Buffer> stream = StreamBuffer(8 * stride);
+  Ref<ID3D10Buffer> stream = MakeStreamBuffer(8 * stride);
   Ref<ID3D10Buffer> vb = UsePoints(split.get(), {{{-0.25f, 0.75f, 0}, {1, 0, 0, 1}}});
   Targets({stream.get()}, {0});
   device_->Draw(1, 0);
@@ -137,11 +120,7 @@ TEST_F(StreamOutputTest, DrawAutoDrawsWhatTheGeometryStageWroteAndAppendingCarri
 
   // Drawn with the colour program: two red points on pixel centres of the top row.
   Target target;
-  MakeTarget(&target, 4, 4);
-  device_->ClearRenderTargetView(target.view.get(), std::array<float, 4>{0, 0, 0, 0}.data());
-  ID3D10RenderTargetView* views[] = {target.view.get()};
-  device_->OMSetRenderTargets(1, views, nullptr);
-  Viewport(4, 4);
+  DrawInto(&target, 4, 4);
   ID3D10Buffer* buffers[] = {stream.get()};
   const UINT offset = 0;
   Use(colorProgram_.get());
@@ -159,7 +138,7 @@ TEST_F(StreamOutputTest, DrawAutoDrawsWhatTheGeometryStageWroteAndAppendingCarri
   Targets({stream.get()}, {~0u});
   device_->Draw(1, 0);
   Targets({}, {});
-  const std::vector<float> values = Contents(stream.get());
+  const std::vector<float> values = BufferFloats(stream.get());
   EXPECT_FLOAT_EQ(-0.75f, values[0]);
   EXPECT_FLOAT_EQ(0.25f, values[7]);
   EXPECT_FLOAT_EQ(-0.25f, values[14]);
@@ -180,13 +159,13 @@ TEST_F(StreamOutputTest, DrawAutoDrawsWhatTheGeometryStageWroteAndAppendingCarri
 
 TEST_F(StreamOutputTest, AFullBufferTakesNoMoreAndDrawAutoDrawsOnlyWhatFits) {
   Ref<IGlslProgram> program = Capturing(kDoubling, nullptr, nullptr, {"out_DOUBLED"});
-  Ref<ID3D10Buffer> stream = StreamBuffer(2 * 16);
+  Ref<ID3D10Buffer> stream = MakeStreamBuffer(2 * 16);
   Ref<ID3D10Buffer> vb = UsePoints(program.get(), kThreePoints);
   Targets({stream.get()}, {0});
   device_->Draw(3, 0);
   device_->Draw(3, 0);  // no room left: GL binds no empty range, and nothing is written
   Targets({}, {});
-  const std::vector<float> values = Contents(stream.get());
+  const std::vector<float> values = BufferFloats(stream.get());
   EXPECT_FLOAT_EQ(0.5f, values[0]);
   EXPECT_FLOAT_EQ(1.0f, values[4]);
   // Drawn with a program of its own: two vertices, never three.
@@ -195,7 +174,7 @@ layout(location = 0) in vec4 POSITION;
 out vec4 out_SEEN;
 void main() { gl_Position = POSITION; out_SEEN = POSITION; }
 )", nullptr, nullptr, {"out_SEEN"});
-  Ref<ID3D10Buffer> seen = StreamBuffer(4 * 16);
+  Ref<ID3D10Buffer> seen = MakeStreamBuffer(4 * 16);
   Fill(seen.get(), -9);
   const D3D10_INPUT_ELEMENT_DESC element = {"POSITION", 0, DXGI_FORMAT_R32G32B32A32_FLOAT, 0, 0,
                                             D3D10_INPUT_PER_VERTEX_DATA, 0};
@@ -212,13 +191,13 @@ void main() { gl_Position = POSITION; out_SEEN = POSITION; }
   Targets({seen.get()}, {0});
   device_->DrawAuto();
   Targets({}, {});
-  const std::vector<float> copied = Contents(seen.get());
+  const std::vector<float> copied = BufferFloats(seen.get());
   EXPECT_FLOAT_EQ(1.0f, copied[4]);
   EXPECT_FLOAT_EQ(-9.0f, copied[8]);
 }
 
 TEST_F(StreamOutputTest, TargetsReadBackHeldAndWrongBuffersAreRefused) {
-  Ref<ID3D10Buffer> stream = StreamBuffer(64);
+  Ref<ID3D10Buffer> stream = MakeStreamBuffer(64);
   Ref<ID3D10Buffer> plain = MakeBuffer(D3D10_BIND_VERTEX_BUFFER, std::array<float, 16>{}.data(), 64);
   Targets({stream.get(), plain.get()}, {16, 0});
   std::array<ID3D10Buffer*, 4> got = {};
