@@ -13,24 +13,19 @@
 namespace platform {
 namespace d3d {
 
-GlslProgram::GlslProgram(Device* device, GLuint glName, std::vector<std::uint8_t> signature, bool pixelStage,
-                         bool streamOutput)
+GlslProgram::GlslProgram(Device* device, GLuint glName, std::vector<std::uint8_t> signature, bool geometryStage,
+                         bool pixelStage, bool streamOutput)
     : DeviceChild(device),
       name(glName),
       hasPixelStage(pixelStage),
       streamsOut(streamOutput),
       signature_(std::move(signature)) {
-  GLuint attached[3] = {};
-  glGetAttachedShaders(name, 3, nullptr, attached);
-  for (GLuint shader : attached) {
-    GLint type = 0;
-    if (shader) glGetShaderiv(shader, GL_SHADER_TYPE, &type);
-    if (type != GL_GEOMETRY_SHADER) continue;
+  if (!streamsOut) return;
+  if (geometryStage) {
     GLint output = 0;
     glGetProgramiv(name, GL_GEOMETRY_OUTPUT_TYPE, &output);
     feedbackMode = output == GL_POINTS ? GL_POINTS : output == GL_LINE_STRIP ? GL_LINES : GL_TRIANGLES;
   }
-  if (!streamsOut) return;
   GLint buffers = 0;
   glGetProgramInterfaceiv(name, GL_TRANSFORM_FEEDBACK_BUFFER, GL_ACTIVE_RESOURCES, &buffers);
   for (GLint i = 0; i < buffers; ++i) {
@@ -60,14 +55,14 @@ std::string InfoLog(GLuint object, bool program) {
   return log;
 }
 
-GLuint CompileStage(GLenum type, const char* source, const char* stageName) {
+GLuint CompileStage(const char* call, GLenum type, const char* source, const char* stageName) {
   GLuint shader = glCreateShader(type);
   glShaderSource(shader, 1, &source, nullptr);
   glCompileShader(shader);
   GLint ok = GL_FALSE;
   glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
   if (!ok) {
-    Report("CreateGlslProgram: the %s shader does not compile:\n%s", stageName, InfoLog(shader, false).c_str());
+    Report("%s: the %s shader does not compile:\n%s", call, stageName, InfoLog(shader, false).c_str());
     glDeleteShader(shader);
     return 0;
   }
@@ -113,9 +108,9 @@ std::vector<InputSignatureElement> ReflectInputs(GLuint program) {
 // feedback. 0 after reporting why when anything fails.
 GLuint LinkProgram(const char* call, const char* vertex, const char* geometry, const char* pixel,
                    const std::vector<const char*>& varyings) {
-  GLuint stages[3] = {CompileStage(GL_VERTEX_SHADER, vertex, "vertex"),
-                      geometry ? CompileStage(GL_GEOMETRY_SHADER, geometry, "geometry") : 0,
-                      pixel ? CompileStage(GL_FRAGMENT_SHADER, pixel, "pixel") : 0};
+  GLuint stages[3] = {CompileStage(call, GL_VERTEX_SHADER, vertex, "vertex"),
+                      geometry ? CompileStage(call, GL_GEOMETRY_SHADER, geometry, "geometry") : 0,
+                      pixel ? CompileStage(call, GL_FRAGMENT_SHADER, pixel, "pixel") : 0};
   const bool compiled = stages[0] && (!pixel || stages[2]) && (!geometry || stages[1]);
   GLuint name = 0;
   if (compiled) {
@@ -135,8 +130,6 @@ GLuint LinkProgram(const char* call, const char* vertex, const char* geometry, c
       name = 0;
     }
   }
-  // Shaders stay attached until the program goes: the program's own description reads
-  // which stages it has.
   for (GLuint stage : stages) {
     if (stage) glDeleteShader(stage);
   }
@@ -153,7 +146,7 @@ HRESULT Device::CreateGlslProgram(const char* vertex, const char* geometry, cons
   GLuint name = LinkProgram("CreateGlslProgram", vertex, geometry, pixel, {});
   if (!name) return E_FAIL;
   CountGlObjects(1);
-  *program = new GlslProgram(this, name, EncodeInputSignature(ReflectInputs(name)), true, false);
+  *program = new GlslProgram(this, name, EncodeInputSignature(ReflectInputs(name)), geometry != nullptr, true, false);
   return S_OK;
 }
 
@@ -178,7 +171,8 @@ HRESULT Device::CreateGlslProgramWithStreamOutput(const char* vertex, const char
   GLuint name = LinkProgram(call, vertex, geometry, pixel, names);
   if (!name) return E_FAIL;
   CountGlObjects(1);
-  *program = new GlslProgram(this, name, EncodeInputSignature(ReflectInputs(name)), pixel != nullptr, true);
+  *program = new GlslProgram(this, name, EncodeInputSignature(ReflectInputs(name)), geometry != nullptr,
+                             pixel != nullptr, true);
   return S_OK;
 }
 

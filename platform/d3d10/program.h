@@ -13,7 +13,8 @@ namespace d3d {
 
 class GlslProgram final : public DeviceChild<IGlslProgram> {
  public:
-  GlslProgram(Device* device, GLuint name, std::vector<std::uint8_t> signature, bool pixelStage, bool streamOutput);
+  GlslProgram(Device* device, GLuint name, std::vector<std::uint8_t> signature, bool geometryStage, bool pixelStage,
+              bool streamOutput);
   ~GlslProgram() override;
   void GetInputSignature(const void** data, SIZE_T* size) override {
     if (data) *data = signature_.data();
@@ -24,7 +25,8 @@ class GlslProgram final : public DeviceChild<IGlslProgram> {
   const bool hasPixelStage;
   const bool streamsOut;  // captures into the stream output targets
   // The primitive its geometry stage emits, as transform feedback counts them (GL_POINTS,
-  // GL_LINES, GL_TRIANGLES); 0 without a geometry stage: the draw's topology decides.
+  // GL_LINES, GL_TRIANGLES) when it streams out; 0 otherwise, and without a geometry
+  // stage: the draw's topology decides.
   GLenum feedbackMode = 0;
   // Bytes a vertex takes in each stream output buffer; 0 for buffers it does not write.
   UINT feedbackStrides[D3D10_SO_BUFFER_SLOT_COUNT] = {};
