@@ -13,5 +13,5 @@ objects = {
   {"Mesh", "Ground"},
   {"Mesh", "Sofa", location = {-18.5, -19.5, 0}, rotation = {0, 0, degrees(-40)}},
   {"Mesh", "Stars"},
-  {"Mesh", "Post"},
+  post(append(flash_in(1, 2), flash_out(0, 1))),
 }

@@ -76,3 +76,30 @@ function append(list, more)
   for i = 1, #more do list[#list + 1] = more[i] end
   return list
 end
+
+-- The part's "Post" object, which brings in the post chain, with its flashes: `keys` is a
+-- list of {frame, amount, tint}; the whole picture goes `amount` of the way to the grey
+-- level `tint` (0 black, 1 white), straight from key to key, holding the tint until the
+-- next key. Parts switch on a flash: the part before rises into it on its last beat, the
+-- next starts on it and lets it go.
+function post(keys)
+  local flash = {"Flash", interpolation = "Linear"}
+  local tint = {"FlashTint", interpolation = "Constant"}
+  if #keys == 0 or keys[1][1] > 1 then
+    flash[2] = {1, 0}
+    tint[2] = {1, 1}
+  end
+  for k = 1, #keys do
+    flash[#flash + 1] = {keys[k][1], keys[k][2]}
+    tint[#tint + 1] = {keys[k][1], keys[k][3]}
+  end
+  return {"Mesh", "Post", curves = {flash, tint}}
+end
+
+-- Flash keys for a part's first downbeat: all `tint`, let go over `beats` beats.
+function flash_in(tint, beats) return {{1, 1, tint}, {1 + beats * beat, 0, tint}} end
+-- Flash keys for the downbeat after a part's last frame (its length): rising into all
+-- `tint` over the last `beats` beats, so the next part's flash_in goes on from it.
+function flash_out(tint, beats)
+  return {{length + 1 - beats * beat, 0, tint}, {length + 1, 1, tint}}
+end

@@ -14,5 +14,5 @@ objects = {
   }),
   {"Mesh", "Grid"},
   {"Mesh", "Frame"},
-  {"Mesh", "Post"},
+  post(flash_out(1, 1)),
 }

@@ -25,5 +25,5 @@ objects = {
   {"Mesh", "Flashes"},
   {"Mesh", "Bubbles"},
   {"Mesh", "Electric"},
-  {"Mesh", "Post"},
+  post(append(flash_in(1, 2), flash_out(1, 1))),
 }

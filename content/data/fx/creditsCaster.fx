@@ -1,17 +1,17 @@
-// The credits' words cast the lamp's shadow with their blocks where Reveal has put
-// them; otherwise as shadow.fx: depth only, three instances, one cascade each. (A file of
+// The credits' words cast the lamp's shadow with their blocks where Reveal and Wave have
+// put them; otherwise as shadow.fx: depth only, three instances, one cascade each. (A file of
 // its own: two geometry shaders that emit to different streams in one effect source stop
 // the compiler.)
 #include "common.fxh"
 #include "creditsWord.fxh"
 
-struct CasterIn { float4 world : POSITION; uint slice : SLICE; };
+struct CasterIn { float4 lamp : POSITION; uint slice : SLICE; };
 struct CasterOut { float4 position : SV_Position; uint slice : SV_RenderTargetArrayIndex; };
 
 CasterIn CasterVS(float3 position : POSITION, uint instance : SV_InstanceID) {
   CasterIn o;
-  float arrival;
-  o.world = mul(float4(Assemble(position, arrival), 1), World);
+  // The cascades' crop projections work in the lamp's frame, not the world's.
+  o.lamp = mul(mul(float4(Assemble(position).position, 1), World), LightView);
   o.slice = instance;
   return o;
 }
@@ -20,7 +20,7 @@ CasterIn CasterVS(float3 position : POSITION, uint instance : SV_InstanceID) {
 void CasterGS(triangle CasterIn input[3], inout TriangleStream<CasterOut> stream) {
   for (int k = 0; k < 3; ++k) {
     CasterOut o;
-    o.position = mul(input[k].world, SplitProjection[input[0].slice]);
+    o.position = mul(input[k].lamp, SplitProjection[input[0].slice]);
     o.slice = input[0].slice;
     stream.Append(o);
   }

@@ -14,6 +14,10 @@ float GlowStrength = 0.8;
 float4 Grade = float4(1, 1, 1, 0);  // rgb gain and, in w, how far towards the part's tone
 float4 Tone = float4(1, 1, 1, 1);
 float Vignette = 0.25;
+// A flash over the whole picture, from the part's "Post" object's curves: Flash of the way
+// to the grey level FlashTint (0 black, 1 white). Parts switch on one.
+float Flash = 0;
+float FlashTint = 1;
 
 struct Quad { float4 position : SV_Position; float2 uv : TEXCOORD0; };
 
@@ -50,7 +54,8 @@ float4 CompositePS(Quad input) : SV_Target {
   float2 d = input.uv - 0.5;
   float shade = 1 - Vignette * dot(d, d) * 2;
   // Premultiplied: the back buffer (the clear colour) shows where the scene drew nothing.
-  return float4((c + glow) * shade * scene.a + glow * (1 - scene.a), scene.a);
+  float4 picture = float4((c + glow) * shade * scene.a + glow * (1 - scene.a), scene.a);
+  return lerp(picture, float4(FlashTint, FlashTint, FlashTint, 1), saturate(Flash));
 }
 
 BlendState Composite {

@@ -9,6 +9,7 @@ Texture2D cubeTex;
 float4 Planet = float4(0, 0, 0, 1);  // the planet's world centre and radius
 float Swell;                         // the roll's build: 0 calm, 1 full (the object's curve)
 float Drift = 0.14;                  // units a second across the view
+float Pulse;                         // the downbeat's glow off the planet's rim (the object's curve)
 
 struct PuffIn {
   float3 centre : POSITION;
@@ -58,7 +59,12 @@ Puff VS(PuffIn input) {
   float3 toPuff = normalize(centre - ViewInverse[3].xyz);
   float forward = pow(saturate(dot(toPuff, -normalize(LightDirection.xyz))), 3);
   float edges = saturate((Span * 0.5 - abs(x)) / 2.5);
-  float light = (1.3 + 2.0 * forward) * (1 + Swell * (0.6 + 2.2 * Snare()));
+  // The pads breathe in it (their chords sit in the spectrum's bins 4 to 9), and the
+  // planet's downbeat glow catches the puffs nearest its rim.
+  float pads = saturate((Spectrum(4) + Spectrum(5) + Spectrum(6) + Spectrum(7) + Spectrum(8) + Spectrum(9)) * 3);
+  float rimLight = Pulse * saturate(1 - (distance(centre, Planet.xyz) - Planet.w) / 4);
+  float light = (1.3 + 2.0 * forward) * (0.55 + 0.8 * pads + 1.5 * rimLight)
+              * (1 + Swell * (0.6 + 2.2 * Snare()));
   o.look = float4(tint * light, (0.21 + 0.13 * frac(phase * 3.7)) * edges * near);
   return o;
 }
