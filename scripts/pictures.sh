@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p docs
 ln -s "$(pwd)/$build/data" "$work/data"
 # part and music time: a moment that shows what the part is about
-for shot in intro:7.0 points:47.0 city:58.0 stars:96.0 credits:121.0; do
+for shot in intro:7.0 points:47.0 city:58.0 stars:98.0 credits:121.0; do
   part=${shot%%:*} at=${shot#*:}
   end=$(awk -v t="$at" 'BEGIN { printf "%.2f", t + 0.1 }')
   (cd "$work" && DISPLAY= WAYLAND_DISPLAY= "$OLDPWD/$build/game/game" -nodialog -headless -size 480x270 \

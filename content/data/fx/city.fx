@@ -1,6 +1,7 @@
 // The night city: moonlit walls with rows of windows. Each triangle of the block carries
 // a number (TEXCOORD1, 20 to 83); a storey's wall triangles share theirs, so a floor's
-// windows go on and off together, a few of them on the bar.
+// windows go on and off together, a few of them on the bar, and the lit ones flare with
+// the kick.
 #include "common.fxh"
 #include "shadow.fxh"
 
@@ -46,7 +47,7 @@ float4 PS(Block input) : SV_Target {
   float on = step(0.58, Hash(input.number + floor(along * 1.1) * 7.1 + floor(input.world.z * 1.6) * 3.3 +
                              step(0.85, Hash(input.number * 1.7)) * bar));
   float warmth = 0.6 + 0.4 * Hash(input.number * 3.1);
-  c += pane * on * Window.rgb * warmth * 1.4;
+  c += pane * on * Window.rgb * warmth * (1.4 + 0.9 * Bass());
   c += pane * (1 - on) * float3(0.02, 0.03, 0.06);
   // Distance fog into the night sky.
   float fog = saturate((input.depth - 25) / 90);
