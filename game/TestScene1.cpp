@@ -105,13 +105,26 @@ void TestScene1::LoadParts() {
   for (size_t i = 0; i < parts.size(); ++i) parts[i] = engine::gfx::DemoLoader::CreateInstance(PartFiles[i]);
   current = parts[0];
   ShowPart(current, true);
-  // The credits' light shadows only the stage, so its cascades are spent close in.
+  SpendCreditsCascadesCloseIn();
+}
+
+void TestScene1::SpendCreditsCascadesCloseIn() {
   boost::shared_ptr<engine::gfx::Node> lamp = parts[4]->GetNode("Lamp");
-  if (lamp) {
-    for (const auto& child : lamp->Children()) {
-      if (auto* light = dynamic_cast<engine::gfx::Light*>(child.get())) light->far = 20.0f;
-    }
+  if (!lamp) return;
+  for (const auto& child : lamp->Children()) {
+    if (auto* light = dynamic_cast<engine::gfx::Light*>(child.get())) light->far = 20.0f;
   }
+}
+
+void TestScene1::ReloadPart(int index, double seconds) {
+  if (index < 0 || index >= PartCount || !parts[static_cast<size_t>(index)]) return;
+  engine::gfx::DemoLoader* fresh = engine::gfx::DemoLoader::CreateInstance(PartFiles[index]);
+  engine::gfx::DemoLoader*& slot = parts[static_cast<size_t>(index)];
+  if (current == slot) current = fresh;
+  slot->DestroyInstance();
+  slot = fresh;
+  if (index == PartCount - 1) SpendCreditsCascadesCloseIn();
+  SeekTo(seconds);
 }
 
 void TestScene1::ShowPart(engine::gfx::DemoLoader* part, bool first) {

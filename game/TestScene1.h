@@ -35,6 +35,11 @@ class TestScene1 : public engine::core::Module {
   // playing then on screen with its curves where a whole run would have them there. The
   // caller moves the music and the clock (the player keys, -loop).
   void SeekTo(double seconds);
+  // Part `index`'s demo file read again: the new scene replaces the old one, which is
+  // released, and the timeline is placed again at `seconds` of music (as SeekTo does),
+  // so the music, the part on screen and its curves go on where they were. Raises,
+  // keeping the old scene, when the file does not load.
+  void ReloadPart(int index, double seconds);
   engine::gfx::DemoLoader* CurrentPart() const { return current; }
   int CurrentPartIndex() const;
   // The part playing at `seconds` (the last part past the end), and where it began, in
@@ -46,6 +51,8 @@ class TestScene1 : public engine::core::Module {
 
  private:
   void ShowPart(engine::gfx::DemoLoader* part, bool first);
+  // The credits' light shadows only the stage, so its cascades are spent close in.
+  void SpendCreditsCascadesCloseIn();
   int IndexOf(const engine::gfx::DemoLoader* part) const;  // -1: not one of the parts
 
   engine::gfx::DemoLoader* current;

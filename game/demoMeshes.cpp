@@ -2,7 +2,9 @@
 // every mesh the demo files refer to.
 
 #include <cstdint>
+#include <functional>
 #include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -50,10 +52,19 @@ std::vector<std::uint32_t> SourceIndices(const LoadMesh& source, const std::wstr
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-// Registers a finished mesh under its file name with the material of the same name. The
-// effect is built before the mesh is handed over, so a material that fails leaves the
-// mesh with us to free.
-void Register(const std::string& name, MeshPtr mesh) {
+std::map<std::string, DemoMeshSource>& Sources() {
+  static std::map<std::string, DemoMeshSource> sources;
+  return sources;
+}
+
+// Registers a mesh under its file name with the material of the same name, and keeps
+// how it was made for reloads. The effect is built before the mesh is handed over, so a
+// material that fails leaves the mesh with us to free.
+// `made`, when given, is the mesh `make` would make, made already.
+void Register(const std::string& name, const std::function<MeshPtr()>& make, const std::string& file = "",
+              MeshPtr made = nullptr) {
+  Sources()[name] = DemoMeshSource{make, file};
+  MeshPtr mesh = made ? std::move(made) : make();
   boost::shared_ptr<engine::gfx::Effect> effect = engine::BuildEffect(name + ".efx");
   engine::AddMesh(Wide(name), mesh.release(), effect);
 }
@@ -61,9 +72,14 @@ void Register(const std::string& name, MeshPtr mesh) {
 MeshPtr ReadMesh(const std::string& name) { return MeshPtr(engine::GetNBLMesh(Wide(name))); }
 
 void RegisterOptimised(const std::string& name) {
-  MeshPtr mesh = ReadMesh(name);
-  mesh->OptimizeMesh(60.0f);
-  Register(name, std::move(mesh));
+  Register(
+      name,
+      [name] {
+        MeshPtr mesh = ReadMesh(name);
+        mesh->OptimizeMesh(60.0f);
+        return mesh;
+      },
+      name);
 }
 
 }  // namespace
@@ -125,37 +141,45 @@ void AddCityCubeGroups(LoadMesh& mesh) {
 }
 
 void BuildDemoMeshes() {
-  Register("data/points.demo_scene/Cube.nbl", MakePointsCube());
-  Register("data/intro.demo_scene/Grid.nbl", MakeIntroGrid());
+  Register("data/points.demo_scene/Cube.nbl", MakePointsCube);
+  Register("data/intro.demo_scene/Grid.nbl", MakeIntroGrid);
   {
     const std::string name = "data/points.demo_scene/Cubes.nbl";
-    MeshPtr cloud;
-    {
-      // The file only lends its shape: it is released as soon as the copies exist.
-      MeshPtr source = ReadMesh(name);
-      cloud = MakeCubeCloud(*source, Wide(name));
-    }
-    Register(name, std::move(cloud));
+    // The file only lends its shape: it is released as soon as the copies exist.
+    Register(name, [name] { return MakeCubeCloud(*ReadMesh(name), Wide(name)); }, name);
   }
   {
+    // Made together; a reload makes both and keeps the one it wants.
     BubblesAndFlashes points = MakeBubblesAndFlashes();
-    Register("data/points.demo_scene/Flashes.nbl", std::move(points.flashes));
-    Register("data/points.demo_scene/Bubbles.nbl", std::move(points.bubbles));
+    Register("data/points.demo_scene/Flashes.nbl", [] { return MakeBubblesAndFlashes().flashes; }, "",
+             std::move(points.flashes));
+    Register("data/points.demo_scene/Bubbles.nbl", [] { return MakeBubblesAndFlashes().bubbles; }, "",
+             std::move(points.bubbles));
   }
-  Register("data/points.demo_scene/Electric.nbl", MakeElectric());
+  Register("data/points.demo_scene/Electric.nbl", MakeElectric);
   {
     const std::string name = "data/city.demo_scene/Cube.nbl";
-    MeshPtr cube = ReadMesh(name);
-    AddCityCubeGroups(*cube);
-    Register(name, std::move(cube));
+    Register(
+        name,
+        [name] {
+          MeshPtr cube = ReadMesh(name);
+          AddCityCubeGroups(*cube);
+          return cube;
+        },
+        name);
   }
   RegisterOptimised("data/city.demo_scene/Sofa.nbl");
-  Register("data/city.demo_scene/Stars.nbl", MakeStars());
-  Register("data/stars.demo_scene/Smoke.nbl", MakeSmoke());
+  Register("data/city.demo_scene/Stars.nbl", MakeStars);
+  Register("data/stars.demo_scene/Smoke.nbl", MakeSmoke);
   for (const char* name : {"data/credits.demo_scene/creditB.nbl", "data/credits.demo_scene/and.nbl",
                            "data/credits.demo_scene/creditA.nbl", "data/credits.demo_scene/Sofa.nbl",
                            "data/credits.demo_scene/Sofa.001.nbl"})
     RegisterOptimised(name);
+}
+
+const DemoMeshSource* FindDemoMeshSource(const std::string& name) {
+  const auto found = Sources().find(name);
+  return found == Sources().end() ? nullptr : &found->second;
 }
 
 }  // namespace orv

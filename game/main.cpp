@@ -12,8 +12,13 @@
 #include "engine/wrapper.h"
 #include "game/TestScene1.h"
 #include "game/authoring/authoringSwitches.h"
+#include "game/authoring/devOverlay.h"
 #include "game/authoring/devPlayer.h"
-#include "game/authoring/effectWatcher.h"
+#include "game/authoring/effectReload.h"
+#include "game/authoring/fileWatcher.h"
+#include "game/authoring/meshReload.h"
+#include "game/authoring/partReload.h"
+#include "game/authoring/resourceReload.h"
 #include "platform/win32.h"
 #include "platform/win32/display.h"
 #include "platform/win32/window.h"
@@ -97,7 +102,8 @@ int main(int argc, char** argv) {
   std::unique_ptr<TestScene1> scene(new TestScene1());
   // The authoring modules, only when asked for: without them the demo plays as it always has.
   std::unique_ptr<DevPlayer> player;
-  std::unique_ptr<EffectWatcher> watcher;
+  std::unique_ptr<FileWatcher> watcher;
+  std::unique_ptr<DevOverlay> overlay;
   try {
     engine::CreateNEBLUWindow(settings);
     engine::AddModule(scene.get(), 10100);
@@ -105,8 +111,21 @@ int main(int argc, char** argv) {
       player.reset(new DevPlayer(scene.get(), authoring));
       engine::AddModule(player.get(), 10101);
     }
+    // The overlay draws in the window only: headless there is nothing to draw it on.
+    if (authoring.dev && platform::HasDisplay()) {
+      overlay.reset(new DevOverlay(scene.get(), player.get()));
+      engine::AddModule(overlay.get(), 10103);
+    }
     if (authoring.watch) {
-      watcher.reset(new EffectWatcher());
+      watcher.reset(new FileWatcher());
+      // Kinds that others build on first: effects before the materials that use them,
+      // scene descriptions before the demo files written from them.
+      std::unique_ptr<MeshReload> meshes(new MeshReload());
+      watcher->Add(std::unique_ptr<ReloadKind>(new EffectReload()));
+      watcher->Add(std::unique_ptr<ReloadKind>(new ResourceReload(meshes.get())));
+      watcher->Add(std::move(meshes));
+      watcher->Add(std::unique_ptr<ReloadKind>(new SceneDescriptionReload("content/scenes")));
+      watcher->Add(std::unique_ptr<ReloadKind>(new PartReload(scene.get())));
       engine::AddModule(watcher.get(), 10102);
     }
   } catch (const engine::core::Exception& e) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -92,5 +93,14 @@ void AddCityCubeGroups(engine::gfx::LoadMesh& mesh);
 // demo files expect them to exist. Needs the random table and the engine's device. An
 // error leaves the meshes registered so far in place.
 void BuildDemoMeshes();
+
+// How BuildDemoMeshes made a mesh, kept for reloads: `make` makes it again as at
+// start-up, from `file` where it is read from one (empty for generated meshes).
+struct DemoMeshSource {
+  std::function<MeshPtr()> make;
+  std::string file;
+};
+// Null for a name BuildDemoMeshes did not register.
+const DemoMeshSource* FindDemoMeshSource(const std::string& name);
 
 }  // namespace orv

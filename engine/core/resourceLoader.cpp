@@ -106,8 +106,6 @@ void ReadResourceScript(const std::string& path, int windowWidth, int windowHeig
   }
 }
 
-namespace {
-
 boost::shared_ptr<Resource> MakeResource(const ResourceDescriptor& d) {
   using namespace resources;
   switch (d.kind) {
@@ -127,8 +125,6 @@ boost::shared_ptr<Resource> MakeResource(const ResourceDescriptor& d) {
       return boost::make_shared<gfx::Mesh>(d.name);
   }
 }
-
-}  // namespace
 
 void ResourceManager::LoadResourceScript(const std::string& path) {
   const WindowSettings& window = CWin32Window::Get()->settings;

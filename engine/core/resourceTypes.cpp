@@ -73,6 +73,18 @@ void Texture::Create() {
 
 void Texture::Destroy() { ReleaseView("Destroying managed texture "); }
 
+void Texture::Reload() {
+  ID3D10ShaderResourceView* old = pointer;
+  pointer = nullptr;
+  try {
+    Create();
+  } catch (...) {
+    pointer = old;
+    throw;
+  }
+  SafeRelease(old);
+}
+
 void Texture::ReleaseView(const char* message) {
   NEBLU_MESSAGE(message + ToNarrow(name));
   SafeRelease(pointer);

@@ -27,6 +27,9 @@ class ENGINE_API Texture : public Resource, public ResourceRetriever<ID3D10Shade
   void Create() override;
   void Destroy() override;
   virtual int TextureKind() const { return 0; }
+  // For a file watcher: the file read again into a new view, which replaces the old one
+  // only once it exists; a file that no longer loads raises and leaves the old view.
+  void Reload();
 
   int Format() const { return format; }
 

@@ -96,7 +96,15 @@ EffectPool::~EffectPool() {
 }
 
 boost::shared_ptr<Effect> EffectPool::BuildEffect(const std::string& scriptPath) {
-  const std::vector<EffectAlternative> alternatives = ParseMaterial(scriptPath);
+  boost::shared_ptr<Effect> effect = TryBuildEffect(scriptPath, nullptr);
+  if (effect) return effect;
+  NEBLU_WARNING("No effects supported in the list for " + scriptPath + ", falling back to wireframe");
+  return wireframe;
+}
+
+boost::shared_ptr<Effect> EffectPool::TryBuildEffect(const std::string& scriptPath,
+                                                     std::vector<std::string>* sourceFiles) {
+  const std::vector<EffectAlternative> alternatives = ParseMaterial(scriptPath, sourceFiles);
   for (const EffectAlternative& alternative : alternatives) {
     boost::shared_ptr<Effect> effect(new Effect());
     for (const PassDescription& d : alternative.passes) {
@@ -112,8 +120,14 @@ boost::shared_ptr<Effect> EffectPool::BuildEffect(const std::string& scriptPath)
       return effect;
     }
   }
-  NEBLU_WARNING("No effects supported in the list for " + scriptPath + ", falling back to wireframe");
-  return wireframe;
+  return boost::shared_ptr<Effect>();
+}
+
+void EffectPool::ReleaseUnusedShaders() {
+  shaders.erase(std::remove_if(shaders.begin(), shaders.end(),
+                               [](const boost::shared_ptr<Shader>& shader) { return shader.use_count() == 1; }),
+                shaders.end());
+  SortShaders();
 }
 
 void EffectPool::LoadRenderTargetPriorities(const std::wstring& path) {
@@ -134,6 +148,12 @@ void EffectPool::LoadRenderTargetPriorities(const std::wstring& path) {
     targetPriorities[list] = line.second;
   }
   targetPriorities[TargetList()] = read.emptyListPriority;
+}
+
+void EffectPool::ReloadRenderTargetPriorities(const std::wstring& path) {
+  targetPriorities.clear();
+  LoadRenderTargetPriorities(path);
+  SortShaders();
 }
 
 PriorityLines ReadPriorityLines(std::istream& in) {

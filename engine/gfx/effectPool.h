@@ -54,7 +54,17 @@ class ENGINE_API EffectPool : public pattern::Singleton<EffectPool> {
   ~EffectPool() override;
 
   boost::shared_ptr<Effect> BuildEffect(const std::string& scriptPath);
+  // For a reload: the first supported alternative, or an empty pointer (warned) where
+  // none is, instead of the wireframe; `sourceFiles` as ParseMaterial gives them. A
+  // script error raises, as BuildEffect's does.
+  boost::shared_ptr<Effect> TryBuildEffect(const std::string& scriptPath, std::vector<std::string>* sourceFiles);
+  // Forgets the shaders of effects nobody holds any more (replaced by a reload) and
+  // numbers the rest again, so the order and the renderer's slots do not grow.
+  void ReleaseUnusedShaders();
   void LoadRenderTargetPriorities(const std::wstring& path);
+  // For a file watcher: the priorities read afresh from `path` (those of targets no line
+  // names any more forgotten) and the shaders ordered by them again.
+  void ReloadRenderTargetPriorities(const std::wstring& path);
   // Stable order: larger target priority first, then smaller pass priority, then passes
   // of one effect file together, then of one technique together; numbers the result.
   void SortShaders();

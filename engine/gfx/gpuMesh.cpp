@@ -224,6 +224,19 @@ void Mesh::CreateInputLayouts() {
   }
 }
 
+void Mesh::Rebuild(LoadMesh* fresh, const boost::shared_ptr<Effect>& effect) {
+  Mesh made(fresh, effect);
+  made.name = name;  // for the messages of its checks
+  made.Create();
+  std::swap(mesh, made.mesh);
+  std::swap(*renderObject, *made.renderObject);
+  std::swap(inputElements, made.inputElements);
+  std::swap(semanticNames, made.semanticNames);
+  std::swap(radius, made.radius);
+  std::swap(centre, made.centre);
+  // `made` now holds the old buffers, data and effect, and releases them as it goes.
+}
+
 boost::shared_ptr<RenderObject> Mesh::CreateRenderObject() {
   return boost::shared_ptr<RenderObject>(new RenderObject(*renderObject));
 }

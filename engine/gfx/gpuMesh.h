@@ -42,6 +42,12 @@ class ENGINE_API Mesh : public core::Resource {
   void Destroy() override;
   virtual boost::shared_ptr<RenderObject> CreateRenderObject();
 
+  // A reload: the mesh made again from `fresh` CPU data (taken over) with `effect`, as a
+  // new mesh would be, then put in place of what this one held, which is released. The
+  // scene draws it from the next frame, since nodes copy the render object every frame.
+  // Raises, keeping the mesh as it was, when the new one cannot be made.
+  void Rebuild(LoadMesh* fresh, const boost::shared_ptr<Effect>& effect);
+
   void AdvanceAnimation(float seconds);
   void ResetAnimation();
   bool DoCulling() const { return culling; }

@@ -275,7 +275,10 @@ void ApplyMaterialWideParameters(const ShaderParameters& m, std::vector<PassDesc
             });
 }
 
-std::vector<EffectAlternative> ParseMaterial(const std::string& path) {
+std::vector<EffectAlternative> ParseMaterial(const std::string& path) { return ParseMaterial(path, nullptr); }
+
+std::vector<EffectAlternative> ParseMaterial(const std::string& path, std::vector<std::string>* sourceFiles) {
+  if (sourceFiles) sourceFiles->push_back(path);
   NEBLU_MESSAGE("Parsing material script " + path);
   LuaScript script(path);
   LuaValue effect = script.GetGlobal("effect");
@@ -293,6 +296,9 @@ std::vector<EffectAlternative> ParseMaterial(const std::string& path) {
     script.Pop();
     std::vector<std::string> chain;
     alternative.passes = ParsePassList(element, chain);
+    if (sourceFiles) {
+      for (const std::string& name : chain) sourceFiles->push_back("data/" + name);
+    }
     ApplyMaterialWideParameters(materialWide, alternative.passes);
     alternatives.push_back(std::move(alternative));
     script.Pop();

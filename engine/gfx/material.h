@@ -42,6 +42,9 @@ struct ENGINE_API EffectAlternative {
 // (a template N is the file "data/" + N). The result is ordered by descending priority,
 // equal priorities in script order, with material-wide values given to the passes.
 ENGINE_API std::vector<EffectAlternative> ParseMaterial(const std::string& path);
+// The same, adding to `sourceFiles` the script's path and the path of every template it
+// reads, so that a watcher knows which files make the material.
+ENGINE_API std::vector<EffectAlternative> ParseMaterial(const std::string& path, std::vector<std::string>* sourceFiles);
 
 // A parameter list {{name, type, value}, ...} as a parameter set. `list` must be a table.
 ENGINE_API ShaderParameters ParseParameters(const core::LuaValue& list);

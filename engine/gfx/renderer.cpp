@@ -36,7 +36,7 @@ Shader* ShaderOf(const Renderer::Slot& slot) {
 
 }  // namespace
 
-Renderer::Renderer() : sceneNode(new Node()), backBufferView(nullptr), depthView(nullptr), sized(false) {
+Renderer::Renderer() : sceneNode(new Node()), backBufferView(nullptr), depthView(nullptr) {
   sceneNodeHolder.reset(sceneNode);
   Name(L"Renderer");
   Priority(12000);
@@ -77,10 +77,8 @@ void Renderer::Submit(const boost::shared_ptr<RenderObject>& object) {
 }
 
 void Renderer::Update() {
-  if (!sized) {
-    slots.assign(EffectPool::Get()->Shaders().size(), Slot());
-    sized = true;
-  }
+  // One slot a shader; a reload that replaced effects changes their number.
+  if (slots.size() != EffectPool::Get()->Shaders().size()) slots.assign(EffectPool::Get()->Shaders().size(), Slot());
   core::CWin32Window* window = core::CWin32Window::Get();
   if (!window->device) return;
   TheRenderState().device = window->device;

@@ -62,8 +62,7 @@ class ENGINE_API Renderer : public core::Module {
   boost::shared_ptr<Node> sceneNodeHolder;
   ID3D10RenderTargetView* backBufferView;
   ID3D10DepthStencilView* depthView;
-  std::vector<Slot> slots;
-  bool sized;  // the slot table is sized at the first frame, never again
+  std::vector<Slot> slots;  // one a shader of the effect pool, sized before each frame
 };
 
 }  // namespace gfx

@@ -58,16 +58,26 @@ void DevPlayer::Seek(double seconds) {
   scene->SeekTo(at);
 }
 
+void DevPlayer::TogglePause() {
+  engine::core::Timer* timer = Clock();
+  if (timer->Paused()) {
+    timer->Resume();
+  } else {
+    timer->Pause();
+  }
+}
+
+void DevPlayer::SetLoop(double start, double end) {
+  switches.loop = end > start;
+  switches.loopStart = start;
+  switches.loopEnd = end;
+  if (switches.loop && (Clock()->time < start || Clock()->time >= end)) Seek(start);
+}
+
 void DevPlayer::HandleKeys() {
   engine::core::Input* input = engine::core::Input::Get();
   engine::core::Timer* timer = Clock();
-  if (input->Pressed(SpaceKey)) {
-    if (timer->Paused()) {
-      timer->Resume();
-    } else {
-      timer->Pause();
-    }
-  }
+  if (input->Pressed(SpaceKey)) TogglePause();
   if (input->Pressed(LeftKey)) Seek(timer->time - SeekSeconds);
   if (input->Pressed(RightKey)) Seek(timer->time + SeekSeconds);
   double begin = 0.0;

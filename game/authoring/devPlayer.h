@@ -28,10 +28,18 @@ class DevPlayer : public engine::core::Module {
   void Seek(double seconds);
   // "Orv - 1:23.4 - city (3 of 5)", with " - paused" while paused.
   std::wstring Title() const;
+  void TogglePause();
+  // Plays `start` to `end` over and over from now on (as -loop does); an end not after
+  // the start plays the whole demo again.
+  void SetLoop(double start, double end);
+  bool Looping() const { return switches.loop; }
+  double LoopStart() const { return switches.loopStart; }
+  double LoopEnd() const { return switches.loopEnd; }
+  // The music's length in seconds.
+  double MusicSeconds() const;
 
  private:
   void HandleKeys();
-  double MusicSeconds() const;
 
   TestScene1* scene;
   AuthoringSwitches switches;

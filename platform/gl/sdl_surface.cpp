@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/gl/context.h"
+#include "platform/overlay/hooks_internal.h"
 #include "platform/win32/window_internal.h"
 
 namespace platform {
@@ -21,16 +22,23 @@ using Clock = std::chrono::steady_clock;
 
 class SdlGlSurface final : public GlSurface {
  public:
-  SdlGlSurface(HWND window, SDL_GLContext context) : window_(window), context_(context) {
+  SdlGlSurface(HWND window, SDL_GLContext context) : window_(window), context_(context), held_(Native()) {
+    if (held_) HoldSdlWindowForContext(held_);
     SDL_Window* native = Native();
     if (native && !X11ClientSize(native, &boundWidth_, &boundHeight_)) {
       SDL_GL_GetDrawableSize(native, &boundWidth_, &boundHeight_);
     }
   }
   ~SdlGlSurface() override {
+    if (overlay_hooks::WantsContextEnd()) {
+      // Whatever the overlay made in this context goes while the context can still be
+      // made current.
+      overlay_hooks::WindowContextEnding(*this, held_ != nullptr && EnsureCurrent());
+    }
     ForgetIfCurrent();
-    if (SDL_Window* native = Native()) SDL_GL_MakeCurrent(native, nullptr);
+    if (held_) SDL_GL_MakeCurrent(held_, nullptr);
     SDL_GL_DeleteContext(context_);
+    if (held_) ReleaseSdlWindowForContext(held_);
   }
   SdlGlSurface(const SdlGlSurface&) = delete;
   SdlGlSurface& operator=(const SdlGlSurface&) = delete;
@@ -70,6 +78,9 @@ class SdlGlSurface final : public GlSurface {
       SDL_GL_MakeCurrent(native, context_);
     }
     BlitToDefaultFramebuffer(texture, width, height, drawableWidth, drawableHeight);
+    // Over the window's copy of the frame only: the back buffer, which captures read,
+    // never sees the overlay.
+    overlay_hooks::FinishWindowFrame(drawableWidth, drawableHeight);
     SDL_GL_SwapWindow(native);
     if (selfPaced_) {
       next_ += std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / refresh_));
@@ -131,7 +142,9 @@ class SdlGlSurface final : public GlSurface {
 
  protected:
   bool MakeCurrentImpl() override {
-    SDL_Window* native = Native();
+    // The window the context was made in, even once its HWND has gone: the device's
+    // objects are deleted after a close, in this context.
+    SDL_Window* native = held_;
     if (native && SDL_GL_MakeCurrent(native, context_) == 0) return true;
     std::fprintf(stderr, "platform: SDL_GL_MakeCurrent: %s\n", native ? SDL_GetError() : "the window is gone");
     return false;
@@ -142,6 +155,7 @@ class SdlGlSurface final : public GlSurface {
 
   HWND window_;
   SDL_GLContext context_;
+  SDL_Window* held_;  // kept (hidden once its HWND goes) until the context is deleted
   int interval_ = -1;
   bool selfPaced_ = false;
   int refresh_ = 60;

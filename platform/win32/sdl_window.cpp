@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <map>
 
+#include "platform/overlay/hooks_internal.h"
 #include "platform/win32/window_internal.h"
 
 namespace platform {
@@ -16,6 +17,8 @@ struct Sdl {
   bool tried = false;
   bool video = false;
   std::map<Uint32, HWND> windows;  // SDL window id -> window
+  std::map<SDL_Window*, int> contextHolds;  // windows a GL context lives in
+  std::map<SDL_Window*, bool> orphans;     // of those, windows already destroyed
 };
 
 Sdl& TheSdl() {
@@ -43,6 +46,11 @@ class SdlBackend : public Backend {
   ~SdlBackend() override {
     TheSdl().windows.erase(SDL_GetWindowID(window));
     ForgetWindowedPlace(window);
+    if (TheSdl().contextHolds.count(window)) {
+      SDL_HideWindow(window);
+      TheSdl().orphans[window] = true;
+      return;
+    }
     SDL_DestroyWindow(window);
   }
   SdlBackend(const SdlBackend&) = delete;
@@ -189,7 +197,9 @@ bool SdlActive() { return TheSdl().video; }
 void PumpSdl() {
   if (!TheSdl().video) return;
   SDL_Event e;
-  while (SDL_PollEvent(&e)) Translate(e);
+  while (SDL_PollEvent(&e)) {
+    if (!overlay_hooks::Swallowed(e)) Translate(e);
+  }
 }
 
 void WaitSdl(int milliseconds) {
@@ -225,6 +235,16 @@ bool SdlDesktopMode(DisplayMode* result) {
   if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return false;
   *result = DisplayMode{mode.w, mode.h, mode.refresh_rate > 0 ? mode.refresh_rate : 60, 1};
   return true;
+}
+
+void HoldSdlWindowForContext(void* native) { ++TheSdl().contextHolds[static_cast<SDL_Window*>(native)]; }
+
+void ReleaseSdlWindowForContext(void* native) {
+  auto* window = static_cast<SDL_Window*>(native);
+  auto held = TheSdl().contextHolds.find(window);
+  if (held == TheSdl().contextHolds.end() || --held->second > 0) return;
+  TheSdl().contextHolds.erase(held);
+  if (TheSdl().orphans.erase(window)) SDL_DestroyWindow(window);
 }
 
 void* SdlWindowHandle(HWND handle) {

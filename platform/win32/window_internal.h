@@ -134,6 +134,12 @@ bool FltkDisplayAvailable();
 void RegisterSdlGlSurfaces();
 // The SDL_Window of a window made with a GL-capable SDL window, else null.
 void* SdlWindowHandle(HWND window);
+// A GL context lives in the SDL window (`native`, an SDL_Window*) from Hold to Release.
+// A window destroyed in between is only hidden, and goes at the Release: the device's
+// objects outlive a window (its close box), and deleting them needs their context
+// current, which GL allows only on a drawable that still exists.
+void HoldSdlWindowForContext(void* native);
+void ReleaseSdlWindowForContext(void* native);
 // Fullscreen where no window manager acts on SDL's request (x11_fullscreen.cpp): the
 // windowed place is remembered before a window goes fullscreen, and the window is moved
 // over the display, or back, whenever its fullscreen state or visibility changes.

@@ -29,42 +29,9 @@ cd "$work"
 # The capture is paced by this script (paced_capture.sh): without that the whole demo is
 # captured in a couple of seconds, and what the checks see would depend on how fast the
 # machine is.
-mkdir frames seen
-fifos=1000
-frame_pipes frames "$fifos"
-
-"$game" -nodialog -headless -log -watch -size 160x90 -capture frames -fps 120 > out.txt 2> err.txt &
-pid=$!
-
-next=0
-# take N: reads the next N frames into seen/; the program then goes on that far.
-take() {
-  local i name
-  for ((i = 0; i < $1; ++i)); do
-    [ "$next" -lt $((fifos - 50)) ] || fail "the test read $next frames; it should need far fewer"
-    name=$(printf 'frame%06d.png' "$next")
-    read_frame "frames/$name" "seen/$name" || fail "the program ended before frame $next"
-    [ -s "seen/$name" ] || fail "frame $next is empty"
-    next=$((next + 1))
-  done
-}
-mark_of() { rgb seen "$1" | pixel_at -0.8 0; }
-reloads() { grep -c "game: -watch: reloaded" err.txt || true; }
-# Reads frames, letting time pass between them, until COMMAND succeeds: the watcher
-# needs a moment of quiet on the clock to reload, and the program runs only while
-# frames are read.
-reading_until() {
-  local deadline=$((SECONDS + 120))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    take 1
-    sleep 0.05
-  done
-}
-reloads_past() { [ "$(reloads)" -gt "$1" ]; }
-# Reads on to a frame surely drawn after now (the writer's few waiting frames, and the
-# one being drawn, come before it); `last` is the newest frame read.
-read_on() { take 8; last=$((next - 1)); }
+source "$here/watch_session.sh"
+start_watching "$game"
+mark_of() { colour_at "$1" -0.8 0; }
 
 take 3
 [ "$(mark_of 2)" = 255,0,0 ] || fail "the mark starts $(mark_of 2), expected red"
@@ -93,17 +60,7 @@ read_on
 take 40
 [ "$(reloads)" -eq $((before + 1)) ] || fail "ten saves reloaded $(( $(reloads) - before )) times, expected once"
 
-# SIGTERM ends the run as the window's close box would: the log is written out. The
-# program finishes writing the frames it holds, so they are read until it has gone.
-kill "$pid"
-while kill -0 "$pid" 2> /dev/null; do
-  name=$(printf 'frame%06d.png' "$next")
-  if read_frame "frames/$name" /dev/null; then next=$((next + 1)); fi
-done
-status=0
-wait "$pid" 2> /dev/null || status=$?
-pid=
-[ "$status" -eq 0 ] || fail "after SIGTERM the program exited with status $status"
+stop_watching
 grep -q "does not compile" data/log.html || fail "the broken save is not in the log"
 grep -q "mark_colour.fxh(2)" data/log.html || fail "the log does not name mark_colour.fxh line 2"
 echo "-watch reloads on change, keeps the last good effect, and reloads a burst once"

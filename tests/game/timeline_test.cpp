@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/core/Window.h"
+#include "engine/core/exception.h"
 #include "engine/core/input.h"
 #include "engine/core/kernel.h"
 #include "engine/core/logging.h"
@@ -153,6 +154,40 @@ TEST_F(TimelineTest, WithoutItsPartsTheSceneQuitsInsteadOfWaiting) {
   // Start failed before the parts were loaded; its error has already been shown.
   scene.Update();
   EXPECT_TRUE(Quit());
+}
+
+// A part's demo file read again while it plays (-watch): the new scene goes on screen with
+// its curves where the music is; a file that no longer loads raises and leaves the part
+// that was playing.
+TEST_F(TimelineTest, AReloadedPartComesBackWhereTheMusicIsAndABrokenOneKeepsTheLast) {
+  Play({100, 200, 300, 400, 500});
+  Pass(6.0);  // 2 s into points: its frame 51
+  ASSERT_EQ(scene.CurrentPartIndex(), 1);
+  const auto moverX = [this] {
+    auto* mover = dynamic_cast<engine::gfx::AnimationNode*>(scene.CurrentPart()->GetNode("Mover").get());
+    return mover && mover->Controller() ? mover->Controller()->Pipes().front()->Track()->Value() : -1.0f;
+  };
+
+  // The same part with its mover 5000 further on.
+  engine::gfx::DemoFile file;
+  file.length = 200;
+  file.objects.push_back(engine::gfx::DemoObject{"Lamp", "Lamp", "", "", {0, 0, 0}, {0, 0, 0}, {}});
+  engine::gfx::DemoCurve x{"LocX", "Linear", "Constant", {{0, 5000, 1, 5000, 2, 5001}, {1000, 5999, 1001, 6000, 1002, 6001}}};
+  file.objects.push_back(engine::gfx::DemoObject{"Empty", "Mover", "", "", {0, 0, 0}, {0, 0, 0}, {x}});
+  ASSERT_TRUE(demo::WriteDemoFile(dir.Path("data/points.demo"), file));
+  engine::gfx::DemoLoader* before = scene.CurrentPart();
+  scene.ReloadPart(1, 6.0);
+  EXPECT_NE(scene.CurrentPart(), before);
+  EXPECT_EQ(scene.CurrentPartIndex(), 1);
+  EXPECT_NEAR(moverX(), 5050.0f, 0.01f);
+  Pass(6.04);
+  EXPECT_EQ(scene.CurrentPartIndex(), 1);
+
+  dir.Write("data/points.demo", "NBLX");
+  engine::gfx::DemoLoader* good = scene.CurrentPart();
+  EXPECT_THROW(scene.ReloadPart(1, 6.0), engine::core::Exception);
+  EXPECT_EQ(scene.CurrentPart(), good);
+  EXPECT_EQ(scene.CurrentPartIndex(), 1);
 }
 
 }  // namespace

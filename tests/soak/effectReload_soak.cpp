@@ -6,7 +6,6 @@
 // scripts/soak.sh runs 1000).
 
 #include <sys/time.h>
-#include <unistd.h>
 #include <utime.h>
 
 #include <boost/shared_ptr.hpp>
@@ -20,37 +19,16 @@
 #include "engine/core/resourceTypes.h"
 #include "engine/gfx/Shader.h"
 #include "engine_fixture.h"
-#include "platform/d3d10/com.h"
-#include "platform/d3d10/gl_program.h"
+#include "soak/soak_support.h"
 
 using engine::core::ResourceManager;
 
 namespace {
 
-// Resident memory may drift by allocator bookkeeping and the log's buffers; a leak of
-// one compiled effect per reload passes this within a few hundred reloads.
-constexpr long kResidentSlackBytes = 8L << 20;
-
-long ResidentBytes() {
-  std::ifstream statm("/proc/self/statm");
-  long pages = 0, resident = 0;
-  statm >> pages >> resident;
-  return resident * sysconf(_SC_PAGESIZE);
-}
-
-int Reloads() {
-  const char* text = std::getenv("NEBLU_SOAK_RELOADS");
-  const int count = text ? std::atoi(text) : 0;
-  return count > 0 ? count : 20;
-}
-
-struct Counts {
-  long resident;
-  long com;
-  long gl;
-};
-
-Counts Now() { return {ResidentBytes(), platform::LiveComObjects(), platform::LiveGlObjects()}; }
+using soak::Counts;
+using soak::kResidentSlackBytes;
+using soak::Now;
+using soak::Reloads;
 
 class EffectReloadSoak : public enginetest::EngineFixture {
  protected:

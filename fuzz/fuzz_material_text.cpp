@@ -1,0 +1,30 @@
+// Feeds arbitrary text to the overlay's "Save" (a parameter's value written into a
+// material script's text) for each parameter type, and checks what it gives back: an
+// unchanged text when it says no, and otherwise a text that differs only where the
+// value stood, the new value written in full.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/authoring/materialText.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  const char* types[] = {"float", "float2", "float3", "float4"};
+  for (int k = 0; k < 4; ++k) {
+    const std::vector<float> values(static_cast<size_t>(k + 1), 0.25f);
+    for (const char* name : {"Colour", "A", ""}) {
+      std::string text = input;
+      if (!WriteParameterValue(text, name, types[k], values)) {
+        if (text != input) __builtin_trap();
+        continue;
+      }
+      // Everything before the first difference and after the last is the input's.
+      size_t head = 0;
+      while (head < text.size() && head < input.size() && text[head] == input[head]) ++head;
+      if (text.find("0.25", head > 0 ? head - 1 : 0) == std::string::npos) __builtin_trap();
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,147 @@
+// The overlay's panels through ImGui's own input, without a window: a click on the
+// timeline's bands seeks to the part under the cursor and a right-button drag loops its
+// range; an edit of a material's parameter reaches its shader and "Save" writes it into
+// the material file, the rest of the file kept.
+
+#include <imgui.h>
+
+#include <boost/shared_ptr.hpp>
+#include <string>
+#include <vector>
+
+#include "engine/engine_fixture.h"
+#include "engine/gfx/Shader.h"
+#include "engine/gfx/gpuMesh.h"
+#include "game/authoring/devPlayer.h"
+#include "game/authoring/materialsPanel.h"
+#include "game/authoring/timelinePanel.h"
+#include "game/fiveParts.h"
+#include "tools/nbl/nblWriter.h"
+
+namespace {
+
+// An ImGui context for the test's frames, the size of a 1280 x 720 window.
+class ImGuiFrames {
+ public:
+  ImGuiFrames() {
+    context = ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;
+    io.DisplaySize = ImVec2(1280, 720);
+    io.DeltaTime = 1.0f / 60.0f;
+    unsigned char* pixels = nullptr;
+    int width = 0, height = 0;
+    io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
+  }
+  ~ImGuiFrames() { ImGui::DestroyContext(context); }
+
+ private:
+  ImGuiContext* context;
+};
+
+class TimelinePanelTest : public FivePartsTest {
+ protected:
+  void Frame(DevPlayer& player) {
+    ImGui::NewFrame();
+    panel.Draw(scene, player);
+    ImGui::Render();
+  }
+  ImVec2 At(double seconds, double total) const {
+    return ImVec2(panel.BandsLeft() + static_cast<float>(seconds / total) * panel.BandsWidth(),
+                  panel.BandsTop() + panel.BandsHeight() / 2);
+  }
+
+  ImGuiFrames frames;
+  TimelinePanel panel;
+};
+
+TEST_F(TimelinePanelTest, AClickSeeksToThePartUnderTheCursorAndARightDragLoops) {
+  WriteFiveParts(dir.Path(""), {100, 200, 300, 400, 500});
+  scene.LoadParts();
+  AuthoringSwitches switches;
+  switches.dev = true;
+  DevPlayer player(&scene, switches);
+  // A new window is laid out over its first frames before it takes clicks.
+  for (int k = 0; k < 3; ++k) Frame(player);
+  ASSERT_GT(panel.BandsWidth(), 100.0f);
+  const double total = player.MusicSeconds();
+  ImGuiIO& io = ImGui::GetIO();
+
+  // City runs from 12 s to 24 s.
+  io.MousePos = At(18.0, total);
+  io.MouseDown[0] = true;
+  Frame(player);
+  io.MouseDown[0] = false;
+  Frame(player);
+  EXPECT_EQ(scene.CurrentPartIndex(), 2);
+  EXPECT_NEAR(engine::core::Timer::Get()->time, 18.0, total / panel.BandsWidth() + 0.05);
+
+  io.MousePos = At(30.0, total);
+  io.MouseDown[1] = true;
+  Frame(player);
+  io.MousePos = At(36.0, total);
+  Frame(player);
+  io.MouseDown[1] = false;
+  Frame(player);
+  ASSERT_TRUE(player.Looping());
+  EXPECT_NEAR(player.LoopStart(), 30.0, total / panel.BandsWidth() + 0.05);
+  EXPECT_NEAR(player.LoopEnd(), 36.0, total / panel.BandsWidth() + 0.05);
+  EXPECT_EQ(scene.CurrentPartIndex(), 3) << "setting a loop elsewhere goes there";
+}
+
+class MaterialsPanelTest : public enginetest::EngineFixture {};
+
+TEST_F(MaterialsPanelTest, AnEditReachesTheShaderAndSaveWritesTheMaterialFile) {
+  OpenWindow(Settings(64, 64));
+  if (IsSkipped() || HasFatalFailure()) return;
+  dir.Write("data/fx/m.fx", R"(
+float4x4 World : World;
+float4 Tint;
+float Glow;
+float4 Shade;
+float4 VS(float3 position : POSITION) : SV_Position { return mul(float4(position, 1), World); }
+float4 PS() : SV_Target { return Tint * Glow + Shade; }
+technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VS())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
+)");
+  // The material gives values of the template's parameters, as materials do.
+  dir.Write("data/t.tpl", "template = {pass = {{fx = 'm', tec = 'T', params = {{'Tint', 'float4', {1, 1, 1, 1}}, "
+                          "{'Glow', 'float', 1}, {'Shade', 'float4', {0, 0, 0, 0}}}, streams = {{'pos', 'POSITION'}}}}}\n");
+  dir.Write("data/m.nbl", nbl::Writer().Positions({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}).Indices({0, 1, 2}).End().Bytes());
+  const std::string material =
+      "-- the mark\n"
+      "effect = {{template = 't.tpl', params = {{'Tint', 'float4', {1, 0, 0, 1}},\n"
+      "                                      {'Glow', 'float', 0.5}}}}  -- kept\n";
+  dir.Write("data/m.nbl.efx", material);
+  const auto mesh = engine::core::ResourceManager::Get()->GetOrCreateResource<engine::gfx::Mesh>(L"data/m.nbl");
+  ASSERT_TRUE(mesh && mesh->GetEffect());
+
+  EXPECT_TRUE(MaterialsPanel::Edit(*mesh, "Tint", {0, 1, 0.5f, 1}));
+  EXPECT_TRUE(MaterialsPanel::Edit(*mesh, "Shade", {0.25f, 0, 0, 0}));
+  EXPECT_FALSE(MaterialsPanel::Edit(*mesh, "Tint", {1, 1, 1})) << "a float3 for a float4";
+  EXPECT_FALSE(MaterialsPanel::Edit(*mesh, "Missing", {1}));
+  // What the next draw writes into the effect.
+  engine::gfx::Shader& shader = *mesh->GetEffect()->GetShader(0);
+  shader.ApplyParameters(shader.Pass());
+  const auto& float4s = shader.BoundVariables(engine::gfx::ShaderParameters::FLOAT4);
+  ASSERT_FALSE(float4s.empty());
+  float tint[4] = {};
+  ID3D10EffectVectorVariable* tintVariable = nullptr;
+  for (size_t k = 0; k < float4s.size(); ++k) {
+    if (shader.Pass().parameters.float4s[k].name == "Tint") tintVariable = float4s[k]->AsVector();
+  }
+  ASSERT_TRUE(tintVariable);
+  ASSERT_TRUE(SUCCEEDED(tintVariable->GetFloatVector(tint)));
+  EXPECT_EQ(std::vector<float>(tint, tint + 4), (std::vector<float>{0, 1, 0.5f, 1}));
+
+  std::vector<std::string> unsaved;
+  std::string error;
+  ASSERT_TRUE(MaterialsPanel::Save(*mesh, "data/m.nbl.efx", {"Tint", "Shade"}, &unsaved, &error)) << error;
+  EXPECT_EQ(unsaved, std::vector<std::string>{"Shade"}) << "the template gives it";
+  EXPECT_EQ(dir.Read("data/m.nbl.efx"),
+            "-- the mark\n"
+            "effect = {{template = 't.tpl', params = {{'Tint', 'float4', {0, 1, 0.5, 1}},\n"
+            "                                      {'Glow', 'float', 0.5}}}}  -- kept\n");
+  EXPECT_EQ(dir.Read("data/t.tpl").find("0.25"), std::string::npos) << "templates are never written";
+}
+
+}  // namespace
