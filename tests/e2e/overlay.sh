@@ -4,7 +4,8 @@
 # the capture clock, so that every frame is the same from run to run:
 # - the window as shown at the overlay's 20th frame (NEBLU_OVERLAY_SHOT) matches the
 #   reviewed golden picture, leaving out the frame panel, whose times are the machine's;
-# - the frames captured meanwhile hold the demo only, never the overlay.
+# - the frames captured meanwhile hold the demo only, never the overlay;
+# - closed while it plays, the program ends cleanly.
 # NEBLU_UPDATE_GOLDENS=1 writes the golden instead (look at it before keeping it).
 set -euo pipefail
 game=$1
@@ -75,4 +76,19 @@ data = subprocess.run(["ffmpeg", "-v", "error", "-i", sys.argv[1], "-f", "rawvid
 dark = sum(1 for i in range(0, len(data), 3) if data[i] < 60 and data[i + 1] < 60 and data[i + 2] < 60)
 sys.exit(1 if dark > 0 else 0)
 PY
-echo "the overlay is drawn over the window as reviewed and never in captured frames"
+# Closed while it plays: SIGTERM closes the window as its close box would, before the
+# device and its objects go, and the run still ends cleanly. The title names the music
+# time once the main loop runs, by when the program has taken SIGTERM over.
+"$game" -nodialog -dev > closed.txt 2>&1 &
+pid=$!
+deadline=$((SECONDS + 120))
+until xwininfo -root -tree 2> /dev/null | grep -q '"Orv - '; do
+  kill -0 "$pid" 2> /dev/null || fail "the program ended before its window showed the time: $(tail -3 closed.txt)"
+  [ "$SECONDS" -lt "$deadline" ] || { kill -9 "$pid"; fail "the window never showed the time"; }
+  sleep 0.2
+done
+kill "$pid"
+status=0
+wait "$pid" || status=$?
+[ "$status" -eq 0 ] || fail "closed while playing, the program exited with status $status: $(tail -3 closed.txt)"
+echo "the overlay is drawn over the window as reviewed and never in captured frames; a close ends the run cleanly"
