@@ -5,6 +5,8 @@
 # - the window as shown at the overlay's 20th frame (NEBLU_OVERLAY_SHOT) matches the
 #   reviewed golden picture, leaving out the frame panel, whose times are the machine's;
 # - the frames captured meanwhile hold the demo only, never the overlay;
+# - steered with the pointer, a click on the timeline seeks to the part under it, Pause
+#   pauses, and a colour edited in the materials panel is saved into its file;
 # - closed while it plays, the program ends cleanly.
 # NEBLU_UPDATE_GOLDENS=1 writes the golden instead (look at it before keeping it).
 set -euo pipefail
@@ -13,6 +15,7 @@ demowrite=$2
 credits_curves=$3
 soundtrack=$4
 meshes=$5
+pointer=$6
 here=$(cd "$(dirname "$0")" && pwd)
 golden=$here/golden/overlay.png
 work=${KEEP_WORK:-$(mktemp -d)}
@@ -76,19 +79,46 @@ data = subprocess.run(["ffmpeg", "-v", "error", "-i", sys.argv[1], "-f", "rawvid
 dark = sum(1 for i in range(0, len(data), 3) if data[i] < 60 and data[i + 1] < 60 and data[i + 2] < 60)
 sys.exit(1 if dark > 0 else 0)
 PY
-# Closed while it plays: SIGTERM closes the window as its close box would, before the
-# device and its objects go, and the run still ends cleanly. The title names the music
-# time once the main loop runs, by when the program has taken SIGTERM over.
-"$game" -nodialog -dev > closed.txt 2>&1 &
+# Steered with the pointer while it plays in real time: a click on the timeline's bands
+# seeks to the part under the cursor, Pause holds it there, and an edit of the mark's
+# colour in the materials panel is saved into its material file. The window is the
+# whole 1280 x 720 screen and the panels sit where they open: the bands run from x = 17
+# to 1263 at y = 649 over the whole music, the Pause button is at 37, 619, and the open
+# object's first parameter (a colour: R, G, B and A fields) is the row at y = 79.
+printf 'effect = {{pass = {{fx = "mark", tec = "Mark", params = {{"Tint", "float4", {1, 0, 0, 1}}}, streams = {{"pos", "POSITION"}}}}}}\n' \
+  > data/city.demo_scene/Mark.nbl.efx
+"$game" -nodialog -dev > steered.txt 2>&1 &
 pid=$!
-deadline=$((SECONDS + 120))
-until xwininfo -root -tree 2> /dev/null | grep -q '"Orv - '; do
-  kill -0 "$pid" 2> /dev/null || fail "the program ended before its window showed the time: $(tail -3 closed.txt)"
-  [ "$SECONDS" -lt "$deadline" ] || { kill -9 "$pid"; fail "the window never showed the time"; }
-  sleep 0.2
-done
+title() { xwininfo -root -tree 2> /dev/null | grep -o '"Orv - [^"]*"' | head -1; }
+waiting_for() {  # waiting_for WHAT COMMAND...: until COMMAND succeeds, while the program runs
+  local what=$1 deadline=$((SECONDS + 120))
+  shift
+  until "$@"; do
+    kill -0 "$pid" 2> /dev/null || fail "the program ended waiting for $what: $(tail -3 steered.txt)"
+    [ "$SECONDS" -lt "$deadline" ] || { kill -9 "$pid"; fail "no $what; the title is $(title)"; }
+    sleep 0.2
+  done
+}
+waiting_for "the time in the title" eval 'title | grep -q "Orv - "'
+music=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$soundtrack")
+# City runs from 8 s to 12 s.
+x=$(awk -v m="$music" 'BEGIN { printf "%d", 17 + (1263 - 17) * 10 / m }')
+"$pointer" click "$x" 649
+waiting_for "a seek to the city" eval 'title | grep -q "city (3 of 5)"'
+"$pointer" click 37 619
+waiting_for "a pause" eval 'title | grep -q "paused"'
+"$pointer" drag 1013 79 1113 79
+"$pointer" click 941 102
+waiting_for "the saved colour" eval '! grep -q "{1, 0, 0, 1}" data/city.demo_scene/Mark.nbl.efx'
+grep -q '"Tint", "float4", {1, 0[.][0-9]*, 0, 1}' data/city.demo_scene/Mark.nbl.efx ||
+  fail "the saved material reads: $(cat data/city.demo_scene/Mark.nbl.efx)"
+title | grep -q "city (3 of 5)" || fail "the edit moved the player: $(title)"
+
+# Closed while it plays: SIGTERM closes the window as its close box would, before the
+# device and its objects go, and the run still ends cleanly (the title names the music
+# time, so the main loop runs and the program has taken SIGTERM over).
 kill "$pid"
 status=0
 wait "$pid" || status=$?
-[ "$status" -eq 0 ] || fail "closed while playing, the program exited with status $status: $(tail -3 closed.txt)"
-echo "the overlay is drawn over the window as reviewed and never in captured frames; a close ends the run cleanly"
+[ "$status" -eq 0 ] || fail "closed while playing, the program exited with status $status: $(tail -3 steered.txt)"
+echo "the overlay is drawn as reviewed and never captured, seeks, pauses and saves an edit; a close ends the run cleanly"
