@@ -1,7 +1,7 @@
 // Feeds arbitrary text to the overlay's "Save" (a parameter's value written into a
 // material script's text) for each parameter type, and checks what it gives back: an
-// unchanged text when it says no, and otherwise a text that differs only where the
-// value stood, the new value written in full.
+// unchanged text when it says no; otherwise a text holding the value where the entry
+// still is, so that saving the same value again finds it and changes nothing.
 
 #include <cstdint>
 #include <string>
@@ -20,10 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (text != input) __builtin_trap();
         continue;
       }
-      // Everything before the first difference and after the last is the input's.
-      size_t head = 0;
-      while (head < text.size() && head < input.size() && text[head] == input[head]) ++head;
-      if (text.find("0.25", head > 0 ? head - 1 : 0) == std::string::npos) __builtin_trap();
+      if (text.find("0.25") == std::string::npos) __builtin_trap();
+      std::string again = text;
+      if (!WriteParameterValue(again, name, types[k], values) || again != text) __builtin_trap();
     }
   }
   return 0;
