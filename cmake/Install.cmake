@@ -1,0 +1,31 @@
+# What `cmake --install` puts under the prefix: the engine and the platform layer with
+# their headers under include/neblu (the paths the engine's own code includes them by),
+# a CMake package (find_package(NEBLU 1.0) gives NEBLU::engine and NEBLU::platform) and a
+# pkg-config file, and the tools for making a demo's data.
+include(CMakePackageConfigHelpers)
+
+install(TARGETS engine platform engine_usage EXPORT NEBLUTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/neblu)
+# The tools are in the package too (NEBLU::demowrite and the others), so a demo's build can
+# make its data with them.
+install(TARGETS nblinfo fxcheck efxinfo demowrite demoinfo gltf2demo EXPORT NEBLUTargets
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+foreach(folder engine platform)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/neblu/${folder}
+    FILES_MATCHING PATTERN "*.h")
+endforeach()
+
+set(NEBLU_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/NEBLU)
+install(EXPORT NEBLUTargets NAMESPACE NEBLU:: DESTINATION ${NEBLU_CMAKE_DIR})
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/NEBLUConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/NEBLUConfig.cmake INSTALL_DESTINATION ${NEBLU_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/NEBLUConfigVersion.cmake COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/NEBLUConfig.cmake ${PROJECT_BINARY_DIR}/NEBLUConfigVersion.cmake
+  DESTINATION ${NEBLU_CMAKE_DIR})
+
+# The prefix as seen from the pkg-config folder, so the installed tree can move.
+file(RELATIVE_PATH NEBLU_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/neblu.pc.in ${PROJECT_BINARY_DIR}/neblu.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/neblu.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -1,0 +1,38 @@
+// The template demo's program: the desktop's display mode (or the settings dialog with a
+// display), the window, the one scene module, and the run.
+
+#include <exception>
+#include <memory>
+
+#include "engine/core/exception.h"
+#include "engine/wrapper.h"
+#include "platform/win32.h"
+#include "ringScene.h"
+
+int main() {
+  engine::WindowSettings settings;
+  DEVMODEW mode = {};
+  mode.dmSize = sizeof(mode);
+  EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+  settings.width = static_cast<int>(mode.dmPelsWidth);
+  settings.height = static_cast<int>(mode.dmPelsHeight);
+  settings.fullscreen = false;
+  settings.refreshNumerator = static_cast<int>(mode.dmDisplayFrequency);
+  settings.refreshDenominator = 1;
+  settings.sampleCount = 1;
+  settings.aspect = static_cast<float>(settings.width) / static_cast<float>(settings.height);
+  settings.title = L"Template";
+
+  std::unique_ptr<RingScene> scene(new RingScene());
+  try {
+    engine::CreateNEBLUWindow(settings);
+    engine::AddModule(scene.get(), 10100);
+    engine::StartApplication();
+  } catch (const engine::core::Exception& e) {
+    MessageBoxW(nullptr, e.GetText().c_str(), e.GetFunction().c_str(), MB_OK);
+    return 1;
+  } catch (const std::exception&) {
+    return 1;
+  }
+  return 0;
+}
