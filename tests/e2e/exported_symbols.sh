@@ -10,9 +10,11 @@ engine=$1
 platform=$2
 fail=0
 # strong_symbols LIB: the demangled names of the defined, non-weak dynamic symbols.
-# (The linker's own markers of the data segment's ends are no one's interface.)
+# (The linker's own markers of the data segment's ends, and the sanitizers' markers of
+# instrumented globals, are no one's interface.)
 strong_symbols() {
-  nm -D --defined-only "$1" | awk '$2 ~ /^[TDBR]$/ && $3 !~ /^(__bss_start|_edata|_end|_init|_fini)$/ { print $3 }' | c++filt
+  nm -D --defined-only "$1" |
+    awk '$2 ~ /^[TDBR]$/ && $3 !~ /^(__bss_start|_edata|_end|_init|_fini|__odr_asan[.].*|__asan_.*)$/ { print $3 }' | c++filt
 }
 # The qualified name alone: no "typeinfo for" and the like before it, no parameters after.
 owner() {

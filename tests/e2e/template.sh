@@ -21,8 +21,13 @@ for file in lib/cmake/NEBLU/NEBLUConfig.cmake lib/cmake/NEBLU/NEBLUConfigVersion
             include/neblu/platform/d3d10.h bin/demowrite bin/nblinfo bin/fxcheck bin/efxinfo bin/demoinfo bin/gltf2demo; do
   [ -e "$work/prefix/$file" ] || [ -e "$work/prefix/${file/lib\//lib/x86_64-linux-gnu/}" ] || fail "the install has no $file"
 done
-# Only the prefix: nothing of this tree is on the template's paths.
-cmake -S "$source/examples/template" -B "$work/template" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" \
+# Only the prefix: nothing of this tree is on the template's paths. Libraries built with
+# the sanitizers need a program built with them.
+flags=()
+if grep -q '^NEBLU_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
+  flags=(-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined)
+fi
+cmake -S "$source/examples/template" -B "$work/template" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" "${flags[@]}" \
   > "$work/configure.txt" 2>&1 || fail "the template does not configure against the installed package"
 cmake --build "$work/template" > "$work/build.txt" 2>&1 || fail "the template does not build"
 "$synth" "$work/music.wav" --bars 0 4 || fail "no music"
