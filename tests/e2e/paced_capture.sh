@@ -22,5 +22,7 @@ read_frame() {
     fi
     sleep 0.02
   done
-  wait "$reader"
+  # The reader has gone, so the frame was read whole; its status is not asked for, since
+  # a shell that has started many jobs may no longer hold it.
+  wait "$reader" 2> /dev/null || true
 }
