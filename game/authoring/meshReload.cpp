@@ -21,10 +21,6 @@ namespace {
 
 const wchar_t kQuadName[] = L"data/quad.nbl";
 
-std::string Normal(const std::string& path) {
-  return std::filesystem::path(platform::NativePath(path)).lexically_normal().string();
-}
-
 // Meshes a material makes: every mesh resource but the shared full-screen quad.
 boost::shared_ptr<engine::gfx::Mesh> AsReloadableMesh(const std::wstring& name,
                                                       const boost::shared_ptr<engine::core::Resource>& resource) {
@@ -49,7 +45,7 @@ std::set<std::string> TemplateFilesOf(const std::string& scriptPath) {
       if (close == std::string::npos) break;
       const std::string name = s.substr(open + 1, close - open - 1);
       if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tpl") == 0) {
-        const std::string file = Normal("data/" + name);
+        const std::string file = WatchedPath("data/" + name);
         if (files.insert(file).second) pending.push_back(file);
       }
       open = s.find('"', close + 1);
@@ -72,13 +68,13 @@ std::set<std::string> MeshReload::Files() {
     std::set<std::string>& files = filesOfMesh[entry.first];
     const std::string name = engine::core::ToNarrow(entry.first);
     const std::string material = name + ".efx";
-    files.insert(Normal(material));
+    files.insert(WatchedPath(material));
     for (const std::string& file : TemplateFilesOf(material)) files.insert(file);
     const orv::DemoMeshSource* source = orv::FindDemoMeshSource(name);
     if (!source) {
-      files.insert(Normal(name));
+      files.insert(WatchedPath(name));
     } else if (!source->file.empty()) {
-      files.insert(Normal(source->file));
+      files.insert(WatchedPath(source->file));
     }
     all.insert(files.begin(), files.end());
   }
@@ -105,7 +101,7 @@ void MeshReload::Rebuild(const std::set<std::string>& changed, bool report) {
       const orv::DemoMeshSource* source = orv::FindDemoMeshSource(name);
       engine::gfx::LoadMesh* fresh = source ? source->make().release() : engine::GetNBLMesh(entry.first);
       mesh->Rebuild(fresh, effect);
-      for (const std::string& file : read) entry.second.insert(Normal(file));
+      for (const std::string& file : read) entry.second.insert(WatchedPath(file));
       good.insert(mine.begin(), mine.end());
     } catch (const engine::core::Exception& e) {
       ReportReloadFailure(*mine.begin(), engine::core::ToNarrow(e.GetText()),

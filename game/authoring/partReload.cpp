@@ -13,11 +13,7 @@
 
 namespace {
 
-std::string Normal(const std::string& path) {
-  return std::filesystem::path(platform::NativePath(path)).lexically_normal().string();
-}
-
-std::string PartFile(int part) { return Normal(engine::core::ToNarrow(TestScene1::PartFiles[part])); }
+std::string PartFile(int part) { return WatchedPath(engine::core::ToNarrow(TestScene1::PartFiles[part])); }
 
 const char* const SectionsFile = "data/sections.txt";
 
@@ -43,7 +39,7 @@ void PartReload::Reload(const std::set<std::string>& changed) {
 }
 
 std::string SceneDescriptionReload::Description(int part) const {
-  return Normal(folder + "/" + engine::core::ToNarrow(TestScene1::PartName(part)) + ".scene.lua");
+  return WatchedPath(folder + "/" + engine::core::ToNarrow(TestScene1::PartName(part)) + ".scene.lua");
 }
 
 std::set<std::string> SceneDescriptionReload::Files() {
@@ -51,21 +47,21 @@ std::set<std::string> SceneDescriptionReload::Files() {
   for (int part = 0; part < TestScene1::PartCount; ++part) {
     if (std::filesystem::exists(Description(part))) files.insert(Description(part));
   }
-  const std::string prelude = Normal(folder + "/common.lua");
+  const std::string prelude = WatchedPath(folder + "/common.lua");
   if (!files.empty() && std::filesystem::exists(prelude)) files.insert(prelude);
   return files;
 }
 
 void SceneDescriptionReload::Reload(const std::set<std::string>& changed) {
-  const std::string prelude = Normal(folder + "/common.lua");
+  const std::string prelude = WatchedPath(folder + "/common.lua");
   const bool all = changed.count(prelude) > 0;
   for (int part = 0; part < TestScene1::PartCount; ++part) {
     const std::string description = Description(part);
     if (!(all && std::filesystem::exists(description)) && !changed.count(description)) continue;
     const std::string demoFile = PartFile(part);
     try {
-      const std::vector<demo::ScoreSection> sections = std::filesystem::exists(Normal(SectionsFile))
-                                                           ? demo::ReadScoreSections(Normal(SectionsFile))
+      const std::vector<demo::ScoreSection> sections = std::filesystem::exists(WatchedPath(SectionsFile))
+                                                           ? demo::ReadScoreSections(WatchedPath(SectionsFile))
                                                            : std::vector<demo::ScoreSection>();
       std::vector<std::string> preludes;
       if (std::filesystem::exists(prelude)) preludes.push_back(prelude);

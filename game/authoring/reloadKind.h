@@ -5,8 +5,17 @@
 // each which files it reads and tells it which of those changed once a burst of saves
 // is over.
 
+#include <filesystem>
 #include <set>
 #include <string>
+
+#include "platform/paths.h"
+
+// A file as the kinds name it to the watcher: the program's path ("data\\x" or
+// "data/x") as the system spells it, lexically normal.
+inline std::string WatchedPath(const std::string& path) {
+  return std::filesystem::path(platform::NativePath(path)).lexically_normal().string();
+}
 
 class ReloadKind {
  public:

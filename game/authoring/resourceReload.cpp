@@ -19,10 +19,6 @@ namespace {
 const char* const ScriptFile = "data/startup.resources";
 const wchar_t* const PriorityFile = L"data/rtpriorities.txt";
 
-std::string Normal(const std::string& path) {
-  return std::filesystem::path(platform::NativePath(path)).lexically_normal().string();
-}
-
 using engine::core::ResourceDescriptor;
 using engine::core::resources::Texture;
 
@@ -67,10 +63,10 @@ std::set<std::string> ResourceReload::Files() {
   const auto& resources = engine::core::ResourceManager::Get()->Resources();
   resourcesSeen = resources.size();
   textureOfFile.clear();
-  std::set<std::string> files{Normal(ScriptFile), Normal(engine::core::ToNarrow(PriorityFile))};
+  std::set<std::string> files{WatchedPath(ScriptFile), WatchedPath(engine::core::ToNarrow(PriorityFile))};
   for (const auto& entry : resources) {
     if (!FileTexture(entry.second)) continue;
-    const std::string file = Normal(engine::core::ToNarrow(entry.first));
+    const std::string file = WatchedPath(engine::core::ToNarrow(entry.first));
     textureOfFile[file] = entry.first;
     files.insert(file);
   }
@@ -80,8 +76,8 @@ std::set<std::string> ResourceReload::Files() {
 void ResourceReload::Reload(const std::set<std::string>& changed) {
   ReloadTextures(changed);
   bool replaced = false;
-  if (changed.count(Normal(ScriptFile))) replaced = ReloadScript();
-  const std::string priorities = Normal(engine::core::ToNarrow(PriorityFile));
+  if (changed.count(WatchedPath(ScriptFile))) replaced = ReloadScript();
+  const std::string priorities = WatchedPath(engine::core::ToNarrow(PriorityFile));
   if (replaced) meshes->ReloadAll();
   if (replaced || changed.count(priorities)) {
     engine::gfx::EffectPool::Get()->ReloadRenderTargetPriorities(PriorityFile);
@@ -106,7 +102,7 @@ void ResourceReload::ReloadTextures(const std::set<std::string>& changed) {
 }
 
 bool ResourceReload::ReloadScript() {
-  const std::string script = Normal(ScriptFile);
+  const std::string script = WatchedPath(ScriptFile);
   std::map<std::wstring, ResourceDescriptor> now;
   try {
     now = ReadDeclared();
