@@ -13,6 +13,10 @@
 #include "engine/core/textConversion.h"
 #include "engine/gfx/NBLMesh.h"
 #include "engine/wrapper.h"
+#include "platform/command_line.h"
+
+// Its own usage text, not the demo program's switches.
+PLATFORM_PROGRAM_HAS_ITS_OWN_HELP;
 
 namespace {
 
@@ -66,6 +70,13 @@ std::string Describe(const LoadMesh& mesh) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-help")) {
+    std::cout << "usage: nblinfo FILE\n"
+                 "Loads a .nbl mesh as the engine does and prints what it holds as one JSON object:\n"
+                 "counts, index stride, the streams in order, their data types and the range of the\n"
+                 "index values. A file the engine refuses gives its message and exit status 1.\n";
+    return 0;
+  }
   if (argc != 2) {
     std::cerr << "usage: nblinfo FILE\n";
     return 2;
