@@ -37,7 +37,7 @@ only=" $* "
 case $build in /*) ;; *) build=$(pwd)/$build ;; esac
 source bench/frame_trace.sh
 trace_workspace bench_parts "$build"
-game=$build/game/game
+game=$build/game/orv
 cpu_probe=$build/bench/bench_parts_cpu
 size=1280x720
 

@@ -10,7 +10,7 @@ build=${1:-build}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 ln -s "$(pwd)/$build/data" "$work/data"
-game=$(pwd)/$build/game/game
+game=$(pwd)/$build/game/orv
 cd "$work"
 first() {  # the first frame's delay, from the layer's statistics line
   DISPLAY= WAYLAND_DISPLAY= NEBLU_PRESENT_STATS=1 NEBLU_EFFECT_CACHE="$work/cache" "$game" -nodialog -headless \

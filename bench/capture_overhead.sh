@@ -22,7 +22,7 @@ case $build in /*) ;; *) build=$(pwd)/$build ;; esac
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 ln -s "$build/data" "$work/data"
-game=$build/game/game
+game=$build/game/orv
 cd "$work"
 export DISPLAY= WAYLAND_DISPLAY=
 

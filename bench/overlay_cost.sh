@@ -17,7 +17,7 @@ trap 'rm -rf "$work"' EXIT
 ln -s "$build/data" "$work/data"
 run() {  # run [SWITCH]: "WALL CPU" ms a frame
   (cd "$work" && NEBLU_CAPTURE_SINK=null NEBLU_PRESENT_STATS=1 "$root/tests/support/xvfb.sh" 1280x720 \
-     "$build/game/game" -nodialog "$@" -capture frames -fps 25 -start "$start" -end "$end" 2>&1 > /dev/null) |
+     "$build/game/orv" -nodialog "$@" -capture frames -fps 25 -start "$start" -end "$end" 2>&1 > /dev/null) |
     awk '/frame times after/ { for (i = 1; i < NF; i++) { if ($i == "mean") w = $(i + 1); if ($i == "cpu") c = $(i + 1) } print w, c }'
 }
 faster() { awk -v a="$1" -v b="$2" 'BEGIN { split(a, x, " "); split(b, y, " "); print (a == "" || y[1] + 0 < x[1] + 0) ? b : a }'; }

@@ -14,7 +14,7 @@ build=${2:-build}
 case $build in /*) ;; *) build=$(pwd)/$build ;; esac
 source bench/frame_trace.sh
 trace_workspace profile_frame "$build"
-trace_frame profile_frame "$build/game/game" 1280x720 "$t"
+trace_frame profile_frame "$build/game/orv" 1280x720 "$t"
 eglretrace --headless --ppd frame.trace 2> /dev/null | awk '$1 == "call" { print $2, $11 }' > pixels.txt
 
 # The draws of the last frame: "call program name count".

@@ -20,6 +20,6 @@ for line in sys.stdin:
     t += int(line) / 25
     marks.append("%.2f" % t)
 print(",".join(marks))')
-(cd "$work" && DISPLAY= WAYLAND_DISPLAY= "$build/game/game" -nodialog -headless -size 160x90 -capture frames \
+(cd "$work" && DISPLAY= WAYLAND_DISPLAY= "$build/game/orv" -nodialog -headless -size 160x90 -capture frames \
   -fps 10 > capture.txt 2>&1) || { tail -20 "$work/capture.txt" >&2; exit 1; }
 "$build/tools/stillness/stillness" --parts "$marks" ${SHEET:+--sheet "$SHEET"} "$work/frames"

@@ -4,8 +4,12 @@
 # pkg-config file, and the tools for making a demo's data.
 include(CMakePackageConfigHelpers)
 
+# Components: `libraries` (the two shared libraries, all a demo program needs at run
+# time), `engine` (what building a demo needs: headers, link names, the packages, the
+# tools) and `orv` (cmake/Release.cmake).
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME engine)
 install(TARGETS engine platform engine_usage EXPORT NEBLUTargets
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT libraries NAMELINK_COMPONENT engine
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/neblu)
 # The tools are in the package too (NEBLU::demowrite and the others), so a demo's build can

@@ -19,9 +19,14 @@
 #include "game/authoring/meshReload.h"
 #include "game/authoring/partReload.h"
 #include "game/authoring/resourceReload.h"
+#include "platform/program_folders.h"
 #include "platform/win32.h"
 #include "platform/win32/display.h"
 #include "platform/win32/window.h"
+
+// Orv plays from wherever it was unpacked or installed, not only from the folder that
+// holds data/.
+PLATFORM_PROGRAM_FINDS_ITS_DATA;
 
 namespace {
 

@@ -13,7 +13,7 @@ ln -s "$(pwd)/$build/data" "$work/data"
 for shot in intro:7.0 points:47.0 city:58.0 stars:98.0 credits:121.0; do
   part=${shot%%:*} at=${shot#*:}
   end=$(awk -v t="$at" 'BEGIN { printf "%.2f", t + 0.1 }')
-  (cd "$work" && DISPLAY= WAYLAND_DISPLAY= "$OLDPWD/$build/game/game" -nodialog -headless -size 480x270 \
+  (cd "$work" && DISPLAY= WAYLAND_DISPLAY= "$OLDPWD/$build/game/orv" -nodialog -headless -size 480x270 \
      -capture "frames-$part" -fps 10 -start "$at" -end "$end" > /dev/null 2>&1)
   cp "$work/frames-$part/frame000000.png" "docs/$part.png"
   echo "docs/$part.png: $part at $at s"

@@ -39,6 +39,9 @@ packages=(
   strace
   # tool tests read the JSON the tools print
   python3
+  # the release packages: dependencies computed by dpkg-shlibdeps, which finds the
+  # binaries with file; lintian checks the packages
+  dpkg-dev file lintian
 )
 
 if [ "$(id -u)" -eq 0 ]; then

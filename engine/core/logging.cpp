@@ -1,5 +1,7 @@
 #include "engine/core/logging.h"
 
+#include <cstdio>
+
 #include "engine/core/exception.h"
 #include "engine/core/textConversion.h"
 #include "platform/paths.h"
@@ -34,6 +36,9 @@ bool LoggingSwitch() { return loggingSwitch; }
 Logging::Logging() {
   if (!loggingSwitch) return;
   stream.open(platform::NativePath("data\\log.html"), std::ios::out | std::ios::trunc | std::ios::binary);
+  // An installed demo's data folder is usually read-only: the user asked for a log and
+  // must hear that there will be none.
+  if (!stream) std::fprintf(stderr, "Could not write the log data/log.html in the folder the demo plays from\n");
   for (const wchar_t* piece : kHeader) Write(piece);
 }
 

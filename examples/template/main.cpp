@@ -6,8 +6,13 @@
 
 #include "engine/core/exception.h"
 #include "engine/wrapper.h"
+#include "platform/program_folders.h"
 #include "platform/win32.h"
 #include "ringScene.h"
+
+// Plays from any folder: data/ is found beside the program (or in PREFIX/share/template
+// once installed, or in the working directory).
+PLATFORM_PROGRAM_FINDS_ITS_DATA;
 
 int main() {
   engine::WindowSettings settings;

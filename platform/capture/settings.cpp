@@ -13,6 +13,7 @@
 #include "platform/capture/video_sink.h"
 #include "platform/command_line.h"
 #include "platform/paths.h"
+#include "platform/program_folders.h"
 
 // Defined by PLATFORM_PROGRAM_HAS_ITS_OWN_HELP in the executable; weak, so a program
 // without it leaves the address null. Resolved before any static initialiser runs.
@@ -233,6 +234,20 @@ bool PrepareCaptureFolder(const std::string& folder, std::string* error) {
   return true;
 }
 
+namespace {
+
+void AnchorToWorkingDirectory(CaptureSwitches* switches) {
+  namespace fs = std::filesystem;
+  std::error_code code;
+  for (std::string* path : {&switches->folder, &switches->video}) {
+    if (path->empty() || fs::path(*path).is_absolute()) continue;
+    const fs::path absolute = fs::absolute(*path, code);
+    if (!code) *path = absolute.lexically_normal().string();
+  }
+}
+
+}  // namespace
+
 const CaptureSwitches& ProcessCaptureSwitches() {
   static const CaptureSwitches switches = [] {
     const std::vector<std::string> arguments = CommandLineArguments();
@@ -247,14 +262,22 @@ const CaptureSwitches& ProcessCaptureSwitches() {
     }
     CaptureSwitches parsed;
     std::string error;
+    // A program that finds its own data is checked against that data's music; it works
+    // from there only once the checks are done, so their messages name paths as given.
+    const std::string dataRoot = DataRootIfAsked();
+    const std::string music =
+        dataRoot.empty() ? NativePath("data\\soundtrack.mp3") : dataRoot + "/data/soundtrack.mp3";
     // Checks that make nothing come first, so that a refused run leaves no folder behind.
     if (!ParseCaptureSwitches(arguments, &parsed, &error) ||
-        (parsed.start > 0.0 && !CheckMusicRange(parsed, Mp3FileSeconds(NativePath("data\\soundtrack.mp3")), &error)) ||
+        (parsed.start > 0.0 && !CheckMusicRange(parsed, Mp3FileSeconds(music), &error)) ||
         (!parsed.video.empty() && !PrepareVideo(parsed.video, &error)) ||
         (!parsed.folder.empty() && !PrepareCaptureFolder(parsed.folder, &error))) {
       std::fprintf(stderr, "platform: %s\n", error.c_str());
       std::exit(2);
     }
+    // Output paths are the user's, meant from where the program was started.
+    AnchorToWorkingDirectory(&parsed);
+    WorkFrom(dataRoot);
     return parsed;
   }();
   return switches;

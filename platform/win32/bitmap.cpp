@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/program_folders.h"
 #include "platform/win32/window_internal.h"
 
 namespace platform {
@@ -19,12 +20,6 @@ std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
 }
 std::uint16_t U16(const std::vector<std::uint8_t>& b, std::size_t at) {
   return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
-}
-
-std::string ExecutablePath() {
-  std::vector<char> path(4096);
-  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
-  return length > 0 ? std::string(path.data(), static_cast<std::size_t>(length)) : std::string();
 }
 
 }  // namespace
@@ -81,9 +76,7 @@ bool ReadBmpFile(const std::string& path, Bitmap* bitmap, std::string* error) {
 }
 
 std::string ExecutableResourcePath(const std::string& type, int id, const std::string& extension) {
-  const std::string executable = ExecutablePath();
-  if (executable.empty()) return std::string();
-  return executable + ".res/" + type + "/" + std::to_string(id) + "." + extension;
+  return ExecutableFilePath(type + "/" + std::to_string(id) + "." + extension);
 }
 
 }  // namespace win

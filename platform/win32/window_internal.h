@@ -168,8 +168,9 @@ struct Bitmap {
 const Bitmap* FindBitmap(HBITMAP bitmap);
 // An uncompressed 24- or 32-bit .bmp file; false, with the reason, for anything else.
 bool ReadBmpFile(const std::string& path, Bitmap* bitmap, std::string* error);
-// Where a resource of the executable lives on this system: "<executable>.res/<type>/<id>.<ext>"
-// beside the executable, since an ELF file carries no resource section.
+// Where a resource of the executable lives on this system, since an ELF file carries no
+// resource section: "<executable>.res/<type>/<id>.<ext>" beside the executable, or the
+// same under PREFIX/share/NAME for an installed program (ExecutableFilePath).
 std::string ExecutableResourcePath(const std::string& type, int id, const std::string& extension);
 // Icon resources: width * height * 4 bytes (RGBA), top row first; null when missing.
 struct Icon {

@@ -58,7 +58,7 @@ for i in "${!files[@]}"; do
 done
 check_clock frames/a.times "${#files[@]}" 0.1 1e-6
 
-grep -q "capture: ${#files[@]} frames (frame000000.png to ${files[-1]}) in frames/a" frames/a.err ||
+grep -q "capture: ${#files[@]} frames (frame000000.png to ${files[-1]}) in /.*/frames/a, " frames/a.err ||
   { cat frames/a.err; fail "no final line naming the frames and their folder"; }
 grep -qE $'\r''platform: capture: frame 0 of [0-9]+ \([0-9.]+%\), ' frames/a.err || { cat frames/a.err; fail "no progress line"; }
 

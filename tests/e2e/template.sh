@@ -2,7 +2,7 @@
 # A demo of one's own on the installed engine: NEBLU installed from this build into a
 # prefix of its own, examples/template configured and built out of the tree against that
 # prefix alone (find_package(NEBLU 1.0)), given four bars of music from the soundtrack
-# tool, and played headless with a capture; its frame at 4 s matches the reviewed golden
+# tool, and played headless with a capture, started from a folder without data/; its frame at 4 s matches the reviewed golden
 # picture (NEBLU_UPDATE_GOLDENS=1 writes it; look at it before keeping it).
 #   template.sh BUILD_DIR SOURCE_DIR SYNTH_SOUNDTRACK
 set -euo pipefail
@@ -33,8 +33,9 @@ cmake --build "$work/template" > "$work/build.txt" 2>&1 || fail "the template do
 "$synth" "$work/music.wav" --bars 0 4 || fail "no music"
 lame --quiet -b 128 "$work/music.wav" "$work/template/data/soundtrack.mp3" || fail "the music was not encoded"
 
-cd "$work/template"
-./template -nodialog -headless -size 320x180 -capture frames -fps 5 -start 4 -end 4.2 > "$work/run.txt" 2>&1 ||
+# Started from another folder: the program finds data/ beside itself.
+mkdir "$work/elsewhere" && cd "$work/elsewhere"
+../template/template -nodialog -headless -size 320x180 -capture frames -fps 5 -start 4 -end 4.2 > "$work/run.txt" 2>&1 ||
   fail "the template did not play"
 [ -s frames/frame000000.png ] || fail "the template captured no frame"
 if [ -n "${NEBLU_UPDATE_GOLDENS:-}" ]; then

@@ -43,7 +43,7 @@ presented=$(ls frames | wc -l)
 # The music is longer than the run: the file ends with the video (0.1 s a frame).
 awk -v d="$(ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 out.mp4)" -v n="$presented" \
   'BEGIN { exit !(d >= n * 0.1 - 0.05 && d <= n * 0.1 + 0.1) }' || fail "the file is not as long as its $presented frames"
-grep -q "capture: $presented frames (frame000000.png to .*) in frames and to out.mp4, " run.err ||
+grep -q "capture: $presented frames (frame000000.png to .*) in /.*/frames and to /.*/out.mp4, " run.err ||
   { cat run.err; fail "no final line naming the frames and the video"; }
 [ -s out.mp4.log ] || fail "ffmpeg's output did not go to out.mp4.log"
 ! grep -q "libx264 @" run.err || { cat run.err; fail "ffmpeg's own output reached the terminal of a good run"; }
@@ -63,7 +63,7 @@ chmod +x bin/ffmpeg
 status=0
 PATH="$work/bin:$PATH" "$program" -video broken.mp4 -fps 10 > /dev/null 2> broken.err || status=$?
 [ "$status" -lt 128 ] || { cat broken.err; fail "a dead encoder ended the program by signal $((status - 128))"; }
-grep -q -- "-video broken.mp4: ffmpeg stopped taking frames" broken.err || { cat broken.err; fail "the failed write was not reported"; }
+grep -q -- "-video /.*/broken.mp4: ffmpeg stopped taking frames" broken.err || { cat broken.err; fail "the failed write was not reported"; }
 grep -q "ffmpeg failed with status 3" broken.err || { cat broken.err; fail "the encoder's status was not reported"; }
 grep -q "encoder gave up on purpose" broken.err || { cat broken.err; fail "the encoder's last lines were not shown"; }
 grep -q "the video is not usable" broken.err || { cat broken.err; fail "the final line does not say the video failed"; }

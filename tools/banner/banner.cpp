@@ -1,8 +1,10 @@
 // Draws the settings dialog's banner, bitmap resource 106 of the executables that show
-// the dialog: 370 x 80, 24-bit, a dark night sky with the engine's name in a pixel font.
+// the dialog: 370 x 80, 24-bit, a dark night sky with the engine's name in a pixel font;
+// and the demo's desktop icon, a square of the same sky with the demo's name.
 // Run at build time; nothing it writes is kept in the repository.
 //
 //   neblu_banner OUT.bmp
+//   neblu_banner --icon NAME OUT.png
 
 #include <cmath>
 #include <cstdint>
@@ -12,10 +14,13 @@
 #include <string>
 #include <vector>
 
+#include <stb/stb_image_write.h>
+
 namespace {
 
-constexpr int kWidth = 370;
-constexpr int kHeight = 80;
+constexpr int kBannerWidth = 370;
+constexpr int kBannerHeight = 80;
+constexpr int kIconSize = 128;
 
 struct Rgb {
   float r, g, b;
@@ -31,7 +36,8 @@ constexpr Glyph kGlyphs[] = {
     {'E', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F}}, {'G', {0x0E, 0x11, 0x10, 0x17, 0x11, 0x11, 0x0F}},
     {'I', {0x0E, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0E}}, {'L', {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1F}},
     {'M', {0x11, 0x1B, 0x15, 0x15, 0x11, 0x11, 0x11}}, {'N', {0x11, 0x19, 0x15, 0x13, 0x11, 0x11, 0x11}},
-    {'O', {0x0E, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E}}, {'U', {0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E}},
+    {'O', {0x0E, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E}}, {'R', {0x1E, 0x11, 0x11, 0x1E, 0x14, 0x12, 0x11}},
+    {'U', {0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E}}, {'V', {0x11, 0x11, 0x11, 0x11, 0x11, 0x0A, 0x04}},
 };
 
 const Glyph* Find(char letter) {
@@ -43,12 +49,14 @@ const Glyph* Find(char letter) {
 
 class Canvas {
  public:
-  Canvas() : pixels(kWidth * kHeight) {}
+  Canvas(int width, int height) : width_(width), height_(height), pixels(static_cast<std::size_t>(width) * height) {}
 
-  Rgb& At(int x, int y) { return pixels[y * kWidth + x]; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  Rgb& At(int x, int y) { return pixels[y * width_ + x]; }
 
   void Blend(int x, int y, Rgb colour, float alpha) {
-    if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) return;
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
     Rgb& p = At(x, y);
     p.r += (colour.r - p.r) * alpha;
     p.g += (colour.g - p.g) * alpha;
@@ -77,8 +85,8 @@ class Canvas {
   }
 
   bool WriteBmp(const std::string& path) const {
-    const int stride = (kWidth * 3 + 3) & ~3;
-    const std::uint32_t imageSize = static_cast<std::uint32_t>(stride * kHeight);
+    const int stride = (width_ * 3 + 3) & ~3;
+    const std::uint32_t imageSize = static_cast<std::uint32_t>(stride * height_);
     std::vector<std::uint8_t> file(54 + imageSize, 0);
     auto put32 = [&file](std::size_t at, std::uint32_t v) {
       for (int i = 0; i < 4; ++i) file[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
@@ -88,17 +96,17 @@ class Canvas {
     put32(2, static_cast<std::uint32_t>(file.size()));
     put32(10, 54);
     put32(14, 40);
-    put32(18, kWidth);
-    put32(22, kHeight);  // positive: bottom row first
+    put32(18, width_);
+    put32(22, height_);  // positive: bottom row first
     file[26] = 1;
     file[28] = 24;
     put32(34, imageSize);
     put32(38, 2835);  // 72 dpi
     put32(42, 2835);
-    for (int y = 0; y < kHeight; ++y) {
-      std::uint8_t* row = &file[54 + static_cast<std::size_t>(kHeight - 1 - y) * stride];
-      for (int x = 0; x < kWidth; ++x) {
-        const Rgb& p = pixels[y * kWidth + x];
+    for (int y = 0; y < height_; ++y) {
+      std::uint8_t* row = &file[54 + static_cast<std::size_t>(height_ - 1 - y) * stride];
+      for (int x = 0; x < width_; ++x) {
+        const Rgb& p = pixels[y * width_ + x];
         row[x * 3 + 0] = Byte(p.b);
         row[x * 3 + 1] = Byte(p.g);
         row[x * 3 + 2] = Byte(p.r);
@@ -109,21 +117,38 @@ class Canvas {
     return static_cast<bool>(out);
   }
 
+  bool WritePng(const std::string& path) const {
+    std::vector<std::uint8_t> rgb;
+    rgb.reserve(pixels.size() * 3);
+    for (const Rgb& p : pixels) {
+      rgb.push_back(Byte(p.r));
+      rgb.push_back(Byte(p.g));
+      rgb.push_back(Byte(p.b));
+    }
+    return stbi_write_png(path.c_str(), width_, height_, 3, rgb.data(), width_ * 3) != 0;
+  }
+
  private:
   static std::uint8_t Byte(float v) { return static_cast<std::uint8_t>(std::lround(std::fmin(255.f, std::fmax(0.f, v)))); }
 
+  const int width_;
+  const int height_;
   std::vector<Rgb> pixels;
 };
 
-void Draw(Canvas* canvas) {
-  // Sky: a dark blue falling to near black, with two faint clouds of colour.
+// The night sky both pictures stand on: a dark blue falling to near black, two faint
+// clouds of colour placed as fractions of the picture, and stars from a fixed sequence,
+// so every build draws the same sky.
+void DrawSky(Canvas* canvas, int starCount) {
+  const int width = canvas->Width(), height = canvas->Height();
   struct Glow {
     float x, y, radius;
     Rgb colour;
-  } glows[] = {{300, 20, 90, {70, 40, 110}}, {60, 70, 110, {20, 70, 90}}};
-  for (int y = 0; y < kHeight; ++y) {
-    const float t = static_cast<float>(y) / (kHeight - 1);
-    for (int x = 0; x < kWidth; ++x) {
+  } glows[] = {{300.f * width / 370, 20.f * height / 80, 90, {70, 40, 110}},
+                {60.f * width / 370, 70.f * height / 80, 110, {20, 70, 90}}};
+  for (int y = 0; y < height; ++y) {
+    const float t = static_cast<float>(y) / (height - 1);
+    for (int x = 0; x < width; ++x) {
       Rgb p{20 - 12 * t, 24 - 14 * t, 42 - 24 * t};
       for (const Glow& g : glows) {
         const float d = std::hypot(x - g.x, (y - g.y) * 1.6f) / g.radius;
@@ -135,15 +160,14 @@ void Draw(Canvas* canvas) {
       canvas->At(x, y) = p;
     }
   }
-  // Stars from a fixed sequence, so every build draws the same sky.
   std::uint32_t seed = 0x4E42u;
   auto next = [&seed]() {
     seed = seed * 1664525u + 1013904223u;
     return seed >> 8;
   };
-  for (int i = 0; i < 140; ++i) {
-    const int x = static_cast<int>(next() % kWidth);
-    const int y = static_cast<int>(next() % kHeight);
+  for (int i = 0; i < starCount; ++i) {
+    const int x = static_cast<int>(next() % static_cast<std::uint32_t>(width));
+    const int y = static_cast<int>(next() % static_cast<std::uint32_t>(height));
     const float brightness = 0.25f + static_cast<float>(next() % 1000) / 1000.f * 0.6f;
     canvas->Blend(x, y, Rgb{230, 235, 255}, brightness);
     if (brightness > 0.75f) {
@@ -152,6 +176,27 @@ void Draw(Canvas* canvas) {
       }
     }
   }
+}
+
+// The name, with a soft shadow and a fading line under it, centred in a square.
+void DrawIcon(Canvas* canvas, const std::string& name) {
+  DrawSky(canvas, 70);
+  const int scale = name.size() <= 3 ? 6 : 4;
+  const int textWidth = static_cast<int>(name.size()) * 6 * scale - scale;
+  const int x = (canvas->Width() - textWidth) / 2;
+  const int y = (canvas->Height() - 7 * scale) / 2 - 6;
+  canvas->Text(name, x + 2, y + 2, scale, Rgb{0, 0, 0}, Rgb{0, 0, 0}, 0.55f);
+  canvas->Text(name, x, y, scale, Rgb{245, 247, 255}, Rgb{150, 185, 235}, 1.0f);
+  const int lineY = y + 7 * scale + 8;
+  for (int lx = x; lx < x + textWidth; ++lx) {
+    const float fade = 1.0f - static_cast<float>(lx - x) / textWidth;
+    canvas->Blend(lx, lineY, Rgb{90, 190, 210}, 0.2f + 0.6f * fade);
+    canvas->Blend(lx, lineY + 1, Rgb{90, 190, 210}, 0.1f + 0.3f * fade);
+  }
+}
+
+void Draw(Canvas* canvas) {
+  DrawSky(canvas, 140);
   // The name with a soft shadow, a line under it, and what it is.
   canvas->Text("NEBLU", 26, 17, 6, Rgb{0, 0, 0}, Rgb{0, 0, 0}, 0.55f);
   canvas->Text("NEBLU", 24, 15, 6, Rgb{245, 247, 255}, Rgb{150, 185, 235}, 1.0f);
@@ -165,12 +210,26 @@ void Draw(Canvas* canvas) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "--icon") == 0) {
+    std::string name = argv[2];
+    for (char& c : name) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    Canvas icon(kIconSize, kIconSize);
+    DrawIcon(&icon, name);
+    if (!icon.WritePng(argv[3])) {
+      std::fprintf(stderr, "neblu_banner: cannot write %s\n", argv[3]);
+      return 1;
+    }
+    return 0;
+  }
   if (argc != 2 || std::strcmp(argv[1], "--help") == 0) {
-    std::fprintf(argc == 2 ? stdout : stderr, "usage: neblu_banner OUT.bmp\n"
-                                              "Writes the settings dialog's 370 x 80 banner as a 24-bit BMP.\n");
+    std::fprintf(argc == 2 ? stdout : stderr,
+                 "usage: neblu_banner OUT.bmp\n"
+                 "       neblu_banner --icon NAME OUT.png\n"
+                 "Writes the settings dialog's 370 x 80 banner as a 24-bit BMP, or a demo's 128 x 128\n"
+                 "desktop icon (the banner's sky with NAME in capitals) as a PNG.\n");
     return argc == 2 ? 0 : 1;
   }
-  Canvas canvas;
+  Canvas canvas(kBannerWidth, kBannerHeight);
   Draw(&canvas);
   if (!canvas.WriteBmp(argv[1])) {
     std::fprintf(stderr, "neblu_banner: cannot write %s\n", argv[1]);
