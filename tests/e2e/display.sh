@@ -17,7 +17,7 @@ source "$here/paced_capture.sh"
 # One run on the display this script was started with.
 one_run() {
   local label=$1 width=$2 height=$3 fifos=40 next=0 name geometry i shown= status=0
-  trap '[ -z "$pid" ] || kill -9 "$pid" 2> /dev/null || true' EXIT
+  trap '[ -z "$pid" ] || signal_job "$pid" KILL' EXIT
   rm -rf "$work/frames" "$work/seen" "$work"/screen*.rgb
   mkdir "$work/frames" "$work/seen"
   frame_pipes "$work/frames" "$fifos"
@@ -32,7 +32,7 @@ one_run() {
   for _ in $(seq 1 600); do
     geometry=$(xwininfo -root -tree 2> /dev/null | grep '"Orv"' | grep -o '[0-9]*x[0-9]*+[-0-9]*+[-0-9]*' | head -1 || true)
     [ "$geometry" = "${width}x${height}+0+0" ] && break
-    kill -0 "$pid" 2> /dev/null || fail "$label: the program ended early"
+    running "$pid" || fail "$label: the program ended early"
     sleep 0.1
   done
   [ "$geometry" = "${width}x${height}+0+0" ] || fail "$label: the window stands at '$geometry', not over the ${width}x${height} screen"

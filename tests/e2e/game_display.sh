@@ -11,6 +11,7 @@ trap 'rm -rf "$work"' EXIT
 [ -n "${DISPLAY:-}" ] || { echo "needs a display (run under tests/support/xvfb.sh)"; exit 1; }
 
 source "$here/small_content.sh"
+source "$here/../support/own_jobs.sh"
 small_content "$work" "$soundtrack"
 cd "$work"
 
@@ -19,16 +20,16 @@ cd "$work"
 # stopped.
 "$game" x-nodialogue --catalog-logs 2> stderr.txt &
 pid=$!
-trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'signal_job $pid; rm -rf "$work"' EXIT
 seen=""
 for _ in $(seq 1 120); do
   windows=$(xwininfo -root -tree 2>/dev/null || true)
   if grep -qF '"Select Your Settings"' <<<"$windows"; then seen=dialog; break; fi
   if grep -qF '"Orv"' <<<"$windows"; then seen=window; break; fi
-  kill -0 $pid 2>/dev/null || break
+  running $pid || break
   sleep 0.5
 done
-kill $pid 2>/dev/null || true
+signal_job $pid
 status=0
 wait $pid 2>/dev/null || status=$?
 [ "$seen" = window ] || { echo "expected the window \"Orv\", saw: ${seen:-nothing}"; cat stderr.txt; exit 1; }

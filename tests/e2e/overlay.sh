@@ -24,6 +24,7 @@ fail() { echo "$*"; [ ! -f "$work/err.txt" ] || tail -20 "$work/err.txt"; exit 1
 [ -n "${DISPLAY:-}" ] || fail "needs a display (run under tests/support/xvfb.sh)"
 
 source "$here/timeline/five_parts.sh"
+source "$here/../support/own_jobs.sh"
 five_parts "$work" "$soundtrack" "$credits_curves" "$demowrite" "$meshes" "100 100 100 100 100" "-0.8 -0.4 0 0.4 0.8"
 cd "$work"
 # 50 frames from the middle of points; the shot is taken at the 20th.
@@ -68,8 +69,8 @@ waiting_for() {  # waiting_for WHAT COMMAND...: until COMMAND succeeds, while th
   local what=$1 deadline=$((SECONDS + 120))
   shift
   until "$@"; do
-    kill -0 "$pid" 2> /dev/null || fail "the program ended waiting for $what: $(tail -3 steered.txt)"
-    [ "$SECONDS" -lt "$deadline" ] || { kill -9 "$pid"; fail "no $what; the title is $(title)"; }
+    running "$pid" || fail "the program ended waiting for $what: $(tail -3 steered.txt)"
+    [ "$SECONDS" -lt "$deadline" ] || { signal_job "$pid" KILL; fail "no $what; the title is $(title)"; }
     sleep 0.2
   done
 }
@@ -91,7 +92,7 @@ title | grep -q "city (3 of 5)" || fail "the edit moved the player: $(title)"
 # Closed while it plays: SIGTERM closes the window as its close box would, before the
 # device and its objects go, and the run still ends cleanly (the title names the music
 # time, so the main loop runs and the program has taken SIGTERM over).
-kill "$pid"
+signal_job "$pid"
 status=0
 wait "$pid" || status=$?
 [ "$status" -eq 0 ] || fail "closed while playing, the program exited with status $status: $(tail -3 steered.txt)"

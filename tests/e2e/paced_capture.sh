@@ -1,6 +1,7 @@
 # Sourced by the end-to-end scripts that pace a capture themselves: every frame file is a
 # named pipe, so the program draws a frame only once the one a few before it has been
 # read (its writer holds at most a few frames), whatever the machine's speed.
+source "$(dirname "${BASH_SOURCE[0]}")/../support/own_jobs.sh"
 
 # frame_pipes FOLDER COUNT: FOLDER/frame000000.png and on, COUNT of them, as named pipes.
 frame_pipes() {
@@ -14,9 +15,9 @@ frame_pipes() {
 read_frame() {
   cat "$1" > "$2" &
   local reader=$!
-  while kill -0 "$reader" 2> /dev/null; do
-    if ! kill -0 "$pid" 2> /dev/null; then
-      kill "$reader" 2> /dev/null || true
+  while running "$reader"; do
+    if ! running "$pid"; then
+      signal_job "$reader"
       wait "$reader" 2> /dev/null || true
       return 1
     fi

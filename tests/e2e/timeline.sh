@@ -17,11 +17,12 @@ meshes=$5   # folder with cube16.nbl and quad.nbl
 here=$(cd "$(dirname "$0")" && pwd)
 work=${KEEP_WORK:-$(mktemp -d)}
 busy=
-trap '[ -z "$busy" ] || kill "$busy" 2>/dev/null || true; [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+trap '[ -z "$busy" ] || signal_job "$busy"; [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 export DISPLAY= WAYLAND_DISPLAY=
 fail() { echo "$*"; exit 1; }
 
 source "$here/timeline/five_parts.sh"
+source "$here/../support/own_jobs.sh"
 parts=(intro points city stars credits)
 lengths=(11 15 20 10 13)
 marks=(-0.8 -0.4 0 0.4 0.8)
@@ -80,7 +81,7 @@ capture quiet -start 0.3 -end 1.6
 ( while :; do :; done ) &
 busy=$!
 capture loaded -start 0.3 -end 1.6
-kill "$busy"
+signal_job "$busy"
 busy=
 [ "$(ls quiet | wc -l)" -eq 13 ] || fail "-start 0.3 -end 1.6: $(ls quiet | wc -l) frames, expected 13"
 for f in quiet/*; do

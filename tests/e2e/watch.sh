@@ -15,7 +15,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=${KEEP_WORK:-$(mktemp -d)}
 pid=
 # A program left waiting on a frame nobody reads would never end: it is killed outright.
-trap '[ -z "$pid" ] || kill -9 "$pid" 2>/dev/null || true; [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+trap '[ -z "$pid" ] || signal_job "$pid" KILL; [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 export DISPLAY= WAYLAND_DISPLAY=
 fail() { echo "$*"; [ ! -f "$work/err.txt" ] || tail -20 "$work/err.txt"; exit 1; }
 

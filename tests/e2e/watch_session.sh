@@ -50,8 +50,8 @@ read_on() { take 8; last=$((next - 1)); }
 # it has gone.
 stop_watching() {
   local name status=0
-  kill "$pid"
-  while kill -0 "$pid" 2> /dev/null; do
+  signal_job "$pid"
+  while running "$pid"; do
     name=$(printf 'frame%06d.png' "$next")
     if read_frame "frames/$name" /dev/null; then next=$((next + 1)); fi
   done

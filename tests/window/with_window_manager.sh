@@ -4,9 +4,10 @@
 # window, which is what this waits for.
 #   with_window_manager.sh COMMAND...
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/own_jobs.sh"
 log=$(mktemp)
 wm=
-trap '[ -z "$wm" ] || kill "$wm" 2> /dev/null || true; rm -f "$log"' EXIT
+trap '[ -z "$wm" ] || signal_job "$wm"; rm -f "$log"' EXIT
 ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q "window id"; }
 # On a loaded machine openbox now and then fails to open a display that other clients
 # open fine, and exits at once; it is started again then.
@@ -15,11 +16,11 @@ for attempt in 1 2 3 4 5; do
   wm=$!
   for _ in $(seq 1 600); do
     ready && break
-    kill -0 "$wm" 2> /dev/null || break
+    running "$wm" || break
     sleep 0.1
   done
   ready && break
-  kill "$wm" 2> /dev/null || true
+  signal_job "$wm"
   wait "$wm" 2> /dev/null || true
   wm=
   echo "openbox did not start (attempt $attempt): $(head -c 300 "$log")" >&2
