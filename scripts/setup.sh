@@ -39,6 +39,8 @@ packages=(
   strace
   # tool tests read the JSON the tools print
   python3
+  # PNG frames of a capture are compressed with libdeflate
+  libdeflate-dev
   # the release packages: dependencies computed by dpkg-shlibdeps, which finds the
   # binaries with file; lintian checks the packages
   dpkg-dev file lintian

@@ -16,9 +16,9 @@ std::vector<std::unique_ptr<FrameSink>> PngOnly(std::string folder) {
 }
 }  // namespace
 
-bool PngSink::Write(std::int64_t index, int width, int height, const std::uint8_t* rgb) {
+bool PngSink::Write(std::int64_t index, int width, int height, const std::uint8_t* rgba) {
   const std::string path = folder_ + "/" + FrameWriter::FileName(index);
-  const std::string png = EncodePng(width, height, rgb);
+  const std::string png = EncodePng(width, height, rgba, 4);
   if (!png.empty()) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(png.data(), static_cast<std::streamsize>(png.size()));
@@ -53,6 +53,19 @@ void FrameWriter::Push(int width, int height, std::vector<std::uint8_t> rgba) {
   if (waiting_.size() > mostWaiting_) mostWaiting_ = waiting_.size();
   lock.unlock();
   changed_.notify_all();
+}
+
+std::vector<std::uint8_t> FrameWriter::TakeBuffer(std::size_t bytes) {
+  std::vector<std::uint8_t> buffer;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!spare_.empty()) {
+      buffer = std::move(spare_.back());
+      spare_.pop_back();
+    }
+  }
+  buffer.resize(bytes);
+  return buffer;
 }
 
 bool FrameWriter::Finish() {
@@ -91,14 +104,7 @@ void FrameWriter::Write(Frame& frame) {
   const std::size_t pixels = static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height);
   bool ok = frame.width > 0 && frame.height > 0 && frame.rgba.size() == pixels * 4;
   if (ok) {
-    // In place: RGB is never longer than the RGBA it is packed from.
-    std::uint8_t* bytes = frame.rgba.data();
-    for (std::size_t i = 0; i < pixels; ++i) {
-      bytes[i * 3 + 0] = bytes[i * 4 + 0];
-      bytes[i * 3 + 1] = bytes[i * 4 + 1];
-      bytes[i * 3 + 2] = bytes[i * 4 + 2];
-    }
-    for (auto& sink : sinks_) ok = sink->Write(frame.index, frame.width, frame.height, bytes) && ok;
+    for (auto& sink : sinks_) ok = sink->Write(frame.index, frame.width, frame.height, frame.rgba.data()) && ok;
   } else {
     std::fprintf(stderr, "\nplatform: capture: frame %lld is %dx%d with %zu bytes, not RGBA\n",
                  static_cast<long long>(frame.index), frame.width, frame.height, frame.rgba.size());
@@ -109,6 +115,8 @@ void FrameWriter::Write(Frame& frame) {
   } else {
     ++failed_;
   }
+  // The frames waiting and the one being filled are all a capture ever holds.
+  if (spare_.size() < 2) spare_.push_back(std::move(frame.rgba));
 }
 
 std::int64_t FrameWriter::Pushed() const {

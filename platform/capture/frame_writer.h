@@ -22,9 +22,11 @@ namespace platform {
 class PLATFORM_API FrameSink {
  public:
   virtual ~FrameSink() = default;
-  // rgb: width * height * 3 bytes, row 0 at the top. False when the frame was lost; the
-  // sink has said why on standard error.
-  virtual bool Write(std::int64_t index, int width, int height, const std::uint8_t* rgb) = 0;
+  // rgba: width * height * 4 bytes, row 0 at the top; the alpha is not meant to be seen
+  // (a back buffer's). Each sink drops it where its own encoder works anyway, rather than
+  // the writer making a packed copy first. False when the frame was lost; the sink has
+  // said why on standard error.
+  virtual bool Write(std::int64_t index, int width, int height, const std::uint8_t* rgba) = 0;
   // After the last frame: flush and close. False when what was written is not usable.
   virtual bool Finish() { return true; }
 };
@@ -33,7 +35,7 @@ class PLATFORM_API FrameSink {
 class PLATFORM_API PngSink final : public FrameSink {
  public:
   explicit PngSink(std::string folder) : folder_(std::move(folder)) {}
-  bool Write(std::int64_t index, int width, int height, const std::uint8_t* rgb) override;
+  bool Write(std::int64_t index, int width, int height, const std::uint8_t* rgba) override;
 
  private:
   const std::string folder_;
@@ -49,10 +51,13 @@ class PLATFORM_API FrameWriter {
   FrameWriter(const FrameWriter&) = delete;
   FrameWriter& operator=(const FrameWriter&) = delete;
 
-  // rgba: width * height * 4 bytes, row 0 at the top; handed on with the next number,
-  // alpha dropped (a back buffer's alpha is not meant to be seen).
+  // rgba: width * height * 4 bytes, row 0 at the top; handed on with the next number.
   // Blocks while `capacity` frames wait. Ignored after Finish.
   void Push(int width, int height, std::vector<std::uint8_t> rgba);
+  // A buffer of `bytes` for the next frame: one of a written frame's when there is one,
+  // so that a capture does not allocate and clear megabytes a frame. Its contents are
+  // whatever the last frame left.
+  std::vector<std::uint8_t> TakeBuffer(std::size_t bytes);
   // Writes every frame pushed so far, stops the worker, then finishes each sink. Safe to
   // call twice; false when a sink could not finish.
   bool Finish();
@@ -81,6 +86,7 @@ class PLATFORM_API FrameWriter {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Frame> waiting_;
+  std::vector<std::vector<std::uint8_t>> spare_;
   bool stopping_ = false;
   bool finished_ = false;
   bool finishedWell_ = true;

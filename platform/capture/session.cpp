@@ -51,6 +51,11 @@ class Session {
     }
   }
 
+  std::vector<std::uint8_t> Buffer(std::size_t bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return writer_ ? writer_->TakeBuffer(bytes) : std::vector<std::uint8_t>(bytes);
+  }
+
   void End() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!writer_) return;
@@ -233,6 +238,8 @@ bool CaptureDiscardsFrames() {
   }();
   return discards;
 }
+
+std::vector<std::uint8_t> CaptureBuffer(std::size_t bytes) { return TheSession().Buffer(bytes); }
 
 void CapturePresentedFrame(int width, int height, std::vector<std::uint8_t> rgba) {
   if (!CaptureRequested()) return;

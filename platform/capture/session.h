@@ -16,6 +16,9 @@ PLATFORM_API bool CaptureRequested();
 // no frame back and writes nothing, so benchmarks can time the frames a capture draws
 // without its output.
 PLATFORM_API bool CaptureDiscardsFrames();
+// A buffer of `bytes` to read the next presented frame into: a written frame's when the
+// capture has one to spare (its contents are stale), else a new one.
+PLATFORM_API std::vector<std::uint8_t> CaptureBuffer(std::size_t bytes);
 // Queues one presented frame (rgba, row 0 at the top) and updates the progress line.
 PLATFORM_API void CapturePresentedFrame(int width, int height, std::vector<std::uint8_t> rgba);
 // Writes every queued frame, stops the writer and says where the frames are. Called when

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -53,10 +54,23 @@ VideoSink::VideoSink(std::string ffmpeg, std::string path, std::string audio, do
 
 VideoSink::~VideoSink() { Finish(); }
 
+namespace {
+
+long PipeMaxSize() {
+  std::FILE* file = std::fopen("/proc/sys/fs/pipe-max-size", "r");
+  if (!file) return 0;
+  long size = 0;
+  if (std::fscanf(file, "%ld", &size) != 1) size = 0;
+  std::fclose(file);
+  return std::min(size, 16L << 20);
+}
+
+}  // namespace
+
 bool VideoSink::Start(int width, int height) {
   const std::string size = std::to_string(width) + "x" + std::to_string(height);
   const std::string rate = std::to_string(fpsNumerator_) + "/" + std::to_string(fpsDenominator_);
-  std::vector<std::string> args = {ffmpeg_, "-hide_banner", "-nostats", "-y", "-f", "rawvideo", "-pix_fmt", "rgb24",
+  std::vector<std::string> args = {ffmpeg_, "-hide_banner", "-nostats", "-y", "-f", "rawvideo", "-pix_fmt", "rgba",
                                    "-s", size, "-r", rate, "-i", "-"};
   if (!audio_.empty()) {
     // -start seeks the music, so the sound is cut to the same range as the frames.
@@ -79,6 +93,14 @@ bool VideoSink::Start(int width, int height) {
   if (pipe2(ends, O_CLOEXEC) != 0) {
     std::fprintf(stderr, "\nplatform: -video %s: no pipe for ffmpeg: %s\n", path_.c_str(), std::strerror(errno));
     return false;
+  }
+  // A frame is megabytes: in the pipe's default 64 KiB the writer and ffmpeg would take
+  // turns dozens of times a frame. Room for one frame, as far as the system allows an
+  // unprivileged pipe (a refusal leaves the default, slower but correct); no more, so an
+  // encoder that stops is still noticed at the next frame.
+  const long frameBytes = static_cast<long>(width) * height * 4;
+  if (const long most = std::min(PipeMaxSize(), frameBytes); most > 65536) {
+    fcntl(ends[1], F_SETPIPE_SZ, static_cast<int>(most));
   }
   const std::string log = LogPath();
   posix_spawn_file_actions_t actions;
@@ -114,7 +136,7 @@ bool VideoSink::Start(int width, int height) {
   return true;
 }
 
-bool VideoSink::Write(std::int64_t index, int width, int height, const std::uint8_t* rgb) {
+bool VideoSink::Write(std::int64_t index, int width, int height, const std::uint8_t* rgba) {
   if (finished_ || broken_) return false;
   if (pipe_ < 0 && child_ < 0 && !Start(width, height)) {
     broken_ = true;
@@ -125,9 +147,11 @@ bool VideoSink::Write(std::int64_t index, int width, int height, const std::uint
                  static_cast<long long>(index), width, height, width_, height_);
     return false;
   }
-  std::size_t left = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
+  // RGBA as it was read back: ffmpeg's own conversion to 4:2:0 drops the alpha, on its
+  // threads rather than the writer's.
+  std::size_t left = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
   while (left > 0) {
-    const ssize_t done = ::write(pipe_, rgb, left);
+    const ssize_t done = ::write(pipe_, rgba, left);
     if (done < 0 && errno == EINTR) continue;
     if (done <= 0) {
       std::fprintf(stderr, "\nplatform: -video %s: ffmpeg stopped taking frames at frame %lld: %s\n", path_.c_str(),
@@ -135,7 +159,7 @@ bool VideoSink::Write(std::int64_t index, int width, int height, const std::uint
       broken_ = true;
       return false;
     }
-    rgb += done;
+    rgba += done;
     left -= static_cast<std::size_t>(done);
   }
   return true;

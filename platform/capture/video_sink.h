@@ -25,7 +25,7 @@ class PLATFORM_API VideoSink final : public FrameSink {
 
   // The encoder starts at the first frame, whose size the whole video keeps; a frame of
   // another size is refused.
-  bool Write(std::int64_t index, int width, int height, const std::uint8_t* rgb) override;
+  bool Write(std::int64_t index, int width, int height, const std::uint8_t* rgba) override;
   // Closes the pipe and waits for the encoder. Safe to call twice.
   bool Finish() override;
 

@@ -198,7 +198,7 @@ class SwapChain final : public ComObject<IDXGISwapChain> {
   void Capture(d3d::Texture2D* frame) {
     const int width = static_cast<int>(desc_.BufferDesc.Width), height = static_cast<int>(desc_.BufferDesc.Height);
     const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
-    std::vector<std::uint8_t> rgba(bytes);
+    std::vector<std::uint8_t> rgba = CaptureBuffer(bytes);
     if (SUCCEEDED(device_->ReadSubresource(frame, 0, GL_RGBA, GL_UNSIGNED_BYTE, bytes, rgba.data()))) {
       CapturePresentedFrame(width, height, std::move(rgba));
     } else {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # -video and --help on whole runs, headless: the video holds one H.264 4:2:0 stream with
-# exactly the frames presented (the same run's PNG capture counts them) and the music as
+# exactly the frames presented (the same run's PNG capture counts them and shows them) and the music as
 # AAC; an encoder that dies mid-run is reported with its own last words and does not take
 # the program down; --help lists every switch and exits 0 before any window; a -video
 # that cannot be written, or no ffmpeg on PATH, stops the program with status 2 first.
@@ -45,6 +45,11 @@ awk -v d="$(ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1
   'BEGIN { exit !(d >= n * 0.1 - 0.05 && d <= n * 0.1 + 0.1) }' || fail "the file is not as long as its $presented frames"
 grep -q "capture: $presented frames (frame000000.png to .*) in /.*/frames and to /.*/out.mp4, " run.err ||
   { cat run.err; fail "no final line naming the frames and the video"; }
+# The video shows the PNG frames, within what the encoder loses: a swapped channel or a
+# frame out of place would cost far more than 4:2:0 and the quantiser do.
+psnr=$(ffmpeg -nostats -i out.mp4 -framerate 10 -i frames/frame%06d.png -lavfi "[0:v]format=rgb24[a];[1:v]format=rgb24[b];[a][b]psnr" \
+  -f null - 2>&1 | sed -n 's/.*PSNR .* average:\([0-9.inf]*\).*/\1/p')
+awk -v p="$psnr" 'BEGIN { exit !(p == "inf" || p + 0 >= 35) }' || fail "the video's frames are not the PNG frames (PSNR '$psnr' dB)"
 [ -s out.mp4.log ] || fail "ffmpeg's output did not go to out.mp4.log"
 ! grep -q "libx264 @" run.err || { cat run.err; fail "ffmpeg's own output reached the terminal of a good run"; }
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <stb/stb_image.h>
 
@@ -146,21 +147,52 @@ TEST(FrameWriterTest, WritesEveryFrameInOrderAsOpaqueRgbWithItsPixels) {
   EXPECT_FALSE(boost::filesystem::exists(scratch.Path("data/" + FrameWriter::FileName(9))));
 }
 
-TEST(PngEncoderTest, EverySizeDecodesToItsOwnPixels) {
-  for (const auto& size : {std::make_pair(1, 1), std::make_pair(3, 2), std::make_pair(257, 5)}) {
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(size.first) * size.second * 3);
+// Every chunk's CRC and the zlib stream's own checksum, as a strict decoder checks them;
+// the image library's decoder checks neither.
+void ExpectChecksummedChunks(const std::string& png, std::size_t rawBytes) {
+  ASSERT_GT(png.size(), 8u);
+  std::string idat;
+  for (std::size_t at = 8; at + 12 <= png.size();) {
+    const auto* b = reinterpret_cast<const unsigned char*>(png.data() + at);
+    const std::size_t length = static_cast<std::size_t>(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
+    ASSERT_LE(at + 12 + length, png.size());
+    const unsigned char* c = b + 8 + length;
+    const uLong stored = static_cast<uLong>(c[0]) << 24 | c[1] << 16 | c[2] << 8 | c[3];
+    EXPECT_EQ(crc32(0L, b + 4, static_cast<uInt>(length + 4)), stored) << std::string(png, at + 4, 4);
+    if (png.compare(at + 4, 4, "IDAT") == 0) idat.append(png, at + 8, length);
+    at += 12 + length;
+  }
+  std::vector<unsigned char> raw(rawBytes);
+  uLongf size = static_cast<uLongf>(raw.size());
+  EXPECT_EQ(uncompress(raw.data(), &size, reinterpret_cast<const Bytef*>(idat.data()), static_cast<uLong>(idat.size())),
+            Z_OK);
+  EXPECT_EQ(size, rawBytes);
+}
+
+TEST(PngEncoderTest, EverySizeDecodesToItsOwnPixelsFromRgbAndFromRgba) {
+  for (const auto& size : {std::make_pair(1, 1), std::make_pair(3, 2), std::make_pair(257, 5), std::make_pair(640, 360)}) {
+    const std::size_t pixels = static_cast<std::size_t>(size.first) * size.second;
+    std::vector<std::uint8_t> rgb(pixels * 3), rgba(pixels * 4);
     for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i * 37 + (i / 7) * 11);
+    for (std::size_t p = 0; p < pixels; ++p) {
+      std::copy(&rgb[p * 3], &rgb[p * 3] + 3, &rgba[p * 4]);
+      rgba[p * 4 + 3] = static_cast<std::uint8_t>(p);  // whatever the alpha, it is not in the file
+    }
     const std::string png = platform::EncodePng(size.first, size.second, rgb.data());
+    EXPECT_EQ(platform::EncodePng(size.first, size.second, rgba.data(), 4), png) << size.first << "x" << size.second;
     int w = 0, h = 0, channels = 0;
-    unsigned char* pixels = stbi_load_from_memory(reinterpret_cast<const unsigned char*>(png.data()),
-                                                  static_cast<int>(png.size()), &w, &h, &channels, 3);
-    ASSERT_NE(pixels, nullptr) << size.first << "x" << size.second;
+    unsigned char* decoded = stbi_load_from_memory(reinterpret_cast<const unsigned char*>(png.data()),
+                                                   static_cast<int>(png.size()), &w, &h, &channels, 3);
+    ASSERT_NE(decoded, nullptr) << size.first << "x" << size.second;
     EXPECT_EQ(w, size.first);
     EXPECT_EQ(h, size.second);
-    EXPECT_EQ(std::vector<std::uint8_t>(pixels, pixels + rgb.size()), rgb);
-    stbi_image_free(pixels);
+    EXPECT_EQ(std::vector<std::uint8_t>(decoded, decoded + rgb.size()), rgb);
+    stbi_image_free(decoded);
+    ExpectChecksummedChunks(png, (static_cast<std::size_t>(size.first) * 3 + 1) * size.second);
   }
   EXPECT_TRUE(platform::EncodePng(0, 4, nullptr).empty());
+  const std::uint8_t pixel[4] = {1, 2, 3, 4};
+  EXPECT_TRUE(platform::EncodePng(1, 1, pixel, 2).empty());
 }
 
 TEST(FrameWriterTest, NeverHoldsMoreThanItsCapacity) {
@@ -365,11 +397,11 @@ class RecordingSink final : public platform::FrameSink {
  public:
   RecordingSink(Seen* seen, bool failWrites, bool failFinish)
       : seen_(seen), failWrites_(failWrites), failFinish_(failFinish) {}
-  bool Write(std::int64_t index, int width, int height, const std::uint8_t* rgb) override {
+  bool Write(std::int64_t index, int width, int height, const std::uint8_t* rgba) override {
     if (seen_->finished) ++seen_->writesAfterFinish;
     seen_->indices.push_back(index);
-    seen_->firstPixel.push_back(rgb[3]);  // packed RGB: pixel 1 starts at byte 3
-    seen_->lastBlue.push_back(rgb[static_cast<std::size_t>(width) * height * 3 - 1]);
+    seen_->firstPixel.push_back(rgba[4]);  // pixel 1 starts at byte 4
+    seen_->lastBlue.push_back(rgba[static_cast<std::size_t>(width) * height * 4 - 2]);
     return !failWrites_;
   }
   bool Finish() override {
@@ -391,7 +423,7 @@ std::vector<std::unique_ptr<platform::FrameSink>> Recorders(Seen* a, Seen* b, bo
 
 }  // namespace
 
-TEST(FrameWriterSinksTest, EverySinkGetsEveryFrameInOrderAsPackedRgb) {
+TEST(FrameWriterSinksTest, EverySinkGetsEveryFrameInOrderAsItWasPushed) {
   Seen a, b;
   FrameWriter writer(Recorders(&a, &b, false, false), 2, 5);
   for (int i = 0; i < 7; ++i) writer.Push(9, 4, Pattern(9, 4, i));
@@ -400,8 +432,8 @@ TEST(FrameWriterSinksTest, EverySinkGetsEveryFrameInOrderAsPackedRgb) {
     ASSERT_EQ(seen->indices.size(), 7u);
     for (int i = 0; i < 7; ++i) {
       EXPECT_EQ(seen->indices[i], 5 + i);
-      EXPECT_EQ(seen->firstPixel[i], 7) << "pixel 1's red, packed without the alpha byte";
-      EXPECT_EQ(seen->lastBlue[i], i) << "the last byte is the last pixel's blue";
+      EXPECT_EQ(seen->firstPixel[i], 7) << "pixel 1's red";
+      EXPECT_EQ(seen->lastBlue[i], i) << "the last pixel's blue";
     }
     EXPECT_TRUE(seen->finished);
     EXPECT_EQ(seen->writesAfterFinish, 0) << "a sink is finished only after its last frame";
