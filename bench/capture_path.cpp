@@ -21,8 +21,11 @@
 #include <sys/resource.h>
 
 #include "platform/capture/session.h"
+#include "platform/command_line.h"
 #include "platform/d3d10.h"
 #include "platform/win32.h"
+
+PLATFORM_PROGRAM_HAS_ITS_OWN_HELP;
 
 namespace {
 
@@ -48,9 +51,13 @@ void Release(T*& p) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool help = argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-help");
   if (argc < 3) {
-    std::fprintf(stderr, "usage: capture_path FRAMES_DIR COUNT -capture DIR | -video FILE.mp4 [-fps N]\n");
-    return 2;
+    std::fprintf(help ? stdout : stderr,
+                 "usage: capture_path FRAMES_DIR COUNT -capture DIR | -video FILE.mp4 [-fps N]\n"
+                 "Presents the PNG frames of FRAMES_DIR in turn, COUNT times in all, with nothing drawn, and\n"
+                 "prints how fast the capture switches after them read back and wrote them.\n");
+    return help ? 0 : 2;
   }
   const int count = std::atoi(argv[2]);
   std::vector<std::string> files;
@@ -60,7 +67,8 @@ int main(int argc, char** argv) {
   }
   std::sort(files.begin(), files.end());
   if (files.empty() || count <= 0) {
-    std::fprintf(stderr, "capture_path: %s\n", files.empty() ? "no PNG files in FRAMES_DIR" : "COUNT must be positive");
+    std::fprintf(stderr, "capture_path: %s\n",
+                 files.empty() ? (std::string(argv[1]) + ": no PNG files there").c_str() : "COUNT must be positive");
     return 1;
   }
   int width = 0, height = 0;
