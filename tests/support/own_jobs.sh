@@ -1,20 +1,23 @@
 # Sourced by the test scripts that watch and stop their own background processes. On a
 # machine as busy as a whole test run, an id the shell has already reaped can go to
 # another process at once (ids wrap at 32768): `kill -0 ID` would then answer for a
-# stranger, and `kill ID` would stop another test's program. These ask the shell's own
-# table of jobs instead, which forgets nothing and knows no strangers.
+# stranger, and `kill ID` would stop another test's program. These ask the system who
+# the process's parent is: only this shell's own children, not yet ended, count.
 
-# running PID: true while PID is a background job of this shell that has not ended.
+# running PID: true while PID is a child of this shell that has not ended.
 running() {
-  local job
-  for job in $(jobs -pr); do
-    [ "$job" = "$1" ] && return 0
-  done
-  return 1
+  local stat rest state parent
+  # read, not $(< FILE): under set -e a file gone by then would end the whole script.
+  { read -r stat < "/proc/$1/stat"; } 2> /dev/null || return 1
+  rest=${stat##*) }  # the command's name, in parentheses, may hold anything
+  state=${rest%% *}
+  rest=${rest#* }
+  parent=${rest%% *}
+  [ "$parent" = "$BASHPID" ] && [ "$state" != Z ] && [ "$state" != X ]
 }
 
 # signal_job PID [SIGNAL]: sends SIGNAL (TERM unless given) to PID while it is still a
-# running job of this shell; nothing otherwise.
+# running child of this shell; nothing otherwise.
 signal_job() {
   if running "$1"; then kill -"${2:-TERM}" "$1" 2> /dev/null || true; fi
 }
