@@ -35,8 +35,8 @@ struct Scratch {
   static constexpr int kLevel = 2;
 };
 
-// One row of the "up" filter (no filter for the first row, `above` null), for packed RGB
-// and for RGBA, each a plain loop the compiler vectorises.
+// One row of the "up" filter (no filter for the first row, `above` null), for packed RGB:
+// a plain loop the compiler vectorises.
 void Filter3(std::uint8_t* out, const std::uint8_t* here, const std::uint8_t* above, std::size_t width) {
   const std::size_t bytes = width * 3;
   if (!above) {
@@ -92,16 +92,13 @@ std::string EncodePng(int width, int height, const std::uint8_t* pixels, int byt
                                                     compressed.data(), compressed.size());
   if (size == 0) return std::string();
 
-  std::uint8_t header[13];
-  for (int i = 0; i < 4; ++i) {
-    header[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(width) >> (24 - 8 * i));
-    header[4 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(height) >> (24 - 8 * i));
-  }
-  const std::uint8_t format[5] = {8, 2, 0, 0, 0};  // 8 bits, RGB, deflate, adaptive filters, no interlace
-  std::copy(format, format + 5, header + 8);
+  std::string header;
+  PutBigEndian(header, static_cast<std::uint32_t>(width));
+  PutBigEndian(header, static_cast<std::uint32_t>(height));
+  header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, adaptive filters, no interlace
   std::string png("\x89PNG\r\n\x1a\n", 8);
   png.reserve(8 + 25 + 12 + size + 12);
-  PutChunk(png, "IHDR", header, sizeof header);
+  PutChunk(png, "IHDR", reinterpret_cast<const std::uint8_t*>(header.data()), header.size());
   PutChunk(png, "IDAT", compressed.data(), size);
   PutChunk(png, "IEND", nullptr, 0);
   return png;
