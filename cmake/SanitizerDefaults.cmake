@@ -1,0 +1,15 @@
+# Gives every executable under DIR the sanitizer runtime's default options
+# (cmake/sanitizer_defaults.cpp); run once every target exists.
+function(neblu_add_sanitizer_defaults dir)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target IN LISTS targets)
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "EXECUTABLE")
+      target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/sanitizer_defaults.cpp)
+    endif()
+  endforeach()
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(subdir IN LISTS subdirs)
+    neblu_add_sanitizer_defaults(${subdir})
+  endforeach()
+endfunction()
