@@ -1,6 +1,5 @@
 #include "engine/gfx/NBLMesh.h"
 
-#include <boost/filesystem.hpp>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -61,26 +60,20 @@ enum ChunkKind : std::int32_t {
 // The header chunk's payload is fixed, whatever its length field claims.
 constexpr std::size_t kHeaderPayload = 24;
 
-// Writes the quad image for the reader and takes it away again however the load ends, so
-// no file is left behind even when reading throws.
-class QuadFile {
- public:
-  explicit QuadFile(const std::wstring& path) : native(platform::NativePath(path)) {
-    std::ofstream out(native, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(kQuadImage), sizeof(kQuadImage));
+// The bytes behind `path`: the quad's image for its name, else the file's. The quad is
+// read from memory, never through a file: the data folder may be read-only (an installed
+// copy) or shared by several running programs, and a file of that name is not ours to
+// replace or delete.
+bool ReadMeshBytes(const std::wstring& path, std::string& bytes) {
+  if (path == kQuadName) {
+    bytes.assign(reinterpret_cast<const char*>(kQuadImage), sizeof(kQuadImage));
+    return true;
   }
-  ~QuadFile() { Remove(); }
-  QuadFile(const QuadFile&) = delete;
-  QuadFile& operator=(const QuadFile&) = delete;
-
-  void Remove() {
-    boost::system::error_code ignored;
-    if (boost::filesystem::exists(native, ignored)) boost::filesystem::remove(native, ignored);
-  }
-
- private:
-  std::string native;
-};
+  std::ifstream file(platform::NativePath(path), std::ios::binary);
+  if (!file) return false;
+  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return true;
+}
 
 // Reads one stream chunk of `count` elements into a new buffer and hands it to the mesh.
 void AddStream(LoadMesh& mesh, ByteReader& in, const char* name, int format, std::int32_t count) {
@@ -98,16 +91,11 @@ void AddStream(LoadMesh& mesh, ByteReader& in, const char* name, int format, std
 }  // namespace
 
 LoadNBLMesh::LoadNBLMesh(const std::wstring& path) : finished(false) {
-  std::unique_ptr<QuadFile> quad;
-  if (path == kQuadName) quad.reset(new QuadFile(path));
-
   const std::string name = core::ToNarrow(path);
   NEBLU_MESSAGE("Loading .nbl mesh " + name);
 
-  std::ifstream file(platform::NativePath(path), std::ios::binary);
-  if (!file) NEBLU_ERROR(name + " mesh not found");
-  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  file.close();
+  std::string bytes;
+  if (!ReadMeshBytes(path, bytes)) NEBLU_ERROR(name + " mesh not found");
 
   ByteReader in(bytes);
   char magic[5] = {};
@@ -176,8 +164,6 @@ LoadNBLMesh::LoadNBLMesh(const std::wstring& path) : finished(false) {
         break;
     }
   }
-
-  if (quad) quad->Remove();
 
   if (NumIndices() < 1) NEBLU_ERROR(L"Number of indices in mesh " + path + L" <= 0");
   const struct {

@@ -10,7 +10,8 @@ namespace gfx {
 
 // A LoadMesh filled from a chunked .nbl mesh file ("NBLU", then chunks up to the end
 // marker). The name "data/quad.nbl" needs no file: it stands for a 2 x 2 quad whose image
-// the engine carries (written out, read like any other file, and removed again).
+// the engine carries and reads like any file's bytes; a file of that name is neither
+// read nor touched.
 //
 // Failures raise through the log: a missing file, a wrong magic, no indices, and a file
 // whose chunks do not fit its bytes (truncated, negative or oversized lengths, an index

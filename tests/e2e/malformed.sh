@@ -76,7 +76,7 @@ run_one() {
   rm -rf "$dir"
   mkdir -p "$dir"
   # Linked to the untouched copy, but for the file broken here: the program writes only
-  # files that copy lacks (the log, the quad's image).
+  # files that copy lacks (the log).
   cp -al "$data" "$dir/data"
   file=$dir/data/$rel
   cp --remove-destination "$data/$rel" "$file"
@@ -146,10 +146,10 @@ mkdir -p "$work"
 # A good run first, traced: it must play cleanly, and the files of data/ it opens for
 # reading, and never writes, are the ones broken below.
 mkdir -p "$work/good"
-# (The log and the quad's image are the program's own output; tests running in the build's
-# data/ write them there now and then.)
+# (The log is the program's own output; tests running in the build's data/ write it there
+# now and then.)
 mkdir -p "$work/good/data"
-(cd "$data" && find . -type f ! -name log.html ! -name quad.nbl -printf '%P\0' | xargs -0 cp --parents -t "$work/good/data")
+(cd "$data" && find . -type f ! -name log.html -printf '%P\0' | xargs -0 cp --parents -t "$work/good/data")
 status=0
 # The leak checker cannot run under ptrace; the variants below run with it.
 (cd "$work/good" && DISPLAY= WAYLAND_DISPLAY= ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" timeout -k 5 "$limit" strace -f -qq -e trace=openat -o trace.txt \

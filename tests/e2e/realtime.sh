@@ -18,9 +18,9 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "$*"; exit 1; }
 
 mkdir -p "$work/data"
-# The log and the quad's image are the program's own output; tests running in the
-# build's data/ write them there now and then.
-(cd "$data" && find . -type f ! -name log.html ! -name quad.nbl -printf '%P\0' | xargs -0 cp --parents -t "$work/data")
+# The log is the program's own output; tests running in the build's data/ write it there
+# now and then.
+(cd "$data" && find . -type f ! -name log.html -printf '%P\0' | xargs -0 cp --parents -t "$work/data")
 cd "$work"
 status=0
 began=$(date +%s.%N)

@@ -26,14 +26,13 @@ namespace fs = boost::filesystem;
                                               const std::function<bool()>& write = nullptr) {
   // The built demo's data, with the intro replaced by the converted scene. The program
   // registers its generated grid in the intro's folder whatever that part shows, so the
-  // grid's material comes along. The built-in quad is written and removed by the engine
-  // itself, so it is left out rather than written through a link into the build.
+  // grid's material comes along.
   const fs::path data(NEBLU_DATA_DIR);
   for (const fs::directory_entry& entry : fs::directory_iterator(data)) {
     const std::string name = entry.path().filename().string();
     // The log too: other runs write theirs into the build's data/, and this run's log is
     // read back as its own.
-    if (name == "intro.demo" || name == "intro.demo_scene" || name == "quad.nbl" || name == "log.html") continue;
+    if (name == "intro.demo" || name == "intro.demo_scene" || name == "log.html") continue;
     fs::create_symlink(entry.path(), dir.Path("data/" + name));
   }
   fs::create_directories(dir.Path("data/intro.demo_scene"));

@@ -25,6 +25,10 @@ bool WritePng(const std::string& path, const Image& image) {
 ::testing::AssertionResult MatchesGolden(const std::string& goldenDir, const std::string& name, const Image& actual,
                                          int tolerance, int maxPixels) {
   const std::string goldenPath = goldenDir + "/" + name + ".png";
+  // Beside the golden, not in the working directory: many tests work in a scratch folder
+  // that goes with them, and the pictures are wanted after a failed run.
+  const std::string actualPath = goldenDir + "/" + name + ".actual.png";
+  const std::string diffPath = goldenDir + "/" + name + ".diff.png";
   const char* update = std::getenv("NEBLU_UPDATE_GOLDENS");
   if (update && std::strcmp(update, "1") == 0) {
     if (!WritePng(goldenPath, actual)) return ::testing::AssertionFailure() << "cannot write " << goldenPath;
@@ -32,12 +36,12 @@ bool WritePng(const std::string& path, const Image& image) {
   }
   Image golden;
   if (!ReadPng(goldenPath, &golden)) {
-    WritePng(name + ".actual.png", actual);
-    return ::testing::AssertionFailure() << "no golden " << goldenPath << "; wrote " << name
-                                         << ".actual.png (NEBLU_UPDATE_GOLDENS=1 makes it the golden)";
+    WritePng(actualPath, actual);
+    return ::testing::AssertionFailure() << "no golden " << goldenPath << "; wrote " << actualPath
+                                         << " (NEBLU_UPDATE_GOLDENS=1 makes it the golden)";
   }
   if (golden.width != actual.width || golden.height != actual.height) {
-    WritePng(name + ".actual.png", actual);
+    WritePng(actualPath, actual);
     return ::testing::AssertionFailure() << "size " << actual.width << "x" << actual.height << ", golden "
                                          << golden.width << "x" << golden.height;
   }
@@ -55,11 +59,11 @@ bool WritePng(const std::string& path, const Image& image) {
     }
   }
   if (differing <= maxPixels) return ::testing::AssertionSuccess();
-  WritePng(name + ".actual.png", actual);
-  WritePng(name + ".diff.png", diff);
+  WritePng(actualPath, actual);
+  WritePng(diffPath, diff);
   return ::testing::AssertionFailure() << differing << " pixels differ by more than " << tolerance
-                                       << " (largest difference " << worst << "); wrote " << name
-                                       << ".actual.png and " << name << ".diff.png";
+                                       << " (largest difference " << worst << "); wrote " << actualPath
+                                       << " and " << diffPath;
 }
 
 }  // namespace testing_support

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <boost/filesystem.hpp>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,12 +28,22 @@ const std::vector<Vector3f> kUp = {Vector3f(0, 0, 1), Vector3f(0, 0, 1), Vector3
 
 class NBLMeshTest : public testing_support::MeshTest {};
 
-TEST_F(NBLMeshTest, BuiltInQuadLoadsWithoutAFileAndLeavesNoneBehind) {
-  for (bool stale : {false, true}) {
-    // A file of that name is overwritten by the built-in image, then removed.
-    if (stale) dir.Write("data/quad.nbl", "NBLUjunk");
+TEST_F(NBLMeshTest, BuiltInQuadLoadsWithoutTouchingTheDataFolder) {
+  // No file written: a data folder that cannot take one (missing here; read-only where
+  // installed) still gives the quad, and a file of that name is neither read nor changed.
+  enum { kNoFile, kStaleFile, kNoFolder };
+  for (int folder : {kNoFile, kStaleFile, kNoFolder}) {
+    if (folder == kStaleFile) dir.Write("data/quad.nbl", "NBLUjunk");
+    if (folder == kNoFolder) {
+      EXPECT_EQ(Count(Log(), "Loading .nbl mesh data/quad.nbl"), 2);
+      boost::filesystem::remove_all(dir.Path("data"));
+    }
     LoadNBLMesh quad(L"data/quad.nbl");
-    EXPECT_FALSE(dir.Exists("data/quad.nbl"));
+    EXPECT_EQ(dir.Exists("data"), folder != kNoFolder);
+    EXPECT_EQ(dir.Exists("data/quad.nbl"), folder == kStaleFile);
+    if (folder == kStaleFile) {
+      EXPECT_EQ(dir.Read("data/quad.nbl"), "NBLUjunk");
+    }
 
     EXPECT_EQ(quad.NumVertices(), 4);
     EXPECT_EQ(quad.NumIndices(), 6);
@@ -49,7 +61,6 @@ TEST_F(NBLMeshTest, BuiltInQuadLoadsWithoutAFileAndLeavesNoneBehind) {
               (std::vector<float>{1, 1, 0, -1, -1, 0, -1, 1, 0, 1, -1, 0}));
     EXPECT_EQ(StreamValues<float>(quad.GetData(MeshData::TEXCOORD), 8), (std::vector<float>{1, 0, 0, 1, 0, 0, 1, 1}));
   }
-  EXPECT_EQ(Count(Log(), "Loading .nbl mesh data/quad.nbl"), 2);
 }
 
 TEST_F(NBLMeshTest, ChunksComeInAnyOrderAndSkippedChunksHaveNoEffect) {
