@@ -12,6 +12,7 @@ fail() { echo "$*"; [ ! -f "$work/err.txt" ] || tail -20 "$work/err.txt"; exit 1
 pid=
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/paced_capture.sh"
+source "$here/../support/show_windows.sh"
 
 
 # One run on the display this script was started with.
@@ -35,6 +36,7 @@ one_run() {
     running "$pid" || fail "$label: the program ended early"
     sleep 0.1
   done
+  [ "$geometry" = "${width}x${height}+0+0" ] || show_windows
   [ "$geometry" = "${width}x${height}+0+0" ] || fail "$label: the window stands at '$geometry', not over the ${width}x${height} screen"
   # A few frames read, the program draws on until its writer is full and holds still
   # with its last frame on screen; that picture is read from the server once two reads

@@ -12,6 +12,7 @@ trap 'rm -rf "$work"' EXIT
 
 source "$here/small_content.sh"
 source "$here/../support/own_jobs.sh"
+source "$here/../support/show_windows.sh"
 small_content "$work" "$soundtrack"
 cd "$work"
 
@@ -29,10 +30,12 @@ for _ in $(seq 1 120); do
   running $pid || break
   sleep 0.5
 done
+# What the display held, while the program still runs.
+[ "$seen" = window ] || held=$(show_windows)
 signal_job $pid
 status=0
 wait $pid 2>/dev/null || status=$?
-[ "$seen" = window ] || { echo "expected the window \"Orv\", saw: ${seen:-nothing}"; cat stderr.txt; exit 1; }
+[ "$seen" = window ] || { echo "expected the window \"Orv\", saw: ${seen:-nothing}"; echo "$held"; cat stderr.txt; exit 1; }
 # SIGTERM closes the window before the device goes; the run must still end cleanly (or,
 # when the signal came before the program took it over, as SIGTERM's own 143), never
 # on an abort or a crash in the clean-up.
