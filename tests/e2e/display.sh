@@ -36,8 +36,8 @@ one_run() {
     running "$pid" || fail "$label: the program ended early"
     sleep 0.1
   done
-  [ "$geometry" = "${width}x${height}+0+0" ] || show_windows
-  [ "$geometry" = "${width}x${height}+0+0" ] || fail "$label: the window stands at '$geometry', not over the ${width}x${height} screen"
+  [ "$geometry" = "${width}x${height}+0+0" ] ||
+    { show_windows; fail "$label: the window stands at '$geometry', not over the ${width}x${height} screen"; }
   # A few frames read, the program draws on until its writer is full and holds still
   # with its last frame on screen; that picture is read from the server once two reads
   # agree, then the rest of the frames.

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # -video and --help on whole runs, headless: the video holds one H.264 4:2:0 stream with
-# exactly the frames presented (the same run's PNG capture counts them and shows them) and the music as
-# AAC; an encoder that dies mid-run is reported with its own last words and does not take
-# the program down; --help lists every switch and exits 0 before any window; a -video
-# that cannot be written, or no ffmpeg on PATH, stops the program with status 2 first.
+# exactly the frames presented (the same run's PNG capture counts them and shows them)
+# and the music as AAC; an encoder that dies mid-run is reported with its own last words
+# and does not take the program down; --help lists every switch and exits 0 before any
+# window; a -video that cannot be written, or no ffmpeg on PATH, stops the program with
+# status 2 first.
 set -euo pipefail
 program=$1   # capture_run
 game=$2
