@@ -3,6 +3,7 @@
 // Small, valid files that reach every chunk kind and both index widths, plus one
 // truncated file. Run it from a build and copy the output into fuzz/corpus/.
 
+#include <array>
 #include <boost/filesystem.hpp>
 #include <cstdint>
 #include <cstring>
@@ -95,6 +96,17 @@ int main(int argc, char** argv) {
       .Positions(cube.positions)
       .End()
       .Save((nblDir / "cube16.nbl").string());
+  std::vector<std::array<float, 4>> colours;
+  for (std::size_t v = 0; v < quad.size(); ++v) colours.push_back({quad[v].x, quad[v].y, 0.5f, 1.0f});
+  nbl::Writer()
+      .Positions(quad)
+      .Indices({0, 1, 2, 0, 3, 1})
+      .Chunk(7, "")
+      .End()
+      .Extension()
+      .Colours(colours)
+      .End()
+      .Save((nblDir / "coloured_quad.nbl").string());
   const nbl::Writer full = nbl::Writer().Positions(cube.positions).Normals(cube.normals).Indices(cube.indices).End();
   full.Save((nblDir / "cube32.nbl").string());
   // The writer supplies the magic; the rest is the first half of the full file.

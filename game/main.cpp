@@ -138,6 +138,9 @@ int main(int argc, char** argv) {
   } catch (const std::exception& e) {
     return Show(e);
   }
+  // A part that failed to load has been shown; the loop must not draw what half of it left
+  // behind (its first pass would only add errors that mislead), so it ends before a pass.
+  if (engine::core::Kernel::FailedStarts() > 0) engine::QuitApplication();
   try {
     engine::StartApplication();
   } catch (const engine::core::Exception& e) {

@@ -50,12 +50,25 @@ enum ChunkKind : std::int32_t {
   kIndexChunk = 4,
   kNormalChunk = 5,
   kTexCoordChunk = 6,
-  // Vertex colours, four floats (red, green, blue, alpha) a vertex, as the stream "COLOR"
-  // that effects read by that semantic. Readers that do not know the kind skip it, so
-  // files with colours still load everywhere, without them.
-  kColourChunk = 7,
   kEndChunk = 9,
 };
+
+// Streams the base format has no chunk for live in an extension section after the end
+// marker, where no reader of the base format ever looks: every kind the base format leaves
+// undefined must stay a chunk to read past, so a file that already uses one of them (for
+// anything) keeps its meaning. The section is the magic below, then chunks laid out as the
+// base format's, up to an end marker of its own.
+const char kExtensionMagic[] = "NBLX";
+
+enum ExtensionKind : std::int32_t {
+  // Vertex colours, four floats (red, green, blue, alpha) a vertex, as the stream "COLOR"
+  // that effects read by that semantic.
+  kColourChunk = 7,
+};
+
+// The kind vertex colours had in the base section before they moved to the extension: such
+// a chunk is read past like any other undefined kind, and only said to be so.
+constexpr std::int32_t kFormerColourChunk = 7;
 
 // The header chunk's payload is fixed, whatever its length field claims.
 constexpr std::size_t kHeaderPayload = 24;
@@ -88,6 +101,29 @@ void AddStream(LoadMesh& mesh, ByteReader& in, const char* name, int format, std
   mesh.Add(stream);
 }
 
+const char kInExtension[] = " in its extension section";
+
+// The kind of the next chunk. `where` says which section, for the messages.
+std::int32_t ReadChunkKind(ByteReader& in, const std::string& name, const std::string& where) {
+  std::int32_t kind;
+  if (!in.ReadInt(kind)) NEBLU_ERROR(name + " ends before its end chunk" + where);
+  return kind;
+}
+
+// The length of a chunk whose kind was just read, checked against the bytes left, so the
+// payload can be read or skipped without another check.
+std::int32_t ReadChunkLength(ByteReader& in, const std::string& name, std::int32_t kind, const std::string& where) {
+  const std::string chunk = "chunk of kind " + std::to_string(kind);
+  std::int32_t length;
+  if (!in.ReadInt(length)) NEBLU_ERROR(name + " ends inside a " + chunk + where);
+  if (length < 0)
+    NEBLU_ERROR(name + ": " + chunk + where + " has a negative length (" + std::to_string(length) + ")");
+  if (!in.Has(length, 1))
+    NEBLU_ERROR(name + ": " + chunk + where + " is " + std::to_string(length) + " bytes long, but only " +
+                std::to_string(in.Left()) + " are left");
+  return length;
+}
+
 }  // namespace
 
 LoadNBLMesh::LoadNBLMesh(const std::wstring& path) : finished(false) {
@@ -107,23 +143,18 @@ LoadNBLMesh::LoadNBLMesh(const std::wstring& path) : finished(false) {
 
   finished = false;
   while (!finished) {
-    std::int32_t kind, length;
-    if (!in.ReadInt(kind)) NEBLU_ERROR(name + " ends before its end chunk");
+    const std::int32_t kind = ReadChunkKind(in, name, "");
     if (kind == kEndChunk) {
       finished = true;
       break;
     }
-    if (!in.ReadInt(length)) NEBLU_ERROR(name + " ends inside a chunk of kind " + std::to_string(kind));
     if (kind == kHeaderChunk) {
-      if (!in.Skip(kHeaderPayload)) NEBLU_ERROR(name + " ends inside a chunk of kind " + std::to_string(kind));
+      std::int32_t length;
+      if (!in.ReadInt(length) || !in.Skip(kHeaderPayload))
+        NEBLU_ERROR(name + " ends inside a chunk of kind " + std::to_string(kind));
       continue;
     }
-    if (length < 0)
-      NEBLU_ERROR(name + ": chunk of kind " + std::to_string(kind) + " has a negative length (" +
-                  std::to_string(length) + ")");
-    if (!in.Has(length, 1))
-      NEBLU_ERROR(name + ": chunk of kind " + std::to_string(kind) + " is " + std::to_string(length) +
-                  " bytes long, but only " + std::to_string(in.Left()) + " are left");
+    const std::int32_t length = ReadChunkLength(in, name, kind, "");
 
     switch (kind) {
       case kPositionChunk: {
@@ -139,10 +170,6 @@ LoadNBLMesh::LoadNBLMesh(const std::wstring& path) : finished(false) {
       case kTexCoordChunk:
         texCoordCount = length / 8;
         AddStream(*this, in, "TEXCOORD", DXGI_FORMAT_R32G32_FLOAT, texCoordCount);
-        break;
-      case kColourChunk:
-        colourCount = length / 16;
-        AddStream(*this, in, "COLOR", DXGI_FORMAT_R32G32B32A32_FLOAT, colourCount);
         break;
       case kIndexChunk: {
         std::int32_t stride;
@@ -160,8 +187,26 @@ LoadNBLMesh::LoadNBLMesh(const std::wstring& path) : finished(false) {
         break;
       }
       default:
+        if (kind == kFormerColourChunk && length > 0 && length % 16 == 0)
+          NEBLU_WARNING(name + ": a chunk of kind 7 before the end marker is read past; if it holds vertex "
+                        "colours, convert the mesh again to keep them");
         in.Skip(static_cast<std::size_t>(length));
         break;
+    }
+  }
+
+  if (in.Left() >= 4 && std::memcmp(in.Peek(), kExtensionMagic, 4) == 0) {
+    in.Skip(4);
+    for (;;) {
+      const std::int32_t kind = ReadChunkKind(in, name, kInExtension);
+      if (kind == kEndChunk) break;
+      const std::int32_t length = ReadChunkLength(in, name, kind, kInExtension);
+      if (kind == kColourChunk) {
+        colourCount = length / 16;
+        AddStream(*this, in, "COLOR", DXGI_FORMAT_R32G32B32A32_FLOAT, colourCount);
+      } else {
+        in.Skip(static_cast<std::size_t>(length));
+      }
     }
   }
 

@@ -16,6 +16,8 @@ class ByteReader {
   explicit ByteReader(const std::string& bytes) : data(bytes.data()), left(bytes.size()) {}
 
   std::size_t Left() const { return left; }
+  // The next unread byte; only meaningful while Left() is above zero.
+  const char* Peek() const { return data; }
 
   // Whether `count` items of `size` bytes are left. Negative counts never fit; the product
   // is formed only after the division check, so it cannot overflow.

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/core/exception.h"
+#include "engine/core/kernel.h"
 #include "engine/wrapper.h"
 #include "platform/program_folders.h"
 #include "platform/win32.h"
@@ -32,6 +33,9 @@ int main() {
   try {
     engine::CreateNEBLUWindow(settings);
     engine::AddModule(scene.get(), 10100);
+    // A scene that failed to load has been shown; the loop must not draw what half of it
+    // left behind, so it ends before a pass.
+    if (engine::core::Kernel::FailedStarts() > 0) engine::QuitApplication();
     engine::StartApplication();
   } catch (const engine::core::Exception& e) {
     MessageBoxW(nullptr, e.GetText().c_str(), e.GetFunction().c_str(), MB_OK);
@@ -39,5 +43,7 @@ int main() {
   } catch (const std::exception&) {
     return 1;
   }
-  return 0;
+  // A module whose Start failed (the music missing, a broken data file) was only shown, and
+  // the run went on without it: the demo did not play.
+  return engine::core::Kernel::FailedStarts() == 0 ? 0 : 1;
 }

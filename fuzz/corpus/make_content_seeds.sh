@@ -33,7 +33,6 @@ for part in intro points city stars credits; do
   seed fuzz_demo_file "$data/$part.demo" "$part.demo"
   seed fuzz_scene_description "content/scenes/$part.scene.lua" "$part.scene.lua"
 done
-seed fuzz_nbl_mesh "$data/quad.nbl" quad.nbl
 seed fuzz_material "$data/wireframe.efx" wireframe.efx
 seed fuzz_material "$data/fx/post.efx" post.efx
 seed fuzz_scene_description content/scenes/common.lua common.lua

@@ -113,6 +113,9 @@ run_one() {
       verdict="FAIL nothing on standard error"
     elif ! names_file "$base" "$dir"; then
       verdict="FAIL the report does not name $base"
+    elif [ "$(grep -cP '^error\t' "$dir/rows.txt")" -gt 1 ]; then
+      # The first error ends the run: anything after it read what the failure left half made.
+      verdict="FAIL more errors after the first: $(grep -P '^error\t' "$dir/rows.txt" | sed -n 2p | cut -f2)"
     fi
   elif grep -qP '^error\t' "$dir/rows.txt"; then
     # An error the engine lives with (an effect that does not compile falls back to

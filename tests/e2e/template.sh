@@ -38,6 +38,14 @@ mkdir "$work/elsewhere" && cd "$work/elsewhere"
 ../template/template -nodialog -headless -size 320x180 -capture frames -fps 5 -start 4 -end 4.2 > "$work/run.txt" 2>&1 ||
   fail "the template did not play"
 [ -s frames/frame000000.png ] || fail "the template captured no frame"
+
+# Without its music the demo cannot play: it says why and fails.
+mv "$work/template/data/soundtrack.mp3" "$work/music.mp3"
+status=0
+../template/template -nodialog -headless -size 320x180 > "$work/run.txt" 2>&1 || status=$?
+[ "$status" -eq 1 ] || fail "without its music the template ended with status $status, not 1"
+grep -q "Failed to load music file. Sorry." "$work/run.txt" || fail "without its music the template did not say why"
+mv "$work/music.mp3" "$work/template/data/soundtrack.mp3"
 if [ -n "${NEBLU_UPDATE_GOLDENS:-}" ]; then
   cp frames/frame000000.png "$golden"
   echo "wrote $golden"

@@ -53,16 +53,18 @@ std::string Chunk(std::int32_t kind, const std::string& payload) {
 }
 
 // A one-triangle .nbl image with the streams asked for and 32-bit indices; `colours`,
-// four floats a vertex, go into a colour chunk (kind 7) when there are any.
+// four floats a vertex, go into a colour chunk (kind 7) of the extension section behind
+// the end marker when there are any.
 std::string NblTriangle(bool normals, bool texCoords, std::vector<std::int32_t> indices = {0, 1, 2},
                         const std::vector<float>& colours = {}) {
   std::string bytes = "NBLU" + Chunk(3, Floats({0, 0, 0, 1, 0, 0, 0, 1, 0}));
   if (normals) bytes += Chunk(5, Floats({0, 0, -1, 0, 0, -1, 0, 0, -1}));
   if (texCoords) bytes += Chunk(6, Floats({0, 0, 1, 0, 0, 1}));
-  if (!colours.empty()) bytes += Chunk(7, Floats(colours));
   std::string indexPayload = Int(4);
   for (std::int32_t i : indices) indexPayload += Int(i);
-  return bytes + Chunk(4, indexPayload) + Int(9);
+  bytes += Chunk(4, indexPayload) + Int(9);
+  if (!colours.empty()) bytes += "NBLX" + Chunk(7, Floats(colours)) + Int(9);
+  return bytes;
 }
 
 class GpuMeshTest : public enginetest::EngineFixture {

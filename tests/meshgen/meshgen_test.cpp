@@ -165,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
                     MeshCase{"credits.demo_scene/and.nbl", true, true},
                     MeshCase{"credits.demo_scene/creditB.nbl", true, true},
                     MeshCase{"stars.demo_scene/Planet.nbl", true, false},
-                    MeshCase{"intro.demo_scene/Frame.nbl", true, true}, MeshCase{"quad.nbl", false, true}),
+                    MeshCase{"intro.demo_scene/Frame.nbl", true, true}),
     [](const testing::TestParamInfo<MeshCase>& testCase) {
       std::string name;
       for (char c : testCase.param.path)
@@ -179,6 +179,9 @@ TEST(DemoMeshFilesTest, ToolWritesExactlyTheFilesTheBuildListsAndEachIsTested) {
   for (std::string path; std::getline(list, path, ',');) listed.push_back(path);
   for (const meshgen::MeshFile& file : meshgen::DemoMeshFiles()) written.push_back(file.path);
   EXPECT_EQ(written, listed);
+  // The engine keeps the post-processing quad inside itself under that name: a file of it
+  // would never be read, and would only make an installed copy look as if it were.
+  for (const std::string& path : written) EXPECT_NE(path, "quad.nbl");
 }
 
 // ---- The models' shapes ----

@@ -2,6 +2,7 @@
 
 #include <boost/filesystem.hpp>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ namespace {
 
 const std::vector<Vector3f> kTriangle = {Vector3f(0, 0, 0), Vector3f(1, 0, 0), Vector3f(0, 1, 0)};
 const std::vector<Vector3f> kUp = {Vector3f(0, 0, 1), Vector3f(0, 0, 1), Vector3f(0, 0, 1)};
+
+// A triangle without its end marker, for tests to finish as they need.
+nbl::Writer Valid() { return nbl::Writer().Positions(kTriangle).Indices({0, 1, 2}); }
 
 class NBLMeshTest : public testing_support::MeshTest {};
 
@@ -81,6 +85,31 @@ TEST_F(NBLMeshTest, ChunksComeInAnyOrderAndSkippedChunksHaveNoEffect) {
   EXPECT_EQ(StreamValues<float>(mesh->GetData(MeshData::POSITION), 9), (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0}));
 }
 
+// Every kind the base format leaves undefined is read past, whatever it holds: 7 included,
+// which once carried vertex colours. Colours live behind the end marker, in the extension
+// section that readers of the base format never reach.
+TEST_F(NBLMeshTest, ColoursAreReadFromTheExtensionSectionOnly) {
+  const std::vector<std::array<float, 4>> colours = {{1, 0, 0, 1}, {0, 1, 0, 0.5f}, {0, 0, 1, 0}};
+  const std::string colourBytes = nbl::Writer().Colours(colours).Bytes().substr(4);
+
+  for (const std::string& chunk7 : {std::string(), colourBytes.substr(8), std::string("odd")}) {
+    SCOPED_TRACE(chunk7.size());
+    auto skipped = Load(Valid().Chunk(7, chunk7).End());
+    EXPECT_EQ(skipped->NumData(), 1u);
+    EXPECT_EQ(Count(Log(), "a chunk of kind 7 before the end marker is read past"), chunk7.size() == 48 ? 1 : 0);
+  }
+
+  auto coloured = Load(Valid().End().Extension().Chunk(31, "unknown extension kinds are skipped").Colours(colours).End());
+  ASSERT_EQ(coloured->NumData(), 2u);
+  EXPECT_EQ(coloured->GetData(1u)->name, "COLOR");
+  EXPECT_EQ(coloured->GetData(1u)->format, 2);
+  EXPECT_EQ(StreamValues<float>(coloured->GetData(1u), 12), (std::vector<float>{1, 0, 0, 1, 0, 1, 0, 0.5f, 0, 0, 1, 0}));
+
+  // Trailing bytes that do not open an extension stay unread, as the built-in quad's do.
+  auto trailing = Load(Valid().End().Raw("NBLY").Colours(colours).End());
+  EXPECT_EQ(trailing->NumData(), 1u);
+}
+
 TEST_F(NBLMeshTest, SixteenBitIndicesKeepTheirStride) {
   auto mesh = Load(nbl::Writer().Positions(kTriangle).Indices({0, 1, 2, 2, 1, 0}, 2).End());
   EXPECT_EQ(mesh->IndexStride(), 2);
@@ -125,8 +154,6 @@ TEST_P(NBLMeshRejects, WithAMessageNamingTheFile) {
   EXPECT_EQ(ErrorOf([] { LoadNBLMesh mesh(L"data/m.nbl"); }), GetParam().error);
 }
 
-nbl::Writer Valid() { return nbl::Writer().Positions(kTriangle).Indices({0, 1, 2}); }
-
 std::string Cut(const std::string& bytes, std::size_t drop) { return bytes.substr(0, bytes.size() - drop); }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -159,7 +186,13 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"NormalsShorterThanPositions", Valid().Normals({Vector3f(0, 0, 1)}).End().Bytes(),
                 "data/m.nbl holds 1 NORMAL elements for 3 vertices"},
         BadFile{"TexCoordsShorterThanPositions", Valid().TexCoords({Vector2f(0, 0)}).End().Bytes(),
-                "data/m.nbl holds 1 TEXCOORD elements for 3 vertices"}),
+                "data/m.nbl holds 1 TEXCOORD elements for 3 vertices"},
+        BadFile{"ColoursShorterThanPositions", Valid().End().Extension().Colours({{1, 1, 1, 1}}).End().Bytes(),
+                "data/m.nbl holds 1 COLOR elements for 3 vertices"},
+        BadFile{"ExtensionWithoutItsEnd", Valid().End().Extension().Colours({}).Bytes(),
+                "data/m.nbl ends before its end chunk in its extension section"},
+        BadFile{"ExtensionLengthPastTheEnd", Valid().End().Extension().Chunk(7, 64, "").End().Bytes(),
+                "data/m.nbl: chunk of kind 7 in its extension section is 64 bytes long, but only 4 are left"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(NBLMeshTest, MissingFileIsReported) {

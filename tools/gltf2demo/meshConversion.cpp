@@ -192,8 +192,8 @@ std::string EncodeMesh(const MeshData& mesh) {
   nbl::Writer writer;
   writer.Header().Positions(mesh.positions).Normals(mesh.normals);
   if (!mesh.texCoords.empty()) writer.TexCoords(mesh.texCoords);
-  if (!mesh.colours.empty()) writer.Colours(mesh.colours);
   writer.Indices(mesh.indices, 4).End();
+  if (!mesh.colours.empty()) writer.Extension().Colours(mesh.colours).End();
   return writer.Bytes();
 }
 

@@ -144,18 +144,6 @@ Mesh IntroFrame() {
   return TurnedAboutX(ExtrudedMask(PixelMask::FromRows({"###", "#.#", "###"}), edges, edges, -0.025f, 0.025f));
 }
 
-Mesh ScreenQuad() {
-  Mesh quad;
-  const Vector3f normal(0, 0, 1);
-  quad.AddVertex(Vector3f(-1, -1, 0), normal, Vector2f(0, 1));
-  quad.AddVertex(Vector3f(1, -1, 0), normal, Vector2f(1, 1));
-  quad.AddVertex(Vector3f(1, 1, 0), normal, Vector2f(1, 0));
-  quad.AddVertex(Vector3f(-1, 1, 0), normal, Vector2f(0, 0));
-  quad.AddTriangle(0, 1, 2);
-  quad.AddTriangle(0, 2, 3);
-  return quad;
-}
-
 Mesh PostTrigger() {
   Mesh trigger;
   const Vector3f normal(0, 0, 1);
@@ -177,7 +165,6 @@ const std::vector<MeshFile>& DemoMeshFiles() {
       {"credits.demo_scene/creditB.nbl", [] { return PixelWord("NEBLU", 1.4f, 0.4f); }},
       {"stars.demo_scene/Planet.nbl", Planet},
       {"intro.demo_scene/Frame.nbl", IntroFrame},
-      {"quad.nbl", ScreenQuad},
       {"intro.demo_scene/Post.nbl", PostTrigger},
       {"points.demo_scene/Post.nbl", PostTrigger},
       {"city.demo_scene/Post.nbl", PostTrigger},

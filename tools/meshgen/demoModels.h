@@ -34,10 +34,6 @@ Mesh Planet();
 // A thin square frame in the plane z = 0 around the intro's [-1, 1]^2 tile grid.
 Mesh IntroFrame();
 
-// The full-screen quad the engine draws post-processing passes with: [-1, 1]^2 at z = 0,
-// texture coordinates 0 to 1 with v down.
-Mesh ScreenQuad();
-
 // One triangle of no area: what a part's "Post" object carries so that its material,
 // which starts the post-processing chain, is drawn.
 Mesh PostTrigger();

@@ -78,6 +78,8 @@ Writer& Writer::Chunk(std::int32_t kind, std::int32_t length, const std::string&
 
 Writer& Writer::End() { return Int(kEnd); }
 
+Writer& Writer::Extension() { return Raw("NBLX"); }
+
 Writer& Writer::Int(std::int32_t value) {
   bytes += IntBytes(value);
   return *this;

@@ -23,7 +23,8 @@ class Writer {
   Writer& Positions(const std::vector<engine::math::Vector3f>& positions);
   Writer& Normals(const std::vector<engine::math::Vector3f>& normals);
   Writer& TexCoords(const std::vector<engine::math::Vector2f>& texCoords);
-  // Kind 7: vertex colours, red, green, blue and alpha a vertex.
+  // Extension chunk kind 7: vertex colours, red, green, blue and alpha a vertex. Readers
+  // take it only inside the extension section; before the end marker it is read past.
   Writer& Colours(const std::vector<std::array<float, 4>>& colours);
   // Kind 4: the stride, then each index in `stride` bytes (2 keeps the low 16 bits).
   Writer& Indices(const std::vector<std::uint32_t>& indices, std::int32_t stride = 4);
@@ -31,8 +32,11 @@ class Writer {
   Writer& Chunk(std::int32_t kind, const std::string& payload);
   // Any kind, with a length field that need not match the payload.
   Writer& Chunk(std::int32_t kind, std::int32_t length, const std::string& payload);
-  // Kind 9: the end marker, which has no length.
+  // Kind 9: the end marker, which has no length. It also ends the extension section.
   Writer& End();
+  // The magic "NBLX" that opens the extension section behind the end marker: chunks of the
+  // same layout that readers of the base format never reach, closed by End().
+  Writer& Extension();
 
   Writer& Int(std::int32_t value);
   Writer& Raw(const std::string& bytes);
