@@ -14,6 +14,8 @@
 //   credits.demo_scene/creditB.nbl    "NEBLU"
 //   stars.demo_scene/Planet.nbl       a unit sphere
 //   intro.demo_scene/Frame.nbl        the border around the intro's tile grid
+//   PART.demo_scene/Post.nbl          one degenerate triangle a part, which only carries
+//                                     the post chain's material (the engine draws its quad)
 
 #include <cstring>
 #include <filesystem>
