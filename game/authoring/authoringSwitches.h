@@ -1,9 +1,12 @@
 #pragma once
 
 // The switches for people working on the demo, read by the program beside the layer's:
-//   -dev      player keys (Space, Left/Right, Page Up/Down) and the time in the title
+//   -dev      player keys (Space, Left/Right, Page Up/Down), the time in the title, and
+//             with a display the overlay (F1 hides and shows it)
 //   -loop S E play from S to E seconds of music over and over
-//   -watch    reload effect files as soon as they change on disk
+//   -watch    reload every kind of file the demo reads (effects, materials and templates,
+//             meshes, images, demo files, scene descriptions, the start-up scripts) as soon
+//             as it changes on disk
 // Without them the program plays as it always has.
 
 #include <string>

@@ -1,64 +1,68 @@
 #include "game/authoring/materialText.h"
 
-#include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
+#include "game/authoring/luaLexer.h"
+
 namespace {
 
-size_t SkipSpace(const std::string& text, size_t at) {
-  // Lua comments may sit between the parts of an entry.
-  for (;;) {
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
-    if (text.compare(at, 2, "--") != 0) return at;
-    at = text.find('\n', at);
-    if (at == std::string::npos) return text.size();
-  }
-}
+// One number of an entry's value: an optional unary minus and a numeral.
+struct NumberTokens {
+  size_t minus;  // index of the '-' token, or npos
+  size_t numeral;
+};
 
-// The quoted word at `at` ("word" or 'word'): its end past the closing quote, or npos.
-size_t QuotedWord(const std::string& text, size_t at, std::string* word) {
-  if (at >= text.size() || (text[at] != '"' && text[at] != '\'')) return std::string::npos;
-  const size_t close = text.find(text[at], at + 1);
-  if (close == std::string::npos) return std::string::npos;
-  *word = text.substr(at + 1, close - at - 1);
-  return close + 1;
-}
+class EntryReader {
+ public:
+  explicit EntryReader(const std::vector<LuaToken>& read) : tokens(read) {}
 
-// How many numbers the value at [begin, end) holds, or -1 when it is not numbers alone.
-int CountNumbers(const std::string& text, size_t begin, size_t end) {
-  const bool list = text[begin] == '{';
-  size_t at = list ? begin + 1 : begin;
-  const size_t stop = list ? end - 1 : end;
-  int count = 0;
-  for (;;) {
-    at = SkipSpace(text, at);
-    if (at >= stop) break;
-    const char* start = text.c_str() + at;
-    char* after = nullptr;
-    std::strtod(start, &after);
-    if (after == start) return -1;
-    at += static_cast<size_t>(after - start);
-    ++count;
-    at = SkipSpace(text, at);
-    if (at < stop && text[at] == ',') ++at;
+  bool Symbol(size_t at, char symbol) const { return at < tokens.size() && tokens[at].Is(symbol); }
+  bool Separator(size_t at) const { return Symbol(at, ',') || Symbol(at, ';'); }
+  bool String(size_t at, const std::string& value) const {
+    return at < tokens.size() && tokens[at].kind == LuaToken::String && tokens[at].value == value;
   }
-  return list || count == 1 ? count : -1;
-}
 
-// The end of the value starting at `at`: past its closing brace for a list, past the
-// number otherwise; npos when there is none.
-size_t ValueEnd(const std::string& text, size_t at) {
-  if (at >= text.size()) return std::string::npos;
-  if (text[at] == '{') {
-    const size_t close = text.find('}', at);
-    return close == std::string::npos ? close : close + 1;
+  // A number at `at`, appended to *numbers; the index past it, or npos.
+  size_t Number(size_t at, std::vector<NumberTokens>* numbers) const {
+    size_t minus = std::string::npos;
+    if (Symbol(at, '-')) minus = at++;
+    if (at >= tokens.size() || tokens[at].kind != LuaToken::Number) return std::string::npos;
+    numbers->push_back({minus, at});
+    return at + 1;
   }
-  size_t end = at;
-  while (end < text.size() && text[end] != ',' && text[end] != '}' && !std::isspace(static_cast<unsigned char>(text[end])))
-    ++end;
-  return end == at ? std::string::npos : end;
-}
+
+  // The numbers of the value at `at`: a number alone (`list` false) or a table
+  // constructor of numbers only. False when the value is anything else, or does not end
+  // where the entry's field does.
+  bool Value(size_t at, std::vector<NumberTokens>* numbers, bool* list) const {
+    *list = Symbol(at, '{');
+    if (!*list) {
+      at = Number(at, numbers);
+    } else {
+      for (++at; !Symbol(at, '}');) {
+        at = Number(at, numbers);
+        if (at == std::string::npos) return false;
+        if (Separator(at)) {
+          ++at;
+        } else if (!Symbol(at, '}')) {
+          return false;
+        }
+      }
+      ++at;
+    }
+    return at != std::string::npos && (Separator(at) || Symbol(at, '}'));
+  }
+
+ private:
+  const std::vector<LuaToken>& tokens;
+};
+
+struct Replacement {
+  size_t begin, end;
+  std::string text;
+};
 
 }  // namespace
 
@@ -71,29 +75,53 @@ std::string NumberText(float value) {
   return buffer;
 }
 
-bool WriteParameterValue(std::string& text, const std::string& name, const std::string& type,
-                         const std::vector<float>& values) {
+ParameterWrite WriteParameterValue(std::string& text, const std::string& name, const std::string& type,
+                                   const std::vector<float>& values) {
+  ParameterWrite result;
   const int wanted = type == "float" ? 1 : type == "float2" ? 2 : type == "float3" ? 3 : type == "float4" ? 4 : 0;
-  if (wanted == 0 || static_cast<int>(values.size()) != wanted) return false;
-  for (size_t open = text.find('{'); open != std::string::npos; open = text.find('{', open + 1)) {
-    std::string word;
-    size_t at = QuotedWord(text, SkipSpace(text, open + 1), &word);
-    if (at == std::string::npos || word != name) continue;
-    at = SkipSpace(text, at);
-    if (at >= text.size() || text[at] != ',') continue;
-    at = QuotedWord(text, SkipSpace(text, at + 1), &word);
-    if (at == std::string::npos || word != type) continue;
-    at = SkipSpace(text, at);
-    if (at >= text.size() || text[at] != ',') continue;
-    const size_t begin = SkipSpace(text, at + 1);
-    const size_t end = ValueEnd(text, begin);
-    if (end == std::string::npos) return false;
-    const bool list = text[begin] == '{';
-    if (CountNumbers(text, begin, end) != wanted || (wanted > 1 && !list)) return false;
-    std::string value;
-    for (size_t k = 0; k < values.size(); ++k) value += (k ? ", " : "") + NumberText(values[k]);
-    text.replace(begin, end - begin, list ? "{" + value + "}" : value);
-    return true;
+  if (wanted == 0 || static_cast<int>(values.size()) != wanted) {
+    result.error = "a " + type + " cannot hold " + std::to_string(values.size()) + " numbers";
+    return result;
   }
-  return false;
+  for (float value : values) {
+    // "inf" and "nan" would read back as undefined variables, that is 0.
+    if (!std::isfinite(value)) {
+      result.error = "a value is not a finite number";
+      return result;
+    }
+  }
+  std::vector<LuaToken> tokens;
+  if (!LuaTokens(text, &tokens, &result.error)) return result;
+
+  const EntryReader entries(tokens);
+  std::vector<Replacement> replacements;
+  for (size_t open = 0; open < tokens.size(); ++open) {
+    if (!entries.Symbol(open, '{') || !entries.String(open + 1, name) || !entries.Separator(open + 2) ||
+        !entries.String(open + 3, type) || !entries.Separator(open + 4)) {
+      continue;
+    }
+    std::vector<NumberTokens> numbers;
+    bool list = false;
+    // The engine reads a float from a number only, a floatN from a table of N.
+    if (!entries.Value(open + 5, &numbers, &list) || list != (wanted > 1) ||
+        static_cast<int>(numbers.size()) != wanted) {
+      ++result.notNumbers;
+      continue;
+    }
+    // Number by number, so that the spacing and any comment between them stay.
+    for (size_t k = 0; k < numbers.size(); ++k) {
+      if (numbers[k].minus != std::string::npos) {
+        const LuaToken& minus = tokens[numbers[k].minus];
+        replacements.push_back({minus.begin, minus.end, ""});
+      }
+      const LuaToken& numeral = tokens[numbers[k].numeral];
+      replacements.push_back({numeral.begin, numeral.end, NumberText(values[k])});
+    }
+    ++result.written;
+  }
+  // From the end, so that the places still to replace stay where the tokens say.
+  for (auto r = replacements.rbegin(); r != replacements.rend(); ++r) {
+    text.replace(r->begin, r->end - r->begin, r->text);
+  }
+  return result;
 }

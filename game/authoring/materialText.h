@@ -7,14 +7,24 @@
 #include <string>
 #include <vector>
 
-// Replaces the value of the first parameter entry {NAME, TYPE, VALUE} in a material
-// script's `text` (names and types in single or double quotes, any spacing and line
-// breaks, VALUE a number or a {...} list of numbers) by `values`: one number for
-// "float", a list for "float2", "float3" and "float4". False, leaving `text` alone, when
-// no such entry is there (the value comes from a template or the effect) or its value
-// is not numbers of that count.
-bool WriteParameterValue(std::string& text, const std::string& name, const std::string& type,
-                         const std::vector<float>& values);
+struct ParameterWrite {
+  int written = 0;     // entries that now hold the value
+  int notNumbers = 0;  // entries of that name and type whose value is not plain numbers, left alone
+  std::string error;   // set when nothing could be written at all: why
+};
+
+// Gives every parameter entry {NAME, TYPE, VALUE} of a material script's `text` the
+// value `values`: one number for "float", a list of 2, 3 or 4 for "float2", "float3" and
+// "float4". An entry is found where the script host would read one: never inside a
+// comment or a string, names and types in any kind of Lua string, fields separated by
+// ',' or ';'. Every entry of the name and type is written (the same name in two passes,
+// a table of entries that several passes share): the panel's edit gives all of them the
+// value, and the file must then give it as well. Only the numbers change; an entry whose
+// VALUE is something else (an expression, a variable, too few numbers) is counted in
+// notNumbers and left as it is. Nothing is written, with the reason in `error`, when the
+// text is not Lua the script host could read or the values are not of the type.
+ParameterWrite WriteParameterValue(std::string& text, const std::string& name, const std::string& type,
+                                   const std::vector<float>& values);
 
 // A number as the scripts write it: the shortest text that reads back as `value`.
 std::string NumberText(float value);

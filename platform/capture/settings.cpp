@@ -212,10 +212,27 @@ std::string SwitchHelp() {
          "  -fps N[/D]      the frame rate of -capture and -video (60 unless given; 60000/1001 for 59.94)\n"
          "  -start S        begin S seconds into the music, the demo placed as if it had played up to there\n"
          "  -end S          end S seconds into the music (without it the demo plays to its end)\n"
-         "  -dev            player keys: Space pause, Left/Right 5 s back/on, Page Up/Down part before/after\n"
+         "  -dev            the player keys below; the music time and the part in the window's title; with\n"
+         "                  a display, an overlay over the window: a timeline to click (seek) and\n"
+         "                  right-drag (loop), frame times, the materials on screen to edit and save, and\n"
+         "                  the last reload errors\n"
          "  -loop S E       play from S to E seconds of music over and over\n"
-         "  -watch          reload effect files (and what they include) as soon as they change on disk\n"
-         "  --help, -help   this list\n";
+         "  -watch          reload what the demo reads as soon as it changes on disk: effects and the files\n"
+         "                  they include, materials and templates (.efx, .tpl), meshes (.nbl), the images\n"
+         "                  of textures, demo files, the scene descriptions content/scenes/*.scene.lua,\n"
+         "                  data/startup.resources and data/rtpriorities.txt; a broken save keeps the last\n"
+         "                  good version on screen and says why on standard error\n"
+         "  --help, -help   this list\n"
+         "\n"
+         "keys while it plays:\n"
+         "  Escape          end the demo\n"
+         "  F9              reload the effect files that changed\n"
+         "  F11             save the frame to screenshots/screenshotN.png\n"
+         "keys with -dev:\n"
+         "  Space           pause and resume the music and the picture\n"
+         "  Left, Right     seek 5 s back, 5 s on\n"
+         "  Page Up, Down   jump to the start of the part before, the part after\n"
+         "  F1              hide and show the overlay\n";
 }
 
 bool PrepareCaptureFolder(const std::string& folder, std::string* error) {

@@ -9,7 +9,7 @@
 //   -size WxH      checked here; the headless desktop reads it
 //   (the program's authoring switches -dev, -watch and -loop S E are listed in the help
 //   too; the program reads them itself)
-//   --help, -help  the program's switches on standard output, then exit status 0
+//   --help, -help  the program's switches and keys on standard output, then exit status 0
 // A bad value ends the process with status 2 when the layer is loaded, before any
 // window, device or stream exists, so a long capture never starts on a typo.
 

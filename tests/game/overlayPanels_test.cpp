@@ -4,6 +4,7 @@
 // the material file, the rest of the file kept.
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <boost/shared_ptr.hpp>
 #include <string>
@@ -12,6 +13,7 @@
 #include "engine/engine_fixture.h"
 #include "engine/gfx/Shader.h"
 #include "engine/gfx/gpuMesh.h"
+#include "engine/gfx/material.h"
 #include "game/authoring/devPlayer.h"
 #include "game/authoring/materialsPanel.h"
 #include "game/authoring/timelinePanel.h"
@@ -89,7 +91,27 @@ TEST_F(TimelinePanelTest, AClickSeeksToThePartUnderTheCursorAndARightDragLoops) 
   EXPECT_EQ(scene.CurrentPartIndex(), 3) << "setting a loop elsewhere goes there";
 }
 
-class MaterialsPanelTest : public enginetest::EngineFixture {};
+class MaterialsPanelTest : public enginetest::EngineFixture {
+ protected:
+  // A mesh data/m.nbl drawn with `material`, over an effect whose float parameters are
+  // `floats`.
+  boost::shared_ptr<engine::gfx::Mesh> MeshWith(const std::vector<std::string>& floats, const std::string& material) {
+    std::string effect = "float4x4 World : World;\n";
+    std::string sum = "0";
+    for (const std::string& name : floats) {
+      effect += "float " + name + ";\n";
+      sum += " + " + name;
+    }
+    effect += "float4 VS(float3 position : POSITION) : SV_Position { return mul(float4(position, 1), World); }\n";
+    effect += "float4 PS() : SV_Target { return float4(" + sum + ", 0, 0, 1); }\n";
+    effect += "technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VS())); "
+              "SetPixelShader(CompileShader(ps_4_0, PS())); } }\n";
+    dir.Write("data/fx/f.fx", effect);
+    dir.Write("data/m.nbl", nbl::Writer().Positions({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}).Indices({0, 1, 2}).End().Bytes());
+    dir.Write("data/m.nbl.efx", material);
+    return engine::core::ResourceManager::Get()->GetOrCreateResource<engine::gfx::Mesh>(L"data/m.nbl");
+  }
+};
 
 TEST_F(MaterialsPanelTest, AnEditReachesTheShaderAndSaveWritesTheMaterialFile) {
   OpenWindow(Settings(64, 64));
@@ -133,15 +155,75 @@ technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VS())); SetPixelS
   ASSERT_TRUE(SUCCEEDED(tintVariable->GetFloatVector(tint)));
   EXPECT_EQ(std::vector<float>(tint, tint + 4), (std::vector<float>{0, 1, 0.5f, 1}));
 
-  std::vector<std::string> unsaved;
+  std::vector<std::string> notes;
   std::string error;
-  ASSERT_TRUE(MaterialsPanel::Save(*mesh, "data/m.nbl.efx", {"Tint", "Shade"}, &unsaved, &error)) << error;
-  EXPECT_EQ(unsaved, std::vector<std::string>{"Shade"}) << "the template gives it";
+  ASSERT_TRUE(MaterialsPanel::Save(*mesh, "data/m.nbl.efx", {{"Tint", "float4"}, {"Shade", "float4"}}, &notes, &error))
+      << error;
+  EXPECT_EQ(notes, std::vector<std::string>{"Shade comes from a template, not saved"});
   EXPECT_EQ(dir.Read("data/m.nbl.efx"),
             "-- the mark\n"
             "effect = {{template = 't.tpl', params = {{'Tint', 'float4', {0, 1, 0.5, 1}},\n"
             "                                      {'Glow', 'float', 0.5}}}}  -- kept\n");
   EXPECT_EQ(dir.Read("data/t.tpl").find("0.25"), std::string::npos) << "templates are never written";
+}
+
+TEST_F(MaterialsPanelTest, AnEditOfANameTwoPassesHaveIsSavedInBoth) {
+  OpenWindow(Settings(64, 64));
+  if (IsSkipped() || HasFatalFailure()) return;
+  // Each pass gives Glow a value of its own, in an entry of its own.
+  const std::string pass = "{fx = 'f', tec = 'T', streams = {{'pos', 'POSITION'}}, params = {{'Glow', 'float', ";
+  const auto mesh = MeshWith({"Glow"}, "effect = {{pass = {\n  " + pass + "0.5}}},\n  " + pass + "2}}}}}}\n");
+  ASSERT_TRUE(mesh && mesh->GetEffect() && mesh->GetEffect()->GetShaderCount() == 2);
+
+  ASSERT_TRUE(MaterialsPanel::Edit(*mesh, "Glow", {1.5f}));
+  std::vector<std::string> notes;
+  std::string error;
+  ASSERT_TRUE(MaterialsPanel::Save(*mesh, "data/m.nbl.efx", {{"Glow", "float"}}, &notes, &error)) << error;
+  EXPECT_TRUE(notes.empty());
+  // What the passes draw with after a reload is what the panel showed.
+  EXPECT_EQ(dir.Read("data/m.nbl.efx"), "effect = {{pass = {\n  " + pass + "1.5}}},\n  " + pass + "1.5}}}}}}\n");
+  for (const auto& alternative : engine::gfx::ParseMaterial("data/m.nbl.efx")) {
+    for (const auto& described : alternative.passes) EXPECT_EQ(described.parameters.bit32s.at(0).value->f, 1.5f);
+  }
+}
+
+TEST_F(MaterialsPanelTest, LongNamesAreCutToThePanelAndShownWholeOnHover) {
+  OpenWindow(Settings(64, 64));
+  if (IsSkipped() || HasFatalFailure()) return;
+  const std::string parameter = "TheIntensityOfTheGlowAroundTheEdgesOfTheBlockInTheSecondHalf";
+  const auto mesh = MeshWith({parameter, "Glow"},
+                             "effect = {{pass = {{fx = 'f', tec = 'T', streams = {{'pos', 'POSITION'}}, params = {{'" +
+                                 parameter + "', 'float', 1}, {'Glow', 'float', 1}}}}}}\n");
+  ASSERT_TRUE(mesh && mesh->GetEffect());
+  ImGuiFrames frames;
+  MaterialsPanel panel;
+  const std::vector<MaterialsPanel::NamedMesh> meshes = {
+      {mesh.get(), "data/a_part_with_a_long_name.demo_scene/an_object_whose_name_runs_on_and_on.nbl"}};
+  const auto frame = [&] {
+    ImGui::NewFrame();
+    panel.Draw(meshes);
+    ImGui::Render();
+  };
+  for (int k = 0; k < 3; ++k) frame();
+  ImGuiWindow* window = ImGui::FindWindowByName("Materials");
+  ASSERT_TRUE(window);
+  // Nothing reaches past the panel's right edge, where the window would clip it unseen.
+  EXPECT_LE(window->DC.CursorMaxPos.x, window->ContentRegionRect.Max.x + 0.5f);
+  EXPECT_LE(window->Pos.x + window->Size.x, ImGui::GetIO().DisplaySize.x);
+
+  // The object's name, cut, is whole in the tooltip over it.
+  ImGui::GetIO().MousePos = ImVec2(window->ContentRegionRect.Min.x + 60, window->ContentRegionRect.Min.y + 6);
+  for (int k = 0; k < 2; ++k) frame();
+  ImGuiWindow* tooltip = ImGui::FindWindowByName("##Tooltip_00");
+  ASSERT_TRUE(tooltip && tooltip->Active) << "no tooltip over the cut name";
+
+  ImGui::NewFrame();
+  const std::string cut = FitToWidth(parameter, 100);
+  EXPECT_LE(ImGui::CalcTextSize(cut.c_str()).x, 100);
+  EXPECT_EQ(cut.substr(cut.size() - 3), "...");
+  EXPECT_EQ(parameter.compare(0, cut.size() - 3, cut, 0, cut.size() - 3), 0) << cut;
+  EXPECT_EQ(FitToWidth("Glow", 100), "Glow");
+  ImGui::Render();
 }
 
 }  // namespace
