@@ -32,6 +32,11 @@ class Reader {
     std::int32_t objectCount = 0;
     Int(objectCount, "the header");
     Int(file.length, "the header");
+    // The program times its parts by the length; one that runs backwards would move
+    // every later part's start.
+    if (file.length < 0)
+      throw DemoFileError("Demo file " + path + " holds a negative running time in its header (" +
+                          std::to_string(file.length) + " frames)");
     if (objectCount > 0) {
       Fits(objectCount, MinObjectBytes, "objects", "the header");
       file.objects.resize(static_cast<std::size_t>(objectCount));
@@ -119,11 +124,12 @@ DemoFile ParseDemoFile(const std::string& bytes, const std::string& path) { retu
 
 DemoFile ReadDemoFile(const std::string& path) {
   const std::string native = platform::NativePath(path);
-  // A folder opens as a stream here, where the system the format comes from refuses to
-  // open it: either way there is no demo file at the path.
+  // Only a file is opened. A folder opens as a stream here, where the system the format
+  // comes from refuses to open it, and a FIFO would block the open for ever: either way
+  // there is no demo file at the path.
   boost::system::error_code notThere;
   std::ifstream file;
-  if (!boost::filesystem::is_directory(native, notThere)) file.open(native, std::ios::binary);
+  if (boost::filesystem::is_regular_file(native, notThere)) file.open(native, std::ios::binary);
   if (!file.is_open()) throw DemoFileError("No such demo file found");
   std::string bytes;
   // A read error (a folder opens, then fails to read) comes out of the stream buffer as

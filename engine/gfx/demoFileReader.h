@@ -54,9 +54,9 @@ class ENGINE_API DemoFileError : public std::runtime_error {
 };
 
 // Reads the file at `path` (an engine path, "\\" separators allowed). Raises
-// DemoFileError with "No such demo file found" when it cannot be opened, "Not NEBLU Demo
-// file format" for a wrong magic, and a message naming the file when it ends early or
-// holds a count larger than its bytes.
+// DemoFileError with "No such demo file found" when it is not a file that can be opened,
+// "Not NEBLU Demo file format" for a wrong magic, and a message naming the file when it
+// ends early, holds a count larger than its bytes or a negative running time.
 ENGINE_API DemoFile ReadDemoFile(const std::string& path);
 // The same for a file image already in memory; `path` only names it in messages.
 ENGINE_API DemoFile ParseDemoFile(const std::string& bytes, const std::string& path);

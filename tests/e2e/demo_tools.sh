@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Writes the example scene description with demowrite and reads it back with demoinfo:
 # the JSON must be the described scene, defaults and automatic handles filled in. Then
-# the errors of both tools: a missing, foreign, truncated or oversized file and an
-# unknown interpolation for demoinfo; a script error and a description error, each
-# naming the scene file (and the object), for demowrite; usage for both.
+# the errors of both tools: a missing, foreign, truncated or oversized file, a folder, a
+# FIFO, a negative running time and an unknown interpolation for demoinfo; a script error
+# and description errors (a running time below one frame among them), each naming the
+# scene file (and the object), for demowrite; usage for both.
 #   demo_tools.sh DEMOWRITE DEMOINFO EXAMPLE_SCENE
 set -euo pipefail
 demowrite=$1
@@ -28,11 +29,11 @@ expect "example scene" \
   '{"length": 250, "objects": [{"type": "Camera", "name": "Camera", "mesh": "", "parent": "", "location": [0, -12, 3], "rotation": [1.3962634, 0, 0], "curves": [{"channel": "LocX", "interpolation": "Bezier", "extrapolation": "Constant", "keys": [[-40.666668, -4, 1, -4, 42.666668, -4], [84.333336, -1.3386881, 126, 0, 167.33333, 1.3279786], [208.66667, 4, 250, 4, 291.33334, 4]]}, {"channel": "LocZ", "interpolation": "Bezier", "extrapolation": "Constant", "keys": [[-82, 3, 1, 3, 84, 3], [200, 3, 250, 2.5, 333, 2.5]]}]}, {"type": "Lamp", "name": "Sun", "mesh": "", "parent": "", "location": [5, -5, 10], "rotation": [0, 0, 0], "curves": []}, {"type": "Empty", "name": "Cart", "mesh": "", "parent": "", "location": [-3, 0, 0], "rotation": [0, 0, 0], "curves": [{"channel": "LocX", "interpolation": "Bezier", "extrapolation": "Constant", "keys": [[-82, -3, 1, -3, 84, -3], [167, 3, 250, 3, 333, 3]]}]}, {"type": "Mesh", "name": "Body", "mesh": "Body", "parent": "Cart", "location": [0, 0, 1], "rotation": [0, 0, 0], "curves": []}, {"type": "Mesh", "name": "FrontWheel", "mesh": "Wheel", "parent": "Cart", "location": [1.2, 0, 0.4], "rotation": [0, 0, 0], "curves": [{"channel": "RotY", "interpolation": "Linear", "extrapolation": "Cyclic_extrapolation", "keys": [[-15.666667, 0, 1, 0, 17.666666, 0], [34.333332, 36, 51, 36, 67.666664, 36]]}]}, {"type": "Mesh", "name": "BackWheel", "mesh": "Wheel", "parent": "Cart", "location": [-1.2, 0, 0.4], "rotation": [0, 0, 0], "curves": [{"channel": "RotY", "interpolation": "Linear", "extrapolation": "Cyclic_extrapolation", "keys": [[-15.666667, 0, 1, 0, 17.666666, 0], [34.333332, 36, 51, 36, 67.666664, 36]]}]}, {"type": "Mesh", "name": "Sign", "mesh": "Sign", "parent": "", "location": [0, 0, 0], "rotation": [0, 0, 1.5707964], "curves": [{"channel": "Layer", "interpolation": "Constant", "extrapolation": "Constant", "keys": [[-65.666664, 0, 1, 0, 67.666664, 0], [134.33333, 2, 201, 2, 267.66666, 2]]}]}]}' \
   "$("$demoinfo" example.demo)"
 
-# Names and text go through JSON escaping; an empty scene is a valid file.
-printf 'length = 0\nobjects = {{"Thing", "a \\"quoted\\"\\\\name\\n"}}\n' > quoted.lua
+# Names and text go through JSON escaping.
+printf 'length = 1\nobjects = {{"Thing", "a \\"quoted\\"\\\\name\\n"}}\n' > quoted.lua
 "$demowrite" quoted.lua quoted.demo
 expect "escaped name" \
-  '{"length": 0, "objects": [{"type": "Thing", "name": "a \"quoted\"\\name\n", "mesh": "", "parent": "", "location": [0, 0, 0], "rotation": [0, 0, 0], "curves": []}]}' \
+  '{"length": 1, "objects": [{"type": "Thing", "name": "a \"quoted\"\\name\n", "mesh": "", "parent": "", "location": [0, 0, 0], "rotation": [0, 0, 0], "curves": []}]}' \
   "$("$demoinfo" quoted.demo)"
 
 # Every float reads back as the float32 stored, a negative zero included: a JSON reader
@@ -59,6 +60,16 @@ expect "missing file" "demoinfo: missing.demo: No such demo file found" "$error"
 mkdir folder.demo
 fails "$demoinfo" folder.demo
 expect "a folder" "1 demoinfo: folder.demo: No such demo file found" "$status $error"
+# A FIFO would block the open for ever.
+mkfifo pipe.demo
+fails "$demoinfo" pipe.demo
+expect "a FIFO" "1 demoinfo: pipe.demo: No such demo file found" "$status $error"
+# A part that runs backwards would move every later part's start (0 frames is a part
+# shown for one pass, which the program knows).
+printf 'DEMO\0\0\0\0\373\377\377\377' > negative.demo
+fails "$demoinfo" negative.demo
+expect "negative length" "1 demoinfo: Demo file negative.demo holds a negative running time in its header (-5 frames)" \
+  "$status $error"
 printf 'OMED\0\0\0\0\0\0\0\0' > magic.demo
 fails "$demoinfo" magic.demo
 expect "bad magic" "1 demoinfo: magic.demo: Not NEBLU Demo file format" "$status $error"
@@ -94,6 +105,12 @@ fails "$demowrite" bad.lua bad.demo
 expect "description error" \
   '1 demowrite: bad.lua: object 2 ("Lid"): curve 1 (LocZ): Smooth interpolation type not supported. Use "Bezier", "Linear" or "Constant".' \
   "$status $error"
+for length in -5 0; do
+  printf 'length = %s\nobjects = {}\n' "$length" > length.lua
+  fails "$demowrite" length.lua length.demo
+  expect "length $length" "1 demowrite: length.lua: length $length is not a running time: it must be at least 1 frame" \
+    "$status $error"
+done
 printf 'length = 10\nobjects = {{"Mesh", "Box", locaton = {0, 0, 1}}}\n' > typo.lua
 fails "$demowrite" typo.lua typo.demo
 expect "misspelt field" \
@@ -115,7 +132,7 @@ expect "script error" \
 fails "$demowrite" nothing.lua nothing.demo
 expect "missing scene" \
   "1 demowrite: Error in lua script: cannot open nothing.lua: No such file or directory" "$status $error"
-for f in bad typo order parent script nothing; do
+for f in bad length typo order parent script nothing; do
   [ ! -e "$f.demo" ] || { echo "demowrite left $f.demo after an error"; exit 1; }
 done
 
@@ -136,6 +153,9 @@ fails "$demowrite" --sections cut.txt scored.lua cut.demo
 expect "sections cut short" "1 demowrite: cut.txt: the total line is missing (the file is cut short)" "$status $error"
 fails "$demowrite" --sections
 expect "--sections without a file" 2 "$status"
+mkdir tables
+fails "$demowrite" --sections tables scored.lua tables.demo
+expect "a folder for sections" "1 demowrite: tables: cannot be read: it is a folder, not a regular file" "$status $error"
 
 for tool in "$demowrite" "$demoinfo"; do
   "$tool" --help | grep -q '^usage: ' || { echo "$tool --help prints no usage"; exit 1; }

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Runs the material inspector in a fresh content folder: a material with a template and
-# two alternatives, read alone and built into an effect (the pass whose effect file is
-# missing is left out), and the exit status and message for bad usage, a material that
-# is not a list and a missing file.
-#   efxinfo.sh EFXINFO CONTENT_DIR    (CONTENT_DIR: the effect pool's files)
+# two alternatives, read alone (the data folder's resource script run by default, or the
+# one named) and built into an effect; materials the engine would build only in part or
+# draw as the wireframe (an effect file missing, a technique misspelt or unsupported),
+# which fail; the exit status and message for bad usage, a material that is not a list
+# and a missing file. Then the demo's own materials, built in a copy of its data folder,
+# and that copy broken.
+#   efxinfo.sh EFXINFO CONTENT_DIR DEMO_DATA
+#   (CONTENT_DIR: the effect pool's files; DEMO_DATA: the demo's data folder as built)
 set -euo pipefail
 efxinfo=$(realpath "$1")
 content=$(realpath "$2")
+demo=$(realpath "$3")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export DISPLAY= WAYLAND_DISPLAY=
@@ -76,6 +81,24 @@ effect = {
 }
 LUA
 
+# The template's passes alone; and the same lit pass misspelt, and in a technique whose
+# shader model cannot run here, alone and with a fallback.
+cat > "$work/data/tiled.efx" <<'LUA'
+effect = { { priority = 10, template = "fx/lit.tpl", params = { { "Tint", "float4", { 1, 1, 1, 1 } } } } }
+LUA
+cat > "$work/data/misspelt.efx" <<'LUA'
+effect = { { pass = { { fx = "lit", tec = "Mian", params = {}, streams = { { "pos", "P" } } } } } }
+LUA
+sed 's/vs_4_0/vs_5_0/; s/technique10 Main/technique10 Future/' "$work/data/fx/lit.fx" > "$work/data/fx/future.fx"
+cat > "$work/data/future.efx" <<'LUA'
+effect = { { pass = { { fx = "future", tec = "Future", params = {}, streams = { { "pos", "P" } } } } } }
+LUA
+cat > "$work/data/fallback.efx" <<'LUA'
+effect = { { priority = 1, pass = { { fx = "future", tec = "Future", params = {}, streams = { { "pos", "P" } } } } },
+           { priority = 0, pass = { { fx = "lit", tec = "Main", params = {}, streams = { { "pos", "P" } } } } } }
+LUA
+echo 'resources = {}' > "$work/data/bare.resources"
+
 cat > "$work/data/startup.resources" <<'LUA'
 resources = {
   { RENDERTARGET, "half", WINDOW_WIDTH / 2, WINDOW_HEIGHT / 2, FMT_R16G16B16A16_FLOAT, NO_MULTISAMPLING },
@@ -95,7 +118,8 @@ run() {
   grep -v '^platform: drawing through ' err.all >err.txt || true
 }
 
-run --resources data/startup.resources data/crystal.efx
+# The target "half" comes from the data folder's resource script, run by default.
+run data/crystal.efx
 [ "$status" = 0 ] || { cat err.txt; fail "reading crystal.efx: exit status $status"; }
 python3 - out.json <<'PY'
 import json, sys
@@ -139,15 +163,20 @@ assert (simple["fx"], simple["tec"], simple["params"]) == ("simple.fx", "Main", 
 PY
 [ ! -e data/log.html ] || fail "efxinfo wrote a log"
 
-run --resources data/startup.resources --build data/crystal.efx
-[ "$status" = 0 ] || { cat err.txt; fail "building crystal.efx: exit status $status"; }
+# A script named instead replaces the default.
+run --resources data/bare.resources data/crystal.efx
+[ "$status" = 1 ] || fail "crystal.efx without its targets: exit status $status, expected 1"
+[ "$(cat err.txt)" = "efxinfo: data/crystal.efx: No such render target half" ] || fail "--resources: $(cat err.txt)"
+
+run --build data/tiled.efx
+[ "$status" = 0 ] || { cat err.txt; fail "building tiled.efx: exit status $status"; }
 python3 - out.json <<'PY'
 import json, sys
 doc = json.load(open(sys.argv[1]))
 assert list(doc) == ["materials", "order"], list(doc)
 (material,) = doc["materials"]
 assert list(material) == ["path", "alternatives", "built"], list(material)
-# glass.fx does not exist: its pass is dropped, and the template's two passes run.
+# The template's two passes.
 built = material["built"]
 assert built["wireframe"] is False, built
 assert [(p["fx"], p["tec"]) for p in built["passes"]] == [("lit.fx", "Main")] * 2, built
@@ -162,6 +191,26 @@ assert [(s["fx"], s["targets"], s["depth"]) for s in order] == [
 assert [s["renderIndex"] for s in order] == [0, 1, 2], order
 assert [p["renderIndex"] for p in built["passes"]] == [0, 2], built
 PY
+
+# What the engine would build only in part, or not at all: each problem named, status 1.
+expect_failure() {
+  local material=$1 expected=$2
+  run --build "$material"
+  [ "$status" = 1 ] || fail "building $material: exit status $status, expected 1"
+  [ "$(cat err.txt)" = "$expected" ] || fail "building $material: $(cat err.txt)"
+  [ ! -s out.json ] || fail "building $material: something on standard output"
+}
+expect_failure data/crystal.efx \
+"efxinfo: data/crystal.efx: alternative 1 (priority 10), pass 3 (glass.fx, technique Refract): data/fx/glass.fx does not exist, so the engine leaves the pass out
+efxinfo: data/crystal.efx: alternative 2 (priority 0), pass 1 (simple.fx, technique Main): data/fx/simple.fx does not exist, so the engine leaves the pass out"
+expect_failure data/misspelt.efx \
+  "efxinfo: data/misspelt.efx: alternative 1 (priority 0), pass 1 (lit.fx, technique Mian): data/fx/lit.fx has no technique Mian (it has Main), so the engine passes over the alternative"
+expect_failure data/future.efx \
+  "efxinfo: data/future.efx: none of its alternatives can be drawn here, so the engine draws the wireframe instead (alternative 1 (priority 0), pass 1 (future.fx, technique Future): technique Future of data/fx/future.fx cannot run here)"
+# An alternative for what cannot run here is what alternatives are for.
+run --build data/fallback.efx
+[ "$status" = 0 ] || { cat err.txt; fail "building fallback.efx: exit status $status"; }
+grep -q '"built": {"wireframe": false, "passes": \[{"fx": "lit.fx", "tec": "Main"' out.json || fail "fallback.efx: $(cat out.json)"
 
 run --help
 [ "$status" = 0 ] || fail "--help: exit status $status"
@@ -182,4 +231,35 @@ run --resources data/startup.resources data/crystal.efx data/missing.efx
 [ "$status" = 1 ] || fail "missing.efx: exit status $status, expected 1"
 grep -q "^efxinfo: data/missing.efx: " err.txt || fail "missing.efx: $(cat err.txt)"
 [ ! -s out.json ] || fail "missing.efx: something on standard output"
+
+# The demo's own materials (those that name no texture the program makes itself) build
+# whole in a copy of its data folder, with its own resource script found by default.
+mkdir -p "$work/demo/data"
+cp -r "$demo/fx" "$demo/startup.resources" "$demo/rtpriorities.txt" "$demo/wireframe.efx" "$work/demo/data/"
+for part in city stars credits; do
+  mkdir "$work/demo/data/$part.demo_scene"
+  cp "$demo/$part.demo_scene/"*.efx "$work/demo/data/$part.demo_scene/"
+done
+cd "$work/demo"
+run --build data/city.demo_scene/*.efx data/stars.demo_scene/*.efx data/credits.demo_scene/*.efx data/fx/post.efx
+[ "$status" = 0 ] || { cat err.txt; fail "the demo's materials: exit status $status"; }
+python3 - out.json <<'PY'
+import json, sys
+doc = json.load(open(sys.argv[1]))
+assert len(doc["materials"]) > 10, len(doc["materials"])
+for material in doc["materials"]:
+    assert not material["built"]["wireframe"], material["path"]
+    assert len(material["built"]["passes"]) == sum(len(a["passes"]) for a in material["alternatives"][:1]), material["path"]
+PY
+# Broken: a technique misspelt, then its effect file gone.
+sed -i 's/tec = "Night"/tec = "Nite"/' data/city.demo_scene/Cube.nbl.efx
+run --build data/city.demo_scene/Cube.nbl.efx
+[ "$status" = 1 ] || fail "a misspelt technique in the demo's Cube: exit status $status"
+[ "$(cat err.txt)" = "efxinfo: data/city.demo_scene/Cube.nbl.efx: alternative 1 (priority 0), pass 2 (city.fx, technique Nite): data/fx/city.fx has no technique Nite (it has Night), so the engine passes over the alternative" ] ||
+  fail "a misspelt technique in the demo's Cube: $(cat err.txt)"
+rm data/fx/city.fx
+run --build data/city.demo_scene/Cube.nbl.efx
+[ "$status" = 1 ] || fail "the demo's Cube without city.fx: exit status $status"
+grep -qx "efxinfo: data/city.demo_scene/Cube.nbl.efx: alternative 1 (priority 0), pass 2 (city.fx, technique Nite): data/fx/city.fx does not exist, so the engine leaves the pass out" err.txt ||
+  fail "the demo's Cube without city.fx: $(cat err.txt)"
 echo "efxinfo output as expected"

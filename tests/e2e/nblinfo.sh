@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the .nbl inspector on seed files the .nbl writer made (fuzz/make_mesh_seeds): the
 # JSON of a 16-bit cube with its chunks out of order, the built-in quad read through the
-# engine's special name, and the error and exit status for a truncated file.
+# engine's special name, and the error and exit status for a truncated file, a folder, a
+# FIFO, an empty and a missing file.
 #   nblinfo.sh NBLINFO SEED_DIR
 set -euo pipefail
 nblinfo=$1
@@ -31,4 +32,15 @@ status=0
 error=$("$nblinfo" "$seeds/truncated.nbl" 2>&1 >/dev/null) || status=$?
 expect "truncated.nbl status" 1 "$status"
 expect "truncated.nbl message" "$seeds/truncated.nbl: chunk of kind 5 is 288 bytes long, but only 70 are left" "$error"
+# What is not a mesh file: a folder (whose read failed inside the stream and aborted the
+# tool), a FIFO (whose open would block for ever), an empty file and a missing one.
+mkdir "$work/folder.nbl"
+mkfifo "$work/pipe.nbl"
+: > "$work/empty.nbl"
+for case in "folder.nbl|folder.nbl is a folder, not a .nbl mesh" "pipe.nbl|pipe.nbl is a FIFO, not a .nbl mesh" \
+            "empty.nbl|empty.nbl is not a .nbl mesh" "gone.nbl|gone.nbl mesh not found"; do
+  status=0
+  error=$(cd "$work" && "$nblinfo" "${case%%|*}" 2>&1 >/dev/null) || status=$?
+  expect "${case%%|*}" "1 ${case#*|}" "$status $error"
+done
 echo "nblinfo output as expected"

@@ -205,6 +205,9 @@ TEST_F(DemoFileTest, BadFilesAndUnknownCurveKindsAreRefusedWithTheirMessages) {
   }
 
   DemoFile file;
+  file.length = -5;
+  EXPECT_EQ(ErrorOf(file), "Demo file data/scene.demo holds a negative running time in its header (-5 frames)");
+  file.length = 0;
   file.objects = {Object("Empty", "A", "", {Curve("LocX", {1}, "Smooth")})};
   EXPECT_EQ(ErrorOf(file), "Smooth interpolation type not supported.");
   file.objects = {Object("Empty", "A", "", {Curve("LocX", {1}, "Linear", "Mirror")})};

@@ -329,7 +329,13 @@ INSTANTIATE_TEST_SUITE_P(
                "\"bufferView\": 1, \"componentType\": 5126, \"count\": 12", "different vertex counts"},
         Broken{"NodeTwice", "\"nodes\": [0, 2, 3, 4]", "\"nodes\": [0, 1, 3, 4]", "reached twice"},
         Broken{"UnknownInterpolation", "\"interpolation\": \"CUBICSPLINE\"", "\"interpolation\": \"SQUIGGLY\"",
-               "is not LINEAR, STEP or CUBICSPLINE"}),
+               "is not LINEAR, STEP or CUBICSPLINE"},
+        // The reader takes a glTF 1.0 file and finds nothing in it; one that names no
+        // version could be either.
+        Broken{"Version1", "\"version\": \"2.0\"", "\"version\": \"1.0\"",
+               "gltf2demo: broken.gltf: glTF 1.0 is not supported; export glTF 2.0\n"},
+        Broken{"NoVersion", "\"version\": \"2.0\", ", "",
+               "gltf2demo: broken.gltf: names no glTF version (its asset.version is missing or not text); export glTF 2.0\n"}),
     [](const ::testing::TestParamInfo<Broken>& param) { return std::string(param.param.name); });
 
 }  // namespace

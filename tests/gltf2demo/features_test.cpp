@@ -148,7 +148,7 @@ class FeatureTest : public ::testing::Test {
   std::unique_ptr<engine::gfx::LoadNBLMesh> Mesh(const gltf2demo::ConvertedScene& scene, const std::string& name) {
     for (const auto& mesh : scene.meshes) {
       if (mesh.name != name) continue;
-      dir.Write("data/" + name + ".nbl", mesh.bytes);
+      dir.Write("data/" + name + ".nbl", *mesh.bytes);
       return std::unique_ptr<engine::gfx::LoadNBLMesh>(
           new engine::gfx::LoadNBLMesh(engine::core::ToWide(dir.Path("data/" + name + ".nbl"))));
     }

@@ -11,7 +11,7 @@
 --   sections    with demowrite --sections FILE, the soundtrack's sections:
 --               sections.NAME.first and sections.NAME.frames, in frames
 --
---   length  = FRAMES                 the scene's running time in frames, 25 per second
+--   length  = FRAMES                 the scene's running time in frames, 25 per second (1 or more)
 --   objects = { OBJECT, ... }        in file order; {} for none
 --
 -- OBJECT = { TYPE, NAME, mesh = ..., parent = ..., location = {x, y, z},

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <utility>
@@ -101,6 +102,8 @@ class Describer {
     lua_getfield(L, LUA_GLOBALSINDEX, "length");
     if (lua_isnil(L, -1)) Fail("length is missing: set length to the running time in frames (25 per second)");
     file.length = WholeNumber(-1, "length");
+    // The program plays a part for its length; a part of none is a slip of the author's.
+    if (file.length < 1) Fail("length " + std::to_string(file.length) + " is not a running time: it must be at least 1 frame");
     lua_pop(L, 1);
 
     lua_getfield(L, LUA_GLOBALSINDEX, "objects");
@@ -379,10 +382,17 @@ class Describer {
 }  // namespace
 
 std::vector<ScoreSection> ReadScoreSections(const std::string& path) {
+  // A folder opens as a stream and reads as nothing (a table "cut short"), and a FIFO
+  // would block the open: only a file is read.
+  std::error_code notThere;
+  if (std::filesystem::exists(path, notThere) && !std::filesystem::is_regular_file(path, notThere))
+    throw SceneError(path + ": cannot be read: it is " +
+                     (std::filesystem::is_directory(path, notThere) ? "a folder, not a regular file" : "not a regular file"));
   std::ifstream file(path, std::ios::binary);
   if (!file) throw SceneError(path + ": cannot be read");
   std::ostringstream text;
   text << file.rdbuf();
+  if (file.bad()) throw SceneError(path + ": cannot be read");
   return ParseScoreSections(text.str(), path);
 }
 

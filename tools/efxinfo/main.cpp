@@ -1,14 +1,17 @@
 // efxinfo [--resources SCRIPT] [--build] MATERIAL...
 // Reads material scripts the way the engine does, on a headless device, and prints every
 // alternative with its passes (templates expanded, material-wide values applied) as one
-// JSON document. With --build each material is also built into an effect by the effect
-// pool, and the pool's global render order is printed after it is sorted. Run it in the
-// folder that holds data/. An engine error goes to standard error and the exit status
-// is 1; bad usage gives 2.
+// JSON document. The resource script of the materials' data folder runs first unless
+// another is named. With --build each material is also built into an effect by the
+// effect pool, and the pool's global render order is printed after it is sorted; what the
+// engine would leave out or draw as the wireframe fails the run. Run it in the folder
+// that holds data/. An engine error goes to standard error and the exit status is 1; bad
+// usage gives 2.
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -27,7 +30,9 @@
 #include "engine/gfx/renderer.h"
 #include "engine/gfx/sceneInfo.h"
 #include "platform/command_line.h"
+#include "platform/paths.h"
 #include "platform/win32.h"
+#include "tools/efxinfo/buildCheck.h"
 
 // --help prints this tool's usage, not the demo program's switches.
 PLATFORM_PROGRAM_HAS_ITS_OWN_HELP;
@@ -47,10 +52,16 @@ const char kUsage[] =
     "usage: efxinfo [--resources SCRIPT] [--build] MATERIAL...\n"
     "Prints the alternatives and passes of each material script as JSON.\n"
     "Run it in the folder that holds data/.\n"
-    "  --resources SCRIPT  run a resource script first, so passes may name its targets\n"
+    "  --resources SCRIPT  the resource script to run first, so that passes may name its\n"
+    "                      targets (default: the data folder's startup.resources, found\n"
+    "                      in the first material's folder or the nearest one above it)\n"
     "  --build             also build each material into an effect and print the sorted\n"
-    "                      render order of every pass the effect pool holds\n"
-    "  --help              print this text\n";
+    "                      render order of every pass the effect pool holds; a pass the\n"
+    "                      engine would leave out (its effect file missing or broken, its\n"
+    "                      technique not in the file) or a material it would draw as the\n"
+    "                      wireframe is an error\n"
+    "  --help              print this text\n"
+    "Exit status: 0 read (and built), 1 a material or script has a problem, 2 bad usage.\n";
 
 using tools::JsonQuote;
 
@@ -175,9 +186,29 @@ void ShutDown(engine::core::CScreen& screen, engine::gfx::Renderer* renderer) {
 
 struct Options {
   std::string resources;
+  bool resourcesByDefault = false;  // found beside the materials, not named
   bool build = false;
   std::vector<std::string> materials;
 };
+
+// The data folder's resource script for `material`: startup.resources in the material's
+// folder or the nearest folder above it, as a path from the working directory. Every
+// real material names targets that script makes. Empty when there is none.
+std::string DataFolderResources(const std::string& material) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::path folder = fs::absolute(platform::NativePath(material), error).lexically_normal().parent_path();
+  for (; !error && !folder.empty(); folder = folder.parent_path()) {
+    const fs::path script = folder / "startup.resources";
+    std::error_code notThere;
+    if (fs::is_regular_file(script, notThere)) {
+      const fs::path relative = fs::proximate(script, notThere);
+      return (notThere ? script : relative).string();
+    }
+    if (folder == folder.root_path()) break;
+  }
+  return "";
+}
 
 // 0 to go on, else the exit status.
 int ParseArguments(int argc, char** argv, Options& options) {
@@ -204,11 +235,19 @@ int ParseArguments(int argc, char** argv, Options& options) {
     std::cerr << kUsage;
     return 2;
   }
+  if (options.resources.empty()) {
+    options.resources = DataFolderResources(options.materials.front());
+    options.resourcesByDefault = !options.resources.empty();
+  }
   return 0;
 }
 
 int Run(const Options& options, engine::core::CScreen& screen, engine::gfx::Renderer*& renderer) {
   std::string where;  // what was being read when an error came
+  std::vector<std::string> problems;  // "MATERIAL: PROBLEM", said however the run ends
+  const auto sayProblems = [&problems] {
+    for (const std::string& problem : problems) std::cerr << "efxinfo: " << problem << "\n";
+  };
   try {
     engine::WindowSettings settings;
     settings.title = L"efxinfo";
@@ -224,7 +263,7 @@ int Run(const Options& options, engine::core::CScreen& screen, engine::gfx::Rend
     engine::core::Kernel::Get()->AddModule(renderer, kRendererKey);
 
     if (!options.resources.empty()) {
-      where = options.resources + ": ";
+      where = options.resources + (options.resourcesByDefault ? " (the data folder's, run by default)" : "") + ": ";
       engine::core::ResourceManager::Get()->LoadResourceScript(options.resources);
     }
 
@@ -232,10 +271,23 @@ int Run(const Options& options, engine::core::CScreen& screen, engine::gfx::Rend
     std::vector<boost::shared_ptr<engine::gfx::Effect>> effects;
     for (const std::string& path : options.materials) {
       where = path + ": ";
-      described.push_back(AlternativesJson(engine::gfx::ParseMaterial(path)));
-      if (options.build) effects.push_back(engine::gfx::EffectPool::Get()->BuildEffect(path));
+      const std::vector<EffectAlternative> alternatives = engine::gfx::ParseMaterial(path);
+      described.push_back(AlternativesJson(alternatives));
+      if (!options.build) continue;
+      // The engine builds what it can and falls back quietly; the author is told.
+      std::vector<std::string> found = efxinfo::PassProblems(alternatives);
+      if (found.empty()) {
+        effects.push_back(engine::gfx::EffectPool::Get()->BuildEffect(path));
+        const std::string fallback = efxinfo::FallbackProblem(alternatives, effects.back());
+        if (!fallback.empty()) found.push_back(fallback);
+      }
+      for (const std::string& problem : found) problems.push_back(path + ": " + problem);
     }
     where.clear();
+    if (!problems.empty()) {
+      sayProblems();
+      return 1;
+    }
     if (options.build) engine::gfx::EffectPool::Get()->SortShaders();
 
     std::string out = "{\"materials\": [";
@@ -250,6 +302,7 @@ int Run(const Options& options, engine::core::CScreen& screen, engine::gfx::Rend
     std::cout << out << "}" << std::endl;
     return 0;
   } catch (const engine::core::Exception& e) {
+    sayProblems();
     std::cerr << "efxinfo: " << where << ToNarrow(e.GetText()) << "\n";
     return 1;
   }

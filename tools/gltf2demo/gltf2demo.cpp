@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tools/demo/demoWriter.h"
+#include "tools/gltf2demo/curveConversion.h"
 #include "tools/gltf2demo/gltfError.h"
 #include "tools/gltf2demo/gltfLoad.h"
 #include "tools/gltf2demo/sceneConversion.h"
@@ -39,6 +40,10 @@ const char kUsage[] =
     "Loc, Rot and Scale curves at 25 frames a second. Textures are named as the program\n"
     "finds them when OUT_DIR is its data folder: data/NAME.demo_scene/FILE. Anything else\n"
     "is named on standard error and left out.\n"
+    "Budget: a file may make at most 8000000 vertices in its mesh files (counted after\n"
+    "flat shading and back faces, each glTF mesh once however many nodes show it) and\n"
+    "1 GiB (1073741824 bytes) of files in all (each node's copy of a mesh file counted);\n"
+    "one that asks for more is refused, naming what asked and how much.\n"
     "  --scene N         which of the file's scenes (default: the one the file names)\n"
     "  --animation N     which of the file's animations plays (default 0)\n"
     "  --length SECONDS  the scene's running time (default: the animation's end, or 10 s)\n"
@@ -46,6 +51,9 @@ const char kUsage[] =
     "  --no-post         no \"Post\" object (it brings in the demo's post-processing chain)\n"
     "  --help            print this text\n"
     "Exit status: 0 written, 1 the scene could not be read or written, 2 bad usage.\n";
+
+static_assert(gltf2demo::DefaultMostVertices == 8000000 && gltf2demo::DefaultMostBytes == 1073741824,
+              "the usage text states the budget");
 
 int Usage(const std::string& problem) {
   std::cerr << "gltf2demo: " << problem << "\n" << kUsage;
@@ -83,6 +91,8 @@ int main(int argc, char** argv) {
       if (a != "--length") {
         if (number != static_cast<int>(number)) return Usage(a + " needs a whole number");
         (a == "--scene" ? options.scene : options.animation) = static_cast<int>(number);
+      } else if (number * gltf2demo::FramesPerSecond >= gltf2demo::MostFrames) {
+        return Usage("--length needs fewer seconds than a demo file holds (85899345)");
       } else {
         options.lengthSeconds = number;
       }
@@ -132,7 +142,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   for (const gltf2demo::MeshFile& mesh : scene.meshes) {
-    for (const auto& file : {std::make_pair(mesh.name + ".nbl", &mesh.bytes), std::make_pair(mesh.name + ".nbl.efx", &mesh.material)}) {
+    for (const auto& file : {std::make_pair(mesh.name + ".nbl", mesh.bytes.get()), std::make_pair(mesh.name + ".nbl.efx", &mesh.material)}) {
       if (!WriteFile(folder / file.first, *file.second)) {
         std::cerr << "gltf2demo: " << (folder / file.first).string() << ": cannot be written\n";
         return 1;

@@ -2,6 +2,7 @@
 
 #include <tiny_gltf.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -173,6 +174,29 @@ bool ConvertPrimitive(const tinygltf::Model& model, const tinygltf::Primitive& p
   }
   *out = std::move(mesh);
   return true;
+}
+
+MeshSize PredictedSize(const tinygltf::Model& model, const tinygltf::Primitive& primitive) {
+  const int mode = primitive.mode < 0 ? TINYGLTF_MODE_TRIANGLES : primitive.mode;
+  // Counts are capped far beyond any budget, so that the sizes made of them cannot wrap.
+  constexpr std::uint64_t cap = std::uint64_t{1} << 40;
+  const auto countOf = [&](int accessor) -> std::uint64_t {
+    if (accessor < 0 || static_cast<std::size_t>(accessor) >= model.accessors.size()) return 0;
+    return std::min<std::uint64_t>(model.accessors[static_cast<std::size_t>(accessor)].count, cap);
+  };
+  const auto count = [&](const char* name) -> std::uint64_t {
+    const auto found = primitive.attributes.find(name);
+    return found == primitive.attributes.end() ? 0 : countOf(found->second);
+  };
+  const std::uint64_t positions = count("POSITION");
+  if ((mode != TINYGLTF_MODE_TRIANGLES && mode != TINYGLTF_MODE_TRIANGLE_STRIP && mode != TINYGLTF_MODE_TRIANGLE_FAN) ||
+      positions == 0 || primitive.extensions.count("KHR_draco_mesh_compression"))
+    return {};
+  const std::uint64_t corners = primitive.indices >= 0 ? countOf(primitive.indices) : positions;
+  const std::uint64_t triangles = mode == TINYGLTF_MODE_TRIANGLES ? corners / 3 : corners >= 3 ? corners - 2 : 0;
+  if (triangles == 0) return {};
+  // With normals the vertices are the file's own; without, each triangle gets three.
+  return {count("NORMAL") > 0 ? positions : 3 * triangles, 3 * triangles};
 }
 
 void AddBackFaces(MeshData& mesh) {

@@ -40,6 +40,15 @@ struct MeshData {
 bool ConvertPrimitive(const tinygltf::Model& model, const tinygltf::Primitive& primitive, int texCoordSet,
                       const std::string& label, Notes& notes, MeshData* out);
 
+// The vertices and indices of the mesh file ConvertPrimitive makes of `primitive`, from the
+// accessors' counts alone, so that a budget can be checked before anything is read or
+// made; without back faces. Zero where it keeps nothing, or where a count is broken
+// (which reading it then reports).
+struct MeshSize {
+  std::uint64_t vertices = 0, indices = 0;
+};
+MeshSize PredictedSize(const tinygltf::Model& model, const tinygltf::Primitive& primitive);
+
 // Adds a back to every triangle: a copy turned the other way round on vertices of its own
 // with reversed normals, so that a surface glTF calls double-sided shows, and is lit,
 // from behind as well under the engine's back-face culling.

@@ -6,13 +6,16 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <set>
 #include <utility>
 
+#include "tools/demo/demoWriter.h"
 #include "tools/gltf2demo/accessors.h"
 #include "tools/gltf2demo/curveConversion.h"
 #include "tools/gltf2demo/gltfError.h"
 #include "tools/gltf2demo/materialText.h"
+#include "tools/gltf2demo/meshCache.h"
 #include "tools/gltf2demo/meshConversion.h"
 #include "tools/gltf2demo/names.h"
 #include "tools/gltf2demo/viewpoint.h"
@@ -67,9 +70,6 @@ Placement PlacementOf(const Rest& rest) {
   return local;
 }
 
-// A mesh file's chunk lengths are 32-bit.
-constexpr std::size_t MostVertices = 0x7fffffff / 16 - 1;
-
 // A light's intensity, and the sun's strength on the materials for intensity 1: a light
 // surface facing it then comes out just short of white, which the demo's post chain
 // would make glow.
@@ -91,7 +91,13 @@ void SetCurves(DemoObject& object, std::vector<DemoCurve> curves) {
 class Converter {
  public:
   Converter(const tinygltf::Model& source, const SceneOptions& chosen, Notes& leftOut)
-      : model(source), options(chosen), notes(leftOut), objectOfNode(source.nodes.size(), -1), textures(source, leftOut) {}
+      : model(source),
+        options(chosen),
+        notes(leftOut),
+        objectOfNode(source.nodes.size(), -1),
+        budget(chosen.budget),
+        textures(source, leftOut),
+        meshes(source, textures, budget, leftOut) {}
 
   ConvertedScene Run() {
     // The first camera and lamp get these names even where a node already has them;
@@ -108,15 +114,22 @@ class Converter {
     if (lamps == 0) AddDefaultLamp();
     WriteMaterials();
     out.images = textures.Images();
+    for (const ImageFile& image : out.images) budget.SpendBytes(image.bytes.size(), "image '" + image.name + "'");
     const double seconds = Animate();
     const double length = options.lengthSeconds >= 0 ? options.lengthSeconds : seconds > 0 ? seconds : DefaultLengthSeconds;
+    if (!(length * FramesPerSecond < MostFrames))
+      throw GltfError("a running time of " + Short(length) + " seconds is more than a demo file holds");
     out.demo.length = std::max(1, static_cast<int>(std::ceil(length * FramesPerSecond - 1e-6)));
     if (options.post) {
       DemoObject post = Object("Mesh", "Post", "");
       post.mesh = "Post";
       out.demo.objects.push_back(post);
-      out.meshes.push_back({"Post", EncodeMesh(PointTriangle()), PostMaterialText()});
+      out.meshes.push_back({"Post", std::make_shared<const std::string>(EncodeMesh(PointTriangle())), PostMaterialText()});
+      budget.SpendBytes(out.meshes.back().bytes->size(), "the mesh file Post.nbl");
     }
+    // The mesh files were counted as each node took them.
+    for (const MeshFile& mesh : out.meshes) budget.SpendBytes(mesh.material.size(), "the material " + mesh.name + ".nbl.efx");
+    budget.SpendBytes(demo::EncodedSize(out.demo), "the demo file");
     return std::move(out);
   }
 
@@ -267,57 +280,27 @@ class Converter {
   void AddMesh(int meshIndex, std::size_t objectAt, const std::string& label, const Placement& world) {
     if (static_cast<std::size_t>(meshIndex) >= model.meshes.size())
       throw GltfError(label + ": mesh " + std::to_string(meshIndex) + " does not exist");
-    const tinygltf::Mesh& mesh = model.meshes[static_cast<std::size_t>(meshIndex)];
-    const std::string meshLabel = "mesh '" + (mesh.name.empty() ? std::to_string(meshIndex) : mesh.name) + "'";
     const std::string objectName = out.demo.objects[objectAt].name;
     bool first = true;
-    for (std::size_t p = 0; p < mesh.primitives.size(); ++p) {
-      const tinygltf::Primitive& primitive = mesh.primitives[p];
-      MeshData data;
-      const std::string primitiveLabel = mesh.primitives.size() > 1 ? meshLabel + " primitive " + std::to_string(p) : meshLabel;
-      SurfaceLook look;
-      look.texture = BaseColourOf(primitive.material);
-      if (!ConvertPrimitive(model, primitive, look.texture ? look.texture->texCoord : 0, primitiveLabel, notes, &data)) continue;
-      if (look.texture) {
-        const std::array<double, 6>& m = look.texture->uv;
-        for (auto& t : data.texCoords) {
-          const double u = t.x, v = t.y;
-          t.x = static_cast<float>(m[0] * u + m[1] * v + m[2]);
-          t.y = static_cast<float>(m[3] * u + m[4] * v + m[5]);
-        }
-      }
-      if (look.texture && data.texCoords.empty()) {
-        notes.LeftOut(primitiveLabel + ": its material's texture, since it has no texture coordinates TEXCOORD_" +
-                      std::to_string(look.texture->texCoord));
-        look.texture.reset();
-      }
-      look.coloured = !data.colours.empty();
-      if (primitive.material >= 0 && static_cast<std::size_t>(primitive.material) < model.materials.size() &&
-          model.materials[static_cast<std::size_t>(primitive.material)].doubleSided) {
-        if (2 * data.positions.size() > MostVertices) throw GltfError(primitiveLabel + ": too large for a mesh file with its back faces");
-        AddBackFaces(data);
-      }
-      for (const auto& position : data.positions) bounds.Add(world.Apply({position.x, position.y, position.z}));
+    for (const ConvertedPrimitive& primitive : meshes.Mesh(meshIndex)) {
+      // Counted before the bounds are walked: a mesh shown by ever more nodes runs out
+      // of budget, not of time.
+      budget.SpendBytes(primitive.bytes->size(), label + ": " + primitive.label);
+      for (const auto& position : primitive.positions) bounds.Add(world.Apply({position.x, position.y, position.z}));
       std::string owner = objectName;
       if (!first) {
         // Further primitives: objects of their own with the node's placement.
-        owner = objectNames.Unique(objectName + "." + std::to_string(p));
+        owner = objectNames.Unique(objectName + "." + std::to_string(primitive.index));
         DemoObject part = Object("Mesh", owner, objectName);
         out.demo.objects.push_back(part);
       }
       DemoObject& holder = first ? out.demo.objects[objectAt] : out.demo.objects.back();
       holder.type = "Mesh";
       holder.mesh = meshNames.Unique(FileNameOf(owner));
-      surfaces.push_back({out.meshes.size(), primitive.material, look});
-      out.meshes.push_back({holder.mesh, EncodeMesh(data), ""});
+      surfaces.push_back({out.meshes.size(), primitive.material, primitive.look});
+      out.meshes.push_back({holder.mesh, primitive.bytes, ""});
       first = false;
     }
-  }
-
-  std::optional<BaseTexture> BaseColourOf(int material) {
-    if (material < 0 || static_cast<std::size_t>(material) >= model.materials.size()) return std::nullopt;
-    const std::string& name = model.materials[static_cast<std::size_t>(material)].name;
-    return textures.BaseColour(material, "material '" + (name.empty() ? std::to_string(material) : name) + "'");
   }
 
   // The materials, once the scene's sun is known.
@@ -461,6 +444,15 @@ class Converter {
     const tinygltf::Animation& animation = model.animations[static_cast<std::size_t>(options.animation)];
     double end = 0;
     std::map<int, std::map<std::string, std::vector<DemoCurve>>> byNode;
+    // Channels that share a sampler share its curves, made once: sampling a rotation costs
+    // a key a frame, and a file may point any number of channels at one sampler.
+    struct Made {
+      std::vector<DemoCurve> curves;
+      double end;
+      std::size_t bytes;  // in the demo file
+    };
+    std::map<std::pair<int, std::string>, Made> made;
+    std::size_t curveBytes = 0;  // of the curves in byNode
     for (std::size_t c = 0; c < animation.channels.size(); ++c) {
       const tinygltf::AnimationChannel& channel = animation.channels[c];
       const std::string label = "animation " + std::to_string(options.animation) + " channel " + std::to_string(c);
@@ -480,11 +472,23 @@ class Converter {
         notes.LeftOut(label + ": its target \"" + path + "\"");
         continue;
       }
-      const Keyframes keys = ReadKeyframes(model, animation, channel.sampler, path == "rotation" ? 4 : 3, label);
-      end = std::max(end, keys.times.back());
-      byNode[channel.target_node][path] = path == "rotation"    ? RotationCurves(keys)
-                                          : path == "translation" ? VectorCurves(keys, "Loc")
-                                                                  : VectorCurves(keys, "Scale");
+      auto found = made.find({channel.sampler, path});
+      if (found == made.end()) {
+        const Keyframes keys = ReadKeyframes(model, animation, channel.sampler, path == "rotation" ? 4 : 3, label);
+        Made curves{path == "rotation"      ? RotationCurves(keys)
+                    : path == "translation" ? VectorCurves(keys, "Loc")
+                                            : VectorCurves(keys, "Scale"),
+                    keys.times.back(), 0};
+        for (const DemoCurve& curve : curves.curves) curves.bytes += demo::EncodedSize(curve);
+        found = made.emplace(std::make_pair(channel.sampler, path), std::move(curves)).first;
+      }
+      end = std::max(end, found->second.end);
+      std::vector<DemoCurve>& slot = byNode[channel.target_node][path];
+      for (const DemoCurve& curve : slot) curveBytes -= demo::EncodedSize(curve);
+      curveBytes += found->second.bytes;
+      // Checked before the copy is made, since every channel's curves are copies.
+      budget.CheckBytes(curveBytes, label + ", with the channels before it");
+      slot = found->second.curves;
     }
     for (auto& node : byNode) {
       DemoObject& object = out.demo.objects[static_cast<std::size_t>(objectOfNode[static_cast<std::size_t>(node.first)])];
@@ -501,7 +505,9 @@ class Converter {
   std::vector<int> objectOfNode;  // node index to its object's index, -1 until converted
   std::set<int> visited;
   int cameras = 0, lamps = 0;
+  Budget budget;
   TextureFiles textures;
+  MeshCache meshes;
   // A mesh file whose material waits for the scene's sun.
   struct Surface {
     std::size_t mesh;  // in out.meshes

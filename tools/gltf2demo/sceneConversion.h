@@ -14,10 +14,12 @@
 // post-processing chain unless asked not to. Base colour textures become image files
 // beside the meshes.
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/gfx/demoFileReader.h"
+#include "tools/gltf2demo/budget.h"
 #include "tools/gltf2demo/notes.h"
 #include "tools/gltf2demo/textureFiles.h"
 
@@ -36,11 +38,13 @@ struct SceneOptions {
   // Where the program finds the part's files, as materials name textures:
   // "data/intro.demo_scene/".
   std::string partFolder;
+  BudgetLimits budget;  // what the file may make the conversion do
 };
 
 struct MeshFile {
   std::string name;      // the mesh name in the demo file; its files are NAME.nbl and NAME.nbl.efx
-  std::string bytes;     // the .nbl image
+  // The .nbl image, shared by the files of every node that shows one glTF mesh.
+  std::shared_ptr<const std::string> bytes;
   std::string material;  // the .nbl.efx script
 };
 
@@ -50,10 +54,13 @@ struct ConvertedScene {
   std::vector<ImageFile> images;  // textures, for the meshes' folder
 };
 
-// Raises GltfError for broken input; what cannot be converted goes to `notes`.
+// Raises GltfError for broken input and for a file that asks for more than its budget;
+// what cannot be converted goes to `notes`.
 ConvertedScene ConvertScene(const tinygltf::Model& model, const SceneOptions& options, Notes& notes);
 
 // When no animation sets it, a scene runs this long.
 constexpr double DefaultLengthSeconds = 10.0;
+// The longest a demo file's running time can be: its frame count is a 32-bit number.
+constexpr double MostFrames = 2147483647.0;
 
 }  // namespace gltf2demo

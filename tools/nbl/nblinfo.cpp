@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -14,6 +15,7 @@
 #include "engine/gfx/NBLMesh.h"
 #include "engine/wrapper.h"
 #include "platform/command_line.h"
+#include "platform/paths.h"
 
 // Its own usage text, not the demo program's switches.
 PLATFORM_PROGRAM_HAS_ITS_OWN_HELP;
@@ -67,6 +69,23 @@ std::string Describe(const LoadMesh& mesh) {
   return out.str();
 }
 
+// Why `path` names something that is there but no file: the engine's reader opens what
+// it is given, and a folder then fails inside the stream (an exception nobody expects)
+// while a FIFO blocks it for ever. Empty when it is a file, or not there at all.
+std::string NotAFile(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(platform::NativePath(path), error);
+  if (error || !std::filesystem::exists(status) || std::filesystem::is_regular_file(status)) return "";
+  switch (status.type()) {
+    case std::filesystem::file_type::directory: return "a folder";
+    case std::filesystem::file_type::fifo: return "a FIFO";
+    case std::filesystem::file_type::block:
+    case std::filesystem::file_type::character: return "a device";
+    case std::filesystem::file_type::socket: return "a socket";
+    default: return "a special file";
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,11 +101,20 @@ int main(int argc, char** argv) {
     return 2;
   }
   engine::Logging(false);
+  const std::string notAFile = NotAFile(argv[1]);
+  if (!notAFile.empty()) {
+    std::cerr << argv[1] << " is " << notAFile << ", not a .nbl mesh\n";
+    return 1;
+  }
   try {
     const engine::gfx::LoadNBLMesh mesh(engine::core::ToWide(argv[1]));
     std::cout << Describe(mesh) << "\n";
   } catch (const engine::core::Exception& e) {
     std::cerr << engine::core::ToNarrow(e.GetText()) << "\n";
+    return 1;
+  } catch (const std::exception& e) {
+    // A read that fails part way (an I/O error) comes out of the stream as this.
+    std::cerr << argv[1] << " cannot be read: " << e.what() << "\n";
     return 1;
   }
   return 0;

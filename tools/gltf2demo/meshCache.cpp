@@ -1,0 +1,84 @@
+#include "tools/gltf2demo/meshCache.h"
+
+#include <tiny_gltf.h>
+
+#include <array>
+#include <utility>
+
+#include "tools/gltf2demo/gltfError.h"
+#include "tools/gltf2demo/meshConversion.h"
+
+namespace gltf2demo {
+
+namespace {
+
+// A mesh file's chunk lengths are 32-bit.
+constexpr std::size_t MostVertices = 0x7fffffff / 16 - 1;
+
+// Positions and normals: what every vertex of a mesh file holds at the least.
+constexpr std::uint64_t LeastBytesPerVertex = 24, BytesPerIndex = 4;
+
+}  // namespace
+
+const std::vector<ConvertedPrimitive>& MeshCache::Mesh(int index) {
+  const auto found = meshes.find(index);
+  if (found != meshes.end()) return found->second;
+  return meshes.emplace(index, Convert(index)).first->second;
+}
+
+std::vector<ConvertedPrimitive> MeshCache::Convert(int index) {
+  const tinygltf::Mesh& mesh = model.meshes[static_cast<std::size_t>(index)];
+  const std::string meshLabel = "mesh '" + (mesh.name.empty() ? std::to_string(index) : mesh.name) + "'";
+  std::vector<ConvertedPrimitive> kept;
+  for (std::size_t p = 0; p < mesh.primitives.size(); ++p) {
+    const tinygltf::Primitive& primitive = mesh.primitives[p];
+    ConvertedPrimitive converted;
+    converted.index = p;
+    converted.label = mesh.primitives.size() > 1 ? meshLabel + " primitive " + std::to_string(p) : meshLabel;
+    converted.material = primitive.material;
+    const bool known = primitive.material >= 0 && static_cast<std::size_t>(primitive.material) < model.materials.size();
+    const bool doubleSided = known && model.materials[static_cast<std::size_t>(primitive.material)].doubleSided;
+    if (known) {
+      const std::string& name = model.materials[static_cast<std::size_t>(primitive.material)].name;
+      converted.look.texture = textures.BaseColour(
+          primitive.material, "material '" + (name.empty() ? std::to_string(primitive.material) : name) + "'");
+    }
+    SurfaceLook& look = converted.look;
+
+    // Refused before anything is read: the counts are the file's word, not its data.
+    const MeshSize size = PredictedSize(model, primitive);
+    const std::uint64_t sides = doubleSided ? 2 : 1;
+    budget.CheckVertices(sides * size.vertices, converted.label);
+    budget.CheckBytes(sides * (size.vertices * LeastBytesPerVertex + size.indices * BytesPerIndex), converted.label);
+
+    MeshData data;
+    if (!ConvertPrimitive(model, primitive, look.texture ? look.texture->texCoord : 0, converted.label, notes, &data))
+      continue;
+    if (look.texture) {
+      const std::array<double, 6>& m = look.texture->uv;
+      for (auto& t : data.texCoords) {
+        const double u = t.x, v = t.y;
+        t.x = static_cast<float>(m[0] * u + m[1] * v + m[2]);
+        t.y = static_cast<float>(m[3] * u + m[4] * v + m[5]);
+      }
+    }
+    if (look.texture && data.texCoords.empty()) {
+      notes.LeftOut(converted.label + ": its material's texture, since it has no texture coordinates TEXCOORD_" +
+                    std::to_string(look.texture->texCoord));
+      look.texture.reset();
+    }
+    look.coloured = !data.colours.empty();
+    if (doubleSided) {
+      if (2 * data.positions.size() > MostVertices)
+        throw GltfError(converted.label + ": too large for a mesh file with its back faces");
+      AddBackFaces(data);
+    }
+    budget.SpendVertices(data.positions.size(), converted.label);
+    converted.bytes = std::make_shared<const std::string>(EncodeMesh(data));
+    converted.positions = std::move(data.positions);
+    kept.push_back(std::move(converted));
+  }
+  return kept;
+}
+
+}  // namespace gltf2demo
