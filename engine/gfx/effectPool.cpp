@@ -24,16 +24,37 @@ namespace {
 
 constexpr int kRendererKey = 10;
 
+std::wstring EffectFile(const Shader& shader) {
+  return shader.GetEffect() ? shader.GetEffect()->Name() : std::wstring();
+}
+
 // The order of two passes, key by key; true when a is drawn before b.
+//
+// Between effect files and between techniques any fixed order would do, but it must be
+// the same in every run, and object addresses are not: where the heap puts an effect
+// depends on what the driver's threads have allocated and freed by then, which changes
+// with their number and with the machine's load. Ordered by address, the city's ground
+// and its block (whose base slab lies in the ground's plane) swapped now and then, the
+// other one won the equal depths, and a capture of the same music time came out
+// different. The file built into an effect later draws first, which is what descending
+// addresses gave on a heap that only grew.
 struct DrawsBefore {
   std::map<TargetList, int>& priorities;
+  const std::map<std::wstring, int>& buildOrder;
+  int Built(const Shader& shader) const {
+    const auto found = buildOrder.find(EffectFile(shader));
+    return found == buildOrder.end() ? -1 : found->second;
+  }
   bool operator()(const boost::shared_ptr<Shader>& a, const boost::shared_ptr<Shader>& b) const {
     const int pa = priorities[a->Targets()];
     const int pb = priorities[b->Targets()];
     if (pa != pb) return pa > pb;
     if (a->Pass().priority != b->Pass().priority) return a->Pass().priority < b->Pass().priority;
-    if (a->GetEffect() != b->GetEffect()) return a->GetEffect().get() > b->GetEffect().get();
-    if (a->Technique() != b->Technique()) return a->Technique() > b->Technique();
+    if (a->GetEffect() != b->GetEffect()) {
+      const int ba = Built(*a), bb = Built(*b);
+      if (ba != bb) return ba > bb;
+    }
+    if (a->Technique() != b->Technique()) return a->Pass().tec < b->Pass().tec;
     return false;
   }
 };
@@ -116,7 +137,10 @@ boost::shared_ptr<Effect> EffectPool::TryBuildEffect(const std::string& scriptPa
     }
     if (effect->IsSupported()) {
       effect->Bind();
-      for (unsigned i = 0; i < effect->GetShaderCount(); ++i) shaders.push_back(effect->GetShader(i));
+      for (unsigned i = 0; i < effect->GetShaderCount(); ++i) {
+        shaders.push_back(effect->GetShader(i));
+        buildOrder.emplace(EffectFile(*effect->GetShader(i)), static_cast<int>(buildOrder.size()));
+      }
       return effect;
     }
   }
@@ -175,7 +199,7 @@ PriorityLines ReadPriorityLines(std::istream& in) {
 }
 
 void EffectPool::SortShaders() {
-  std::stable_sort(shaders.begin(), shaders.end(), DrawsBefore{targetPriorities});
+  std::stable_sort(shaders.begin(), shaders.end(), DrawsBefore{targetPriorities, buildOrder});
   for (size_t i = 0; i < shaders.size(); ++i) shaders[i]->renderIndex = static_cast<int>(i);
 }
 

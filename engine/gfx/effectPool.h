@@ -66,7 +66,9 @@ class ENGINE_API EffectPool : public pattern::Singleton<EffectPool> {
   // names any more forgotten) and the shaders ordered by them again.
   void ReloadRenderTargetPriorities(const std::wstring& path);
   // Stable order: larger target priority first, then smaller pass priority, then passes
-  // of one effect file together, then of one technique together; numbers the result.
+  // of one effect file together (the file first built into an effect last), then of one
+  // technique together (by name); numbers the result. The same in every run: nothing in
+  // it depends on where objects were allocated.
   void SortShaders();
   void UpdateSharedSemantics();
 
@@ -82,6 +84,9 @@ class ENGINE_API EffectPool : public pattern::Singleton<EffectPool> {
  private:
   std::vector<boost::shared_ptr<Shader>> shaders;
   std::map<TargetList, int> targetPriorities;
+  // Each effect file by the number of files whose passes were in `shaders` before its
+  // first one; kept across reloads, so a file keeps its place in the order.
+  std::map<std::wstring, int> buildOrder;
 };
 
 }  // namespace gfx

@@ -82,18 +82,21 @@ class Session {
   }
 
  private:
-  // "frame 120 of 4500 (2.7%), 31.2 fps, 2:20 left": the total is the music still to play
-  // (the demo may end sooner), so without music there is only the count and the rate.
+  // "frame 120 of 4500 (2.7%), 31.2 fps, 2:20 left": the frames captured so far, the one
+  // just presented included, so the count and the share agree ("frame 1 of 4 (25.0%)"
+  // after the first of four, "frame 4 of 4 (100.0%)" after the last). The total is the
+  // music still to play (the demo may end sooner), so without music there is only the
+  // count and the rate.
   void ShowProgress(double fps) {
-    const std::int64_t index = frames_ - 1;
     const double left = CaptureMusicSecondsLeft();
-    std::fprintf(stderr, "\rplatform: capture: frame %lld", static_cast<long long>(index));
+    std::fprintf(stderr, "\rplatform: capture: frame %lld", static_cast<long long>(frames_));
     if (left >= 0.0) {
       const CaptureSwitches& switches = ProcessCaptureSwitches();
-      // This frame shows the position `left` is measured from, so it is one of them.
+      // The frame just presented shows the position `left` is measured from, so it is one
+      // of the frames still to play.
       const auto remaining = static_cast<std::int64_t>(
           std::ceil(left * switches.fpsNumerator / switches.fpsDenominator - 1e-9));
-      const std::int64_t total = index + std::max<std::int64_t>(remaining, 1);
+      const std::int64_t total = frames_ - 1 + std::max<std::int64_t>(remaining, 1);
       std::fprintf(stderr, " of %lld (%.1f%%)", static_cast<long long>(total), 100.0 * static_cast<double>(frames_) / total);
       std::fprintf(stderr, ", %.1f fps", fps);
       if (fps > 0.0) {

@@ -60,7 +60,17 @@ check_clock frames/a.times "${#files[@]}" 0.1 1e-6
 
 grep -q "capture: ${#files[@]} frames (frame000000.png to ${files[-1]}) in /.*/frames/a, " frames/a.err ||
   { cat frames/a.err; fail "no final line naming the frames and their folder"; }
-grep -qE $'\r''platform: capture: frame 0 of [0-9]+ \([0-9.]+%\), ' frames/a.err || { cat frames/a.err; fail "no progress line"; }
+# The progress line counts the frames captured, the one just presented included, and its
+# share is that count of the total: "frame 1 of 40 (2.5%)" after the first frame.
+tr '\r' '\n' < frames/a.err | awk '
+  /^platform: capture: frame [0-9]+ of [0-9]+ \([0-9.]+%\), / {
+    count = $4; total = $6; share = substr($7, 2) + 0
+    if (!n++ && count != 1) { print "the first progress line counts " count " frames, not 1"; bad = 1 }
+    if (sprintf("%.1f", 100 * count / total) + 0 != share) {
+      print "frame " count " of " total " is not " share "%"; bad = 1
+    }
+  }
+  END { if (!n) print "no progress line"; exit bad || !n }' || { cat frames/a.err; fail "the progress line is wrong"; }
 
 # The same run again gives the same bytes, and the frames do change with the time.
 capture frames/b

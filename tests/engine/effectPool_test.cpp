@@ -9,6 +9,7 @@
 #include "engine_fixture.h"
 
 using engine::core::ResourceManager;
+using engine::core::resources::FXEffect;
 using engine::core::resources::RenderTargetTexture;
 using engine::gfx::EffectPool;
 using engine::gfx::PriorityLines;
@@ -163,6 +164,51 @@ TEST_F(EffectPoolTest, WithinOneTargetListTheSmallerPassPriorityDrawsFirst) {
     if (shader->Targets() == Targets({L"shadow"})) shadowPriorities.push_back(shader->Pass().priority);
   }
   EXPECT_EQ(shadowPriorities, (std::vector<int>{-1, 5}));
+}
+
+// Between effect files and between techniques the order is the same in every run: it
+// must not follow where the heap put the objects, which changes with what other threads
+// allocated meanwhile (and with it which of two passes drawing the same depth wins).
+TEST_F(EffectPoolTest, BetweenFilesTheOneBuiltLaterDrawsFirstWhereverItsObjectLives) {
+  dir.Write("data/fx/early.fx", kEffect);
+  dir.Write("data/fx/late.fx", kEffect);
+  // late.fx's object is made first, so it is the older one (the lower address on a heap
+  // that grows), though its file is built into an effect after early.fx's.
+  ASSERT_TRUE(ResourceManager::Get()->GetOrCreateResource<FXEffect>(L"data/fx/late.fx"));
+  pool->BuildEffect(Material("a", {Pass("rendertarget = 'shadow'", "One", "early")}));
+  pool->BuildEffect(Material("b", {Pass("rendertarget = 'shadow'", "One", "late")}));
+  pool->BuildEffect(Material("c", {Pass("rendertarget = 'shadow'", "One", "early")}));
+  pool->SortShaders();
+  std::vector<std::string> files;
+  for (const auto& shader : pool->Shaders()) {
+    if (shader->Targets() == Targets({L"shadow"})) files.push_back(shader->Pass().fx);
+  }
+  EXPECT_EQ(files, (std::vector<std::string>{"late.fx", "early.fx", "early.fx"}));
+}
+
+TEST_F(EffectPoolTest, WithinOneFileTechniquesGoByName) {
+  // "Two" is declared before "One": neither declaration order nor where the technique
+  // objects live decides.
+  std::string text = kEffect;
+  text.replace(text.find("technique10 One"), 15, "technique10 Two");
+  dir.Write("data/fx/two.fx", text + R"(
+technique10 One {
+  pass P {
+    SetVertexShader(CompileShader(vs_4_0, VS()));
+    SetGeometryShader(NULL);
+    SetPixelShader(CompileShader(ps_4_0, PS()));
+  }
+}
+)");
+  pool->BuildEffect(Material("m", {Pass("rendertarget = 'shadow'", "Two", "two") +
+                                   Pass("rendertarget = 'shadow'", "One", "two") +
+                                   Pass("rendertarget = 'shadow'", "Two", "two")}));
+  pool->SortShaders();
+  std::vector<std::string> techniques;
+  for (const auto& shader : pool->Shaders()) {
+    if (shader->Targets() == Targets({L"shadow"})) techniques.push_back(shader->Pass().tec);
+  }
+  EXPECT_EQ(techniques, (std::vector<std::string>{"One", "Two", "Two"}));
 }
 
 TEST_F(EffectPoolTest, AnAlternativeWithAMissingTechniqueIsPassedOver) {
