@@ -4,9 +4,6 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <system_error>
-
-#include <boost/filesystem.hpp>
 
 #include "engine/math/matrix.h"
 #include "platform/paths.h"
@@ -153,9 +150,8 @@ CurveSet ParseCurves(const std::string& bytes, const std::string& source) {
 
 CurveSet ReadCurves(const std::string& path) {
   const std::string native = platform::NativePath(path);
-  // A folder opens like a file here but cannot be read as one.
-  boost::system::error_code ignored;
-  if (boost::filesystem::is_directory(native, ignored)) throw CurveFileError("No such file found");
+  // A folder opens like a file here but cannot be read as one, and a FIFO blocks the open.
+  if (!platform::IsRegularFile(native)) throw CurveFileError("No such file found");
   std::ifstream file(native, std::ios::binary);
   if (!file) throw CurveFileError("No such file found");
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <boost/filesystem.hpp>
 #include <lua.hpp>
 
 #include "engine/core/logging.h"
@@ -69,7 +70,16 @@ const char* ReadBlock(lua_State* /*L*/, void* data, size_t* size) {
 int LoadChunk(lua_State* L, const std::string& file) {
   const std::string chunkName = "@" + file;
   FileReader reader;
-  reader.file = std::fopen(platform::NativePath(file).c_str(), "rb");
+  const std::string native = platform::NativePath(file);
+  // A folder or a FIFO is no script: the first would fail to read, the second would block.
+  if (!platform::IsRegularFile(native)) {
+    boost::system::error_code ignored;
+    const bool exists = boost::filesystem::exists(native, ignored);
+    lua_pushfstring(L, "cannot open %s: %s", file.c_str(),
+                    exists ? "not a regular file" : std::strerror(ENOENT));
+    return LUA_ERRFILE;
+  }
+  reader.file = std::fopen(native.c_str(), "rb");
   if (!reader.file) {
     lua_pushfstring(L, "cannot open %s: %s", file.c_str(), std::strerror(errno));
     return LUA_ERRFILE;

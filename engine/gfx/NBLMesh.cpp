@@ -82,7 +82,9 @@ bool ReadMeshBytes(const std::wstring& path, std::string& bytes) {
     bytes.assign(reinterpret_cast<const char*>(kQuadImage), sizeof(kQuadImage));
     return true;
   }
-  std::ifstream file(platform::NativePath(path), std::ios::binary);
+  const std::string native = platform::NativePath(path);
+  if (!platform::IsRegularFile(native)) return false;
+  std::ifstream file(native, std::ios::binary);
   if (!file) return false;
   bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   return true;

@@ -156,8 +156,10 @@ void EffectPool::ReleaseUnusedShaders() {
 
 void EffectPool::LoadRenderTargetPriorities(const std::wstring& path) {
   // Each byte of the file is one character: names are 8-bit text.
-  std::ifstream file(platform::NativePath(path), std::ios::binary);
-  if (!file) {
+  const std::string native = platform::NativePath(path);
+  std::ifstream file;
+  if (platform::IsRegularFile(native)) file.open(native, std::ios::binary);
+  if (!file.is_open()) {
     NEBLU_WARNING(L"No render target priority file " + path + L" found. ");
     return;
   }

@@ -190,7 +190,9 @@ bool LoadMesh::Serialize(const std::string& path) const {
 bool LoadMesh::Deserialize(const std::string& path) {
   NEBLU_MESSAGE("Deserializing mesh " + path);
 
-  std::ifstream file(platform::NativePath(path), std::ios::binary);
+  const std::string native = platform::NativePath(path);
+  if (!platform::IsRegularFile(native)) return false;
+  std::ifstream file(native, std::ios::binary);
   if (!file) return false;
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   file.close();

@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "platform/effect/cache.h"
+#include "platform/paths.h"
 #include "platform/effect/entry_wrappers.h"
 
 namespace platform::fx {
@@ -48,9 +49,9 @@ std::string Directory(const std::string& path) {
 }
 
 bool ReadFile(const std::string& path, std::string& bytes) {
-  // A folder opens as a stream that reads as empty: #include "" would include nothing.
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) return false;
+  // A folder opens as a stream that reads as empty (#include "" would include nothing), and
+  // a FIFO would block the compile.
+  if (!IsRegularFile(path)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/paths.h"
 #include "platform/program_folders.h"
 #include "platform/win32/window_internal.h"
 
@@ -25,8 +26,9 @@ std::uint16_t U16(const std::vector<std::uint8_t>& b, std::size_t at) {
 }  // namespace
 
 bool ReadBmpFile(const std::string& path, Bitmap* bitmap, std::string* error) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
+  std::ifstream file;
+  if (IsRegularFile(path)) file.open(path, std::ios::binary);
+  if (!file.is_open()) {
     *error = "cannot open the file";
     return false;
   }
