@@ -37,7 +37,19 @@ float* AnimationController::AddNamedTrack(std::unique_ptr<AnimationTrack> track,
   values.push_back(0.0f);
   float* slot = &values.back();
   slots[name] = slot;
+  names.push_back(name);
   return slot;
+}
+
+std::string AnimationController::NamedTrackName(size_t index) const {
+  // A repeated name points to the newest slot only; the older track keeps its name.
+  return names[index];
+}
+
+std::unique_ptr<AnimationTrack> AnimationController::ReplaceNamedTrack(size_t index,
+                                                                     std::unique_ptr<AnimationTrack> replacement) {
+  namedTracks[index].swap(replacement);
+  return replacement;
 }
 
 float* AnimationController::GetValueSlot(const std::string& name) {

@@ -54,12 +54,19 @@ class ENGINE_API AnimationController {
 
   const std::vector<std::unique_ptr<AnimationPipe>>& Pipes() const { return pipes; }
   size_t NamedTrackCount() const { return namedTracks.size(); }
+  AnimationTrack* NamedTrack(size_t index) const { return namedTracks[index].get(); }
+  // The name track `index` was added under.
+  std::string NamedTrackName(size_t index) const;
+  // Puts `replacement` in named track `index`'s place, its value slot kept (readers hold
+  // its address), and hands back the old track.
+  std::unique_ptr<AnimationTrack> ReplaceNamedTrack(size_t index, std::unique_ptr<AnimationTrack> replacement);
 
  private:
   std::vector<std::unique_ptr<AnimationPipe>> pipes;        // ascending channel id, one per id
   std::vector<float> values;                                // parallel to namedTracks; capacity fixed
   std::vector<std::unique_ptr<AnimationTrack>> namedTracks;
   std::map<std::string, float*> slots;
+  std::vector<std::string> names;  // parallel to namedTracks
 };
 
 }  // namespace gfx

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/api.h"
 #include "engine/gfx/animationTrack.h"
 #include "engine/gfx/transformation.h"
 #include "engine/math/matrix.h"
@@ -40,7 +41,7 @@ math::Matrix3x3 AxisRotation(const math::Vector3f& axis, float angle);
 
 // Applies one track's value to a transformation. The pipe owns its track and destroys it
 // with itself. The base applies nothing.
-class AnimationPipe {
+class ENGINE_API AnimationPipe {
  public:
   AnimationPipe(int32_t channel, std::unique_ptr<AnimationTrack> track);
   virtual ~AnimationPipe();
@@ -55,6 +56,12 @@ class AnimationPipe {
 
   int32_t Channel() const { return channel; }
   AnimationTrack* Track() const { return track.get(); }
+  // Puts `replacement` in the track's place (an edit that changes the kind of curve) and
+  // hands back the old one.
+  std::unique_ptr<AnimationTrack> ReplaceTrack(std::unique_ptr<AnimationTrack> replacement) {
+    track.swap(replacement);
+    return replacement;
+  }
 
  protected:
   // A track without keys carries no curve, so its pipe leaves the transformation alone
@@ -66,7 +73,7 @@ class AnimationPipe {
 };
 
 // A pipe that acts along one axis: the unit vector of its channel's coordinate.
-class AnimationVectorPipe : public AnimationPipe {
+class ENGINE_API AnimationVectorPipe : public AnimationPipe {
  public:
   AnimationVectorPipe(int32_t channel, std::unique_ptr<AnimationTrack> track, const math::Vector3f& axis);
 
@@ -78,7 +85,7 @@ class AnimationVectorPipe : public AnimationPipe {
 
 // The "Time" channel: turns its curve (seconds) into a step in frames. Nothing reads the
 // rewritten step, so the transformation stays as it is.
-class TimePipe : public AnimationPipe {
+class ENGINE_API TimePipe : public AnimationPipe {
  public:
   TimePipe(int32_t channel, std::unique_ptr<AnimationTrack> track);
 
@@ -89,7 +96,7 @@ class TimePipe : public AnimationPipe {
 };
 
 // Adds axis × value to the translation.
-class LocPipe : public AnimationVectorPipe {
+class ENGINE_API LocPipe : public AnimationVectorPipe {
  public:
   using AnimationVectorPipe::AnimationVectorPipe;
 
@@ -98,7 +105,7 @@ class LocPipe : public AnimationVectorPipe {
 };
 
 // Scales along the axis by value, multiplied onto the rotation.
-class ScalePipe : public AnimationVectorPipe {
+class ENGINE_API ScalePipe : public AnimationVectorPipe {
  public:
   using AnimationVectorPipe::AnimationVectorPipe;
 
@@ -107,7 +114,7 @@ class ScalePipe : public AnimationVectorPipe {
 
 // Rotates about the axis. Rotation curves hold degrees divided by ten, so the angle is
 // value × 10 degrees.
-class RotPipe : public AnimationVectorPipe {
+class ENGINE_API RotPipe : public AnimationVectorPipe {
  public:
   using AnimationVectorPipe::AnimationVectorPipe;
 

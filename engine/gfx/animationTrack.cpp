@@ -33,6 +33,28 @@ void AnimationTrack::Reset() {
   player.time = 1.0f;
 }
 
+float AnimationTrack::UnwrappedTime() const {
+  // A clamped track never folds its time back; a repeating one folds it by the span once
+  // a pass.
+  if (player.clamp || keyCount < 2) return player.time;
+  const float span = keys[keyCount - 1].time - keys[0].time;
+  return span > 0.0f ? player.time + span * static_cast<float>(player.cycles) : player.time;
+}
+
+void AnimationTrack::ReplaceKeys(const std::vector<KeyPoint>& replacement) {
+  const float time = UnwrappedTime();
+  keys = replacement;
+  keyCount = static_cast<int32_t>(keys.size());
+  player.keyCount = keyCount;
+  player.keys = &keys;
+  PlaceAt(time);
+}
+
+void AnimationTrack::PlaceAt(float time) {
+  Reset();
+  Advance(time - 1.0f);
+}
+
 float AnimationTrack::CycleOffset() const {
   if (extrapolation != ExtrapolationMode::CyclicExtrapolation || keyCount == 0) return 0.0f;
   return (keys[keyCount - 1].value - keys[0].value) * static_cast<float>(player.cycles);
@@ -96,6 +118,11 @@ void BezierAnimationTrack::Seek(float time) {
 void BezierAnimationTrack::AddHandles(const KeyPoint& left, const KeyPoint& right) {
   leftHandles.push_back(left);
   rightHandles.push_back(right);
+}
+
+void BezierAnimationTrack::ReplaceHandles(const std::vector<KeyPoint>& left, const std::vector<KeyPoint>& right) {
+  leftHandles = left;
+  rightHandles = right;
 }
 
 void BezierAnimationTrack::Evaluate() {

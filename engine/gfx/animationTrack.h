@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/api.h"
 #include "engine/gfx/ipoPlayer.h"
 
 namespace engine {
@@ -21,7 +22,7 @@ enum class ExtrapolationMode : int32_t {
 //
 // With no key a track evaluates to 0; with one key it is that key's value. Neither
 // divides by zero, and both keep their clock running.
-class AnimationTrack {
+class ENGINE_API AnimationTrack {
  public:
   virtual ~AnimationTrack();
   AnimationTrack(const AnimationTrack&) = delete;
@@ -39,6 +40,16 @@ class AnimationTrack {
 
   // Back to the start: frame 1, first segment, value 0, no passes.
   void Reset();
+
+  // The frames played since the start, passes of a repeating curve included: the time
+  // the play position would have on a curve that never wraps.
+  float UnwrappedTime() const;
+  // Gives the track `keys` in place of its own (an edit while the demo plays), the play
+  // position found again at the same unwrapped time so that the curve goes on in step
+  // with the music.
+  void ReplaceKeys(const std::vector<KeyPoint>& keys);
+  // Plays from the start to unwrapped time `time`.
+  void PlaceAt(float time);
 
   float Value() const { return value; }
   const IPOPlayer& Player() const { return player; }
@@ -61,7 +72,7 @@ class AnimationTrack {
 };
 
 // Steps: each segment holds its first key's value.
-class ConstantAnimationTrack : public AnimationTrack {
+class ENGINE_API ConstantAnimationTrack : public AnimationTrack {
  public:
   void Advance(float step) override;
   void Seek(float time) override;
@@ -70,7 +81,7 @@ class ConstantAnimationTrack : public AnimationTrack {
   void Evaluate();
 };
 
-class LinearAnimationTrack : public AnimationTrack {
+class ENGINE_API LinearAnimationTrack : public AnimationTrack {
  public:
   void Advance(float step) override;
   void Seek(float time) override;
@@ -82,7 +93,7 @@ class LinearAnimationTrack : public AnimationTrack {
 // Cubic segments through each key's right handle and the next key's left handle. The
 // curve parameter is the segment fraction itself, not solved from the handle times, so
 // handle times shape nothing; only handle values do.
-class BezierAnimationTrack : public AnimationTrack {
+class ENGINE_API BezierAnimationTrack : public AnimationTrack {
  public:
   void Advance(float step) override;
   void Seek(float time) override;
@@ -91,6 +102,8 @@ class BezierAnimationTrack : public AnimationTrack {
   void AddHandles(const KeyPoint& left, const KeyPoint& right);
   const std::vector<KeyPoint>& LeftHandles() const { return leftHandles; }
   const std::vector<KeyPoint>& RightHandles() const { return rightHandles; }
+  // Both handle arrays replaced, one pair per key; the value follows at the next Advance.
+  void ReplaceHandles(const std::vector<KeyPoint>& left, const std::vector<KeyPoint>& right);
 
  private:
   void Evaluate();

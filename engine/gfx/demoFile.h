@@ -32,6 +32,8 @@ class ENGINE_API DemoLoader {
   // The node of the object `name`, or null with a warning.
   boost::shared_ptr<Node> GetNode(const std::string& name);
   boost::shared_ptr<Node> GetBaseNode();
+  // Every object's node by name (the overlay's editors list them).
+  const std::map<std::string, boost::shared_ptr<Node>>& Nodes() const { return nodes; }
   // The scene's running time in frames of 1/25 s, from the file header.
   std::int32_t GetLength();
   void DestroyInstance();

@@ -74,6 +74,7 @@ void DevOverlay::Update() {
   timeline.Draw(*scene, *player);
   times.Draw();
   materials.Draw(*scene);
+  curves.Draw(*scene);
   DrawErrorsPanel();
   overlay->EndFrame();
   if (++frames == ShotFrame) {

@@ -2,15 +2,16 @@
 
 // -dev's overlay over the window, shown and hidden with F1: the timeline to seek and
 // loop on, the frame times, the materials of the part on screen with their parameters
-// to edit and save, and the last reload errors. It is drawn in the window only, never in
-// captures or screenshots, and made only with -dev and a display: without them nothing
-// of it exists.
+// to edit and save, its objects' curves to edit and save, and the last reload errors.
+// It is drawn in the window only, never in captures or screenshots, and made only with
+// -dev and a display: without them nothing of it exists.
 
 #include <chrono>
 #include <ctime>
 #include <memory>
 
 #include "engine/core/module.h"
+#include "game/authoring/curvesPanel.h"
 #include "game/authoring/framePanel.h"
 #include "game/authoring/materialsPanel.h"
 #include "game/authoring/timelinePanel.h"
@@ -39,6 +40,7 @@ class DevOverlay : public engine::core::Module {
   std::unique_ptr<platform::Overlay> overlay;
   TimelinePanel timeline;
   MaterialsPanel materials;
+  CurvesPanel curves;
   FrameTimes times;
   Clock::time_point lastPass;
   double lastCpu = -1.0;

@@ -67,12 +67,20 @@ struct Replacement {
 }  // namespace
 
 std::string NumberText(float value) {
-  char buffer[32];
+  char buffer[64];
   for (int digits = 1; digits <= 9; ++digits) {
     std::snprintf(buffer, sizeof buffer, "%.*g", digits, static_cast<double>(value));
     if (std::strtof(buffer, nullptr) == value) break;
   }
-  return buffer;
+  const std::string shortest = buffer;
+  if (shortest.find('e') == std::string::npos) return shortest;
+  // Written out where that is as exact and not much longer: people read these files,
+  // and "10" says more than "1e+01".
+  for (int decimals = 0; decimals <= 9; ++decimals) {
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, static_cast<double>(value));
+    if (std::strtof(buffer, nullptr) == value && std::string(buffer).size() <= 16) return buffer;
+  }
+  return shortest;
 }
 
 ParameterWrite WriteParameterValue(std::string& text, const std::string& name, const std::string& type,

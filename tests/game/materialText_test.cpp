@@ -154,12 +154,16 @@ TEST(MaterialText, TextTheScriptHostCannotReadIsLeftAlone) {
 }
 
 TEST(MaterialText, NumbersAreWrittenShortAndReadBackExactly) {
-  for (float value : {0.0f, 1.0f, -2.5f, 0.1f, 1.0f / 3.0f, 1e-7f, 123456.789f}) {
+  for (float value : {0.0f, 1.0f, -2.5f, 0.1f, 1.0f / 3.0f, 1e-7f, 123456.789f, 10.0f, 200.0f, -3e6f, 1e30f}) {
     const std::string text = NumberText(value);
     EXPECT_EQ(std::strtof(text.c_str(), nullptr), value) << text;
   }
   EXPECT_EQ(NumberText(0.5f), "0.5");
   EXPECT_EQ(NumberText(0.1f), "0.1");
+  // Round numbers written out, as people write them, not as "1e+01".
+  EXPECT_EQ(NumberText(10.0f), "10");
+  EXPECT_EQ(NumberText(-300.0f), "-300");
+  EXPECT_EQ(NumberText(1e30f), "1e+30");
 }
 
 }  // namespace
