@@ -1,11 +1,13 @@
 #pragma once
 
 // The audio library's calls the music clock makes, in the shape of that library's
-// version 2.3: one output device, MP3 streams made from a file or from memory, play,
+// version 2.3: one output device, music streams made from a file or from memory, play,
 // pause and stop, the playing position in bytes of the decoded stream, and a spectrum.
 //
-// Streams are decoded whole when they are made (16-bit samples at the file's own rate
-// and channel count), so a broken file is refused then rather than playing silence.
+// A stream's format is told from its content, never from the file's name: MP3 (MPEG
+// layers 1 to 3), Ogg Vorbis, FLAC, WAV and AIFF. Streams are decoded whole when they
+// are made (16-bit samples at the file's own rate and channel count, whatever the
+// format), so a broken file is refused then rather than playing silence.
 // Output goes through SDL2; where no output device opens, or for device 0, a silent
 // device consumes the streams in real time so that positions still advance. In capture
 // mode positions advance only by whole frame times, when the capture says so.
@@ -66,8 +68,8 @@ PLATFORM_API BOOL BASS_SetVolume(DWORD volume);
 
 // mem FALSE: `file` names a file (narrow UTF-8, or wide with BASS_UNICODE), read from
 // `offset` for `length` bytes (0: to the end). mem TRUE: `file` points at `length` bytes.
-// Returns 0 (BASS_ERROR_FILEOPEN, BASS_ERROR_FILEFORM) for a missing file, for data with
-// no MPEG audio in it, and for a stream that ends before its header says it should.
+// Returns 0 (BASS_ERROR_FILEOPEN, BASS_ERROR_FILEFORM) for a missing file, for data that
+// DecodeMusic refuses, and for a stream that ends before its header says it should.
 PLATFORM_API HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags);
 
 // restart TRUE starts from the beginning; FALSE continues from the current position.
@@ -110,6 +112,20 @@ PLATFORM_API bool DecodeMp3(const void* data, std::size_t size, DecodedAudio* ou
 // The length in seconds of the MP3 file at `path` (a native path), from its frame headers
 // without decoding; negative when the file cannot be opened or holds no MPEG audio.
 PLATFORM_API double Mp3FileSeconds(const std::string& path);
+
+// Decodes a whole music file held in memory with the decoder its content calls for: MP3
+// through DecodeMp3, Ogg Vorbis, FLAC, WAV and AIFF through libsndfile, all to 16-bit
+// samples at the file's own rate and channel count (mono or stereo). False, with the
+// reason in *error, for anything else ("not a music file this program reads (MP3, Ogg
+// Vorbis, FLAC, WAV, AIFF)"), a header the decoder cannot read, no audio, a file shorter
+// than its own header says, or, where a small file may decode to a huge one (FLAC, Ogg
+// Vorbis, WAV, AIFF), more than 2^29 samples: about 100 minutes of 44.1 kHz stereo.
+PLATFORM_API bool DecodeMusic(const void* data, std::size_t size, DecodedAudio* out, std::string* error);
+
+// The length in seconds of the music file at `path` (a native path) from its headers,
+// told by content as DecodeMusic does; negative when the file cannot be opened, is no
+// music file this layer reads, or its headers give no length.
+PLATFORM_API double MusicFileSeconds(const std::string& path);
 
 // Capture mode: from now on playing streams advance by exactly one frame time
 // (rate * denominator / numerator samples, rounded to the nearest sample from the

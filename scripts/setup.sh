@@ -13,7 +13,7 @@ packages=(
   # effects: HLSL to SPIR-V, SPIR-V to GLSL
   libshaderc-dev glslang-dev spirv-tools libspirv-cross-c-shared-dev
   # windows, dialog controls, message boxes, audio
-  libsdl2-dev libfltk1.3-dev libmpg123-dev libkissfft-dev
+  libsdl2-dev libfltk1.3-dev libmpg123-dev libsndfile1-dev libkissfft-dev
   # graphics: GL 4.5 through libepoxy, headless EGL on Mesa; image files
   libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri libstb-dev zlib1g-dev
   # tests and benchmarks

@@ -248,6 +248,8 @@ Stream* FindStream(Device& d, DWORD handle) {
 }
 
 bool ReadFile(const std::string& path, DWORD offset, DWORD length, std::vector<unsigned char>* bytes) {
+  // A FIFO would block the start for good, and a folder reads as nothing.
+  if (!IsRegularFile(NativePath(path))) return false;
   std::ifstream in(NativePath(path), std::ios::binary);
   if (!in) return false;
   bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -446,7 +448,7 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
   }
   Stream stream;
   std::string error;
-  if (!platform::DecodeMp3(bytes.data(), bytes.size(), &stream.audio, &error)) {
+  if (!platform::DecodeMusic(bytes.data(), bytes.size(), &stream.audio, &error)) {
     std::fprintf(stderr, "platform: audio: %s: %s\n", platform::NativePath(name).c_str(), error.c_str());
     return Fail(BASS_ERROR_FILEFORM, HSTREAM{0});
   }

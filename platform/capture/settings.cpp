@@ -286,7 +286,7 @@ const CaptureSwitches& ProcessCaptureSwitches() {
         dataRoot.empty() ? NativePath("data\\soundtrack.mp3") : dataRoot + "/data/soundtrack.mp3";
     // Checks that make nothing come first, so that a refused run leaves no folder behind.
     if (!ParseCaptureSwitches(arguments, &parsed, &error) ||
-        (parsed.start > 0.0 && !CheckMusicRange(parsed, Mp3FileSeconds(music), &error)) ||
+        (parsed.start > 0.0 && !CheckMusicRange(parsed, MusicFileSeconds(music), &error)) ||
         (!parsed.video.empty() && !PrepareVideo(parsed.video, &error)) ||
         (!parsed.folder.empty() && !PrepareCaptureFolder(parsed.folder, &error))) {
       std::fprintf(stderr, "platform: %s\n", error.c_str());
