@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "game/authoring/fileReplace.h"
 #include "game/authoring/luaLexer.h"
@@ -268,14 +266,11 @@ bool WriteCurveText(std::string& text, const std::string& object, const EditedCu
 }
 
 bool SaveCurves(const std::string& path, const CurveEdit& edit, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::string original;
+  if (!ReadFileText(path, &original)) {
     *error = "cannot read " + path + " (the part has no scene description there); not saved";
     return false;
   }
-  std::stringstream read;
-  read << in.rdbuf();
-  const std::string original = read.str();
   std::string text = original;
   for (const EditedCurve& curve : edit.Curves()) {
     if (!curve.edited) continue;

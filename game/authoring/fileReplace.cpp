@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -98,5 +100,15 @@ bool ReplaceFileText(const std::string& path, const std::string& text, std::stri
     fsync(folder);
     close(folder);
   }
+  return true;
+}
+
+bool ReadFileText(const std::string& path, std::string* text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::stringstream read;
+  read << in.rdbuf();
+  if (in.bad()) return false;
+  *text = read.str();
   return true;
 }

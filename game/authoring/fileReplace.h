@@ -12,3 +12,7 @@
 // the reason in *error (naming the file), when the file is missing or read-only, or
 // cannot be replaced; the file is then as it was.
 bool ReplaceFileText(const std::string& path, const std::string& text, std::string* error);
+
+// The whole text of the file at `path`, to edit and give back to ReplaceFileText; false
+// when it cannot be read.
+bool ReadFileText(const std::string& path, std::string* text);

@@ -6,8 +6,6 @@
 #include <boost/shared_ptr.hpp>
 #include <cfloat>
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 #include "engine/core/resourceManager.h"
 #include "engine/core/textConversion.h"
@@ -132,14 +130,11 @@ bool MaterialsPanel::Edit(const engine::gfx::Mesh& mesh, const std::string& name
 bool MaterialsPanel::Save(const engine::gfx::Mesh& mesh, const std::string& material,
                           const std::set<Parameter>& edited, std::vector<std::string>* notes, std::string* error) {
   const std::string path = platform::NativePath(material);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::string original;
+  if (!ReadFileText(path, &original)) {
     *error = "cannot read " + path;
     return false;
   }
-  std::stringstream read;
-  read << in.rdbuf();
-  const std::string original = read.str();
   std::string text = original;
   std::set<Parameter> done;
   std::string failure;
