@@ -190,10 +190,22 @@ class PresentStats {
                    lagSum_ / static_cast<double>(lagCount_) * 1e3, lagLeast_ * 1e3, lagMost_ * 1e3,
                    static_cast<long long>(lagCount_));
     }
+    if (lagCount_ > 1) {
+      // How fast the music clock ran against this process's steady clock: the music
+      // heard at the first and the last present, each read between two clock readings,
+      // so the steady time between them is known to lie within these bounds.
+      const double least = std::chrono::duration<double>(lastHeard_.before - firstHeard_.after).count();
+      const double most = std::chrono::duration<double>(lastHeard_.after - firstHeard_.before).count();
+      std::fprintf(stderr, "platform: music clock: %.4f s of music in %.4f to %.4f s of the steady clock\n",
+                   lastHeard_.music - firstHeard_.music, least, most);
+    }
   }
   void Note() {
     double shown = 0.0, heard = 0.0;
+    const Clock::time_point before = Clock::now();
     if (MusicLagNow(&shown, &heard)) {
+      lastHeard_ = Heard{before, Clock::now(), heard};
+      if (lagCount_ == 0) firstHeard_ = lastHeard_;
       const double lag = heard - shown;
       lagLeast_ = lagCount_ ? std::min(lagLeast_, lag) : lag;
       lagMost_ = lagCount_ ? std::max(lagMost_, lag) : lag;
@@ -221,6 +233,12 @@ class PresentStats {
   // The music heard at each present minus the music time the frame shows.
   std::int64_t lagCount_ = 0;
   double lagSum_ = 0.0, lagLeast_ = 0.0, lagMost_ = 0.0;
+  // The music heard at a present, read between two steady clock readings.
+  struct Heard {
+    Clock::time_point before, after;
+    double music = 0.0;
+  };
+  Heard firstHeard_, lastHeard_;
 };
 
 }  // namespace

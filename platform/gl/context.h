@@ -24,7 +24,7 @@
 // Its surface creates a GL 4.5 core context for the window, MakeCurrent makes it
 // current on the calling thread, and Present does
 //
-//   MakeCurrent(); SDL_GL_SetSwapInterval(syncInterval ? 1 : 0);
+//   MakeCurrent(); SDL_GL_SetSwapInterval(syncInterval);
 //   platform::BlitToDefaultFramebuffer(texture, width, height, drawableW, drawableH);
 //   SDL_GL_SwapWindow(window);
 //
@@ -58,9 +58,10 @@ class PLATFORM_API GlSurface {
   bool EnsureCurrent();
 
   // Shows one frame. `texture` is a single-sampled GL_TEXTURE_2D of width x height
-  // whose row 0 is the top of the picture. syncInterval 0 presents at once, 1 waits
-  // for the vertical blank where the surface can (a surface that cannot should pace
-  // itself to the display rate). The context is current when this is called.
+  // whose row 0 is the top of the picture. syncInterval 0 presents at once, N (1 to 4)
+  // waits for the Nth vertical blank where the surface can (a surface that cannot
+  // paces itself to N refresh periods a frame). The context is current when this is
+  // called.
   virtual void Present(unsigned texture, int width, int height, unsigned syncInterval) = 0;
 
   // "EGL surfaceless (llvmpipe ...)", "SDL2 window": written to the log by the device.

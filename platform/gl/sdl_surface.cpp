@@ -30,6 +30,11 @@ class SdlGlSurface final : public GlSurface {
     }
   }
   ~SdlGlSurface() override {
+    if (DisplayLost()) {
+      // The context lived on the server that is gone; so did the window.
+      ForgetIfCurrent();
+      return;
+    }
     if (overlay_hooks::WantsContextEnd()) {
       // Whatever the overlay made in this context goes while the context can still be
       // made current.
@@ -47,14 +52,19 @@ class SdlGlSurface final : public GlSurface {
     SDL_Window* native = Native();
     // The window went first (closed while the device still lives): nothing to show.
     if (!native) return;
-    const int interval = syncInterval ? 1 : 0;
+    const int interval = static_cast<int>(std::min(syncInterval, 4u));
     if (interval != interval_) {
       interval_ = interval;
-      // Xvfb and some drivers cannot wait for the vertical blank; pace ourselves there.
-      selfPaced_ = SDL_GL_SetSwapInterval(interval) != 0 && interval == 1;
+      // Xvfb and some drivers cannot wait for the vertical blank (or not for several);
+      // pace ourselves there, `interval` refreshes a frame, with the driver not waiting.
+      selfPaced_ = SDL_GL_SetSwapInterval(interval) != 0 && interval > 0;
       if (selfPaced_) {
+        SDL_GL_SetSwapInterval(0);
+        // The display's own refresh (what a fullscreen mode change set), not the mode
+        // SDL would pick for the window's size. A refresh of 0 (Xvfb) reads as 60.
         SDL_DisplayMode mode;
-        refresh_ = SDL_GetWindowDisplayMode(native, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 60;
+        const int display = std::max(0, SDL_GetWindowDisplayIndex(native));
+        refresh_ = SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 60;
         next_ = Clock::now();
       }
     }
@@ -83,7 +93,10 @@ class SdlGlSurface final : public GlSurface {
     overlay_hooks::FinishWindowFrame(drawableWidth, drawableHeight);
     SDL_GL_SwapWindow(native);
     if (selfPaced_) {
-      next_ += std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / refresh_));
+      // From the last frame's due time, not from now: the frame's own work does not
+      // add to the interval.
+      const std::chrono::duration<double> wait(interval_ / static_cast<double>(refresh_));
+      next_ += std::chrono::duration_cast<Clock::duration>(wait);
       const auto now = Clock::now();
       if (next_ > now) {
         std::this_thread::sleep_until(next_);

@@ -49,4 +49,11 @@ PLATFORM_API std::vector<DisplayMode> DisplayModes();
 // With a display: SDL's desktop mode. Headless: 1280x720 at 60/1, or the -size switch.
 PLATFORM_API DisplayMode DesktopMode();
 
+// A display that goes away under the program (its X connection cut: the server ended or
+// was killed) ends it as a lost device does: the layer says why on standard error,
+// calls `report` with the reason (on the thread that found the loss; the place for the
+// program's log, and it must not throw), and ends the process with status 1. One report
+// a process; null for none.
+PLATFORM_API void SetDisplayLostReport(void (*report)(const char* reason));
+
 }  // namespace platform

@@ -46,6 +46,7 @@ class SdlBackend : public Backend {
   ~SdlBackend() override {
     TheSdl().windows.erase(SDL_GetWindowID(window));
     ForgetWindowedPlace(window);
+    if (DisplayLost()) return;  // the server is gone, and with it the window
     if (TheSdl().contextHolds.count(window)) {
       SDL_HideWindow(window);
       TheSdl().orphans[window] = true;
@@ -244,7 +245,7 @@ void ReleaseSdlWindowForContext(void* native) {
   auto held = TheSdl().contextHolds.find(window);
   if (held == TheSdl().contextHolds.end() || --held->second > 0) return;
   TheSdl().contextHolds.erase(held);
-  if (TheSdl().orphans.erase(window)) SDL_DestroyWindow(window);
+  if (TheSdl().orphans.erase(window) && !DisplayLost()) SDL_DestroyWindow(window);
 }
 
 void* SdlWindowHandle(HWND handle) {
@@ -277,6 +278,7 @@ std::unique_ptr<Backend> MakeSdlBackend(Window& w) {
     return nullptr;
   }
   SetIcon(native, w);
+  WatchDisplayConnection(native);
   RegisterSdlGlSurfaces();
   return std::make_unique<SdlBackend>(w, native);
 }

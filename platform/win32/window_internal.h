@@ -99,6 +99,11 @@ void PostClose(Window& window);
 // Turns a Ctrl-C or SIGTERM since the last call into close requests for every top-level
 // window (a quit message when there is none); the handlers are installed on the first call.
 void DeliverInterrupt();
+// A lost X connection ends the program as a lost device does (x11_connection.cpp);
+// watched from the first window made on it. Once lost, nothing may ask the server
+// anything (SDL would wait for its answer forever): the teardown leaves windows alone.
+void WatchDisplayConnection(SDL_Window* window);
+bool DisplayLost();
 // Notifications from a control to its parent (WM_COMMAND), posted in input order.
 void Notify(Window& control, WORD code);
 // The layer's own input cursor position (screen coordinates) for headless windows.

@@ -31,19 +31,46 @@ std::map<SDL_Window*, SDL_Rect>& WindowedPlaces() {
   return *places;
 }
 
-// A compliant window manager names its check window on the root window.
-bool HasWindowManager(Display* display) {
-  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
-  if (check == 0) return false;
+// Set while a request that may name a window gone meanwhile runs: such an error is
+// expected there, and the handler in force (SDL's, which ends the process) must not
+// see it.
+bool windowErrorSeen = false;
+int NoteWindowError(Display*, XErrorEvent*) {
+  windowErrorSeen = true;
+  return 0;
+}
+
+// The window `owner`'s _NET_SUPPORTING_WM_CHECK names; false when it names none or
+// `owner` does not exist.
+bool CheckWindowOf(Display* display, ::Window owner, Atom check, ::Window* named) {
+  XSync(display, False);
+  windowErrorSeen = false;
+  XErrorHandler previous = XSetErrorHandler(NoteWindowError);
   Atom type = 0;
   int format = 0;
   unsigned long items = 0, left = 0;
   unsigned char* data = nullptr;
-  const bool found = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
-                                        &format, &items, &left, &data) == Success &&
-                     type == XA_WINDOW && items == 1;
+  const bool read = XGetWindowProperty(display, owner, check, 0, 1, False, XA_WINDOW, &type, &format, &items, &left,
+                                       &data) == Success;
+  XSync(display, False);
+  XSetErrorHandler(previous);
+  const bool found = read && !windowErrorSeen && data && type == XA_WINDOW && format == 32 && items == 1;
+  if (found) *named = reinterpret_cast<const unsigned long*>(data)[0];
   if (data) XFree(data);
   return found;
+}
+
+// A compliant window manager names its check window on the root window, and the check
+// window names itself the same way. A manager that has gone (killed, crashed) leaves
+// the root's property behind, naming a window that no longer exists, or once its id
+// is used again a window that names nothing: then no window manager runs, and none
+// will act on a fullscreen request.
+bool HasWindowManager(Display* display) {
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+  if (check == 0) return false;
+  ::Window named = 0, itself = 0;
+  return CheckWindowOf(display, DefaultRootWindow(display), check, &named) && named != 0 &&
+         CheckWindowOf(display, named, check, &itself) && itself == named;
 }
 
 // The X connection and window behind an SDL window; false when it is not an X11 one.

@@ -6,8 +6,39 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace testing_support {
+
+namespace {
+
+// The folder of the running test under FailedGoldensDir(): "Suite.Test", the slashes of
+// parameterised names made underscores.
+std::string FailureFolder() {
+  std::string test = "outside-a-test";
+  if (const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info()) {
+    test = std::string(info->test_suite_name()) + "." + info->name();
+  }
+  std::replace(test.begin(), test.end(), '/', '_');
+  return FailedGoldensDir() + "/" + test;
+}
+
+// Writes a picture of a failed comparison and says so, or says it could not.
+std::string Leave(const std::string& folder, const std::string& file, const Image& image) {
+  const std::string path = folder + "/" + file;
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  return WritePng(path, image) ? "wrote " + path : "could not write " + path;
+}
+
+}  // namespace
+
+std::string FailedGoldensDir() {
+  const char* chosen = std::getenv("NEBLU_GOLDEN_FAILURES_DIR");
+  if (chosen && *chosen) return chosen;
+  return NEBLU_GOLDEN_FAILURES_DIR;
+}
 
 bool ReadPng(const std::string& path, Image* image) {
   int channels = 0;
@@ -25,25 +56,26 @@ bool WritePng(const std::string& path, const Image& image) {
 ::testing::AssertionResult MatchesGolden(const std::string& goldenDir, const std::string& name, const Image& actual,
                                          int tolerance, int maxPixels) {
   const std::string goldenPath = goldenDir + "/" + name + ".png";
-  // Beside the golden, not in the working directory: many tests work in a scratch folder
-  // that goes with them, and the pictures are wanted after a failed run.
-  const std::string actualPath = goldenDir + "/" + name + ".actual.png";
-  const std::string diffPath = goldenDir + "/" + name + ".diff.png";
   const char* update = std::getenv("NEBLU_UPDATE_GOLDENS");
   if (update && std::strcmp(update, "1") == 0) {
     if (!WritePng(goldenPath, actual)) return ::testing::AssertionFailure() << "cannot write " << goldenPath;
     return ::testing::AssertionSuccess() << "updated " << goldenPath;
   }
+  // In the build's folder, one folder a test, not beside the golden: the source tree
+  // stays as checked out, and not in the working directory either, since many tests
+  // work in a scratch folder that goes with them and the pictures are wanted after a
+  // failed run.
+  const std::string folder = FailureFolder();
+  const std::string actualFile = name + ".actual.png", diffFile = name + ".diff.png";
   Image golden;
   if (!ReadPng(goldenPath, &golden)) {
-    WritePng(actualPath, actual);
-    return ::testing::AssertionFailure() << "no golden " << goldenPath << "; wrote " << actualPath
+    return ::testing::AssertionFailure() << "no golden " << goldenPath << "; " << Leave(folder, actualFile, actual)
                                          << " (NEBLU_UPDATE_GOLDENS=1 makes it the golden)";
   }
   if (golden.width != actual.width || golden.height != actual.height) {
-    WritePng(actualPath, actual);
     return ::testing::AssertionFailure() << "size " << actual.width << "x" << actual.height << ", golden "
-                                         << golden.width << "x" << golden.height;
+                                         << golden.width << "x" << golden.height << " (" << goldenPath << "); "
+                                         << Leave(folder, actualFile, actual);
   }
   Image diff{actual.width, actual.height, std::vector<std::uint8_t>(actual.rgb.size(), 0)};
   int differing = 0, worst = 0;
@@ -59,11 +91,9 @@ bool WritePng(const std::string& path, const Image& image) {
     }
   }
   if (differing <= maxPixels) return ::testing::AssertionSuccess();
-  WritePng(actualPath, actual);
-  WritePng(diffPath, diff);
   return ::testing::AssertionFailure() << differing << " pixels differ by more than " << tolerance
-                                       << " (largest difference " << worst << "); wrote " << actualPath
-                                       << " and " << diffPath;
+                                       << " (largest difference " << worst << ") from " << goldenPath << "; "
+                                       << Leave(folder, actualFile, actual) << "; " << Leave(folder, diffFile, diff);
 }
 
 }  // namespace testing_support
