@@ -105,12 +105,18 @@ TEST_F(AudioTest, PositionAdvancesInRealTimeOnTheSilentDevice) {
   EXPECT_EQ(BASS_ChannelGetPosition(stream), 0u);
   const auto start = std::chrono::steady_clock::now();
   ASSERT_TRUE(BASS_ChannelPlay(stream, FALSE));
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  const double played = Seconds(stream);
-  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_GT(played, 0.25);
-  EXPECT_LE(played, wall + 0.01);
-  EXPECT_GT(played, wall - 0.06);
+  // The device's thread catches the position up with the steady clock whenever it runs,
+  // which on a busy machine may be late but never early: the position reaches any point
+  // and is never ahead of the time since play. (How closely it follows is the real-time
+  // run's test, which compares the two clocks over a whole range.)
+  double played = 0.0, wall = 0.0;
+  while (played < 0.3 && wall < 30.0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    played = Seconds(stream);
+    wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_LE(played, wall + 0.01);
+  }
+  EXPECT_GE(played, 0.3);
 }
 
 // What the present statistics measure: the position the clock read last against the
