@@ -39,7 +39,7 @@ struct SourceImage {
 };
 
 HRESULT ReadSource(const char* call, const std::string& path, SourceImage* image) {
-  if (!IsRegularFile(path)) return Fail(D3D10_ERROR_FILE_NOT_FOUND, "%s: %s is not a file", call, path.c_str());
+  if (!IsRegularFile(path)) return Fail(D3D10_ERROR_FILE_NOT_FOUND, "%s: cannot open %s: no such file", call, path.c_str());
   std::ifstream file(path, std::ios::binary);
   if (!file) return Fail(D3D10_ERROR_FILE_NOT_FOUND, "%s: cannot open %s", call, path.c_str());
   image->bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
