@@ -1,6 +1,9 @@
 // The demo program: reads its switches, asks for display settings (or takes the
 // desktop's), creates the window and plays the demo's one scene module.
 
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <string>
@@ -27,6 +30,9 @@
 // Orv plays from wherever it was unpacked or installed, not only from the folder that
 // holds data/.
 PLATFORM_PROGRAM_FINDS_ITS_DATA;
+// Ctrl-C or SIGTERM at any moment, loading included, ends the run as the close box
+// would: status 0 and the log whole.
+PLATFORM_PROGRAM_CLOSES_ON_INTERRUPT;
 
 namespace {
 
@@ -74,9 +80,22 @@ int Show(const std::exception& e) {
   return kFailed;
 }
 
+// Test builds only (NEBLU_TEST_HOOKS): NEBLU_TEST_STOP=POINT stops the process at POINT
+// ("start": before anything of main; "loaded": the modules loaded, before the main
+// loop), so that a test can signal it there and then let it go on.
+void StopHereForTests(const char* point) {
+#ifdef NEBLU_TEST_HOOKS
+  const char* at = std::getenv("NEBLU_TEST_STOP");
+  if (at && std::strcmp(at, point) == 0) std::raise(SIGSTOP);
+#else
+  (void)point;
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  StopHereForTests("start");
   const std::string commandLine = CommandLine(argc, argv);
   // Checked before anything opens, like the layer's switches.
   const AuthoringSwitches& authoring = ProcessAuthoringSwitches();
@@ -141,6 +160,7 @@ int main(int argc, char** argv) {
   // A part that failed to load has been shown; the loop must not draw what half of it left
   // behind (its first pass would only add errors that mislead), so it ends before a pass.
   if (engine::core::Kernel::FailedStarts() > 0) engine::QuitApplication();
+  StopHereForTests("loaded");
   try {
     engine::StartApplication();
   } catch (const engine::core::Exception& e) {

@@ -80,11 +80,38 @@ std::string DataRootIfAsked() {
   return root;
 }
 
+namespace {
+
+// The folder the program was started from while it works from another; empty otherwise.
+std::string& StartingFolder() {
+  static std::string folder;
+  return folder;
+}
+
+std::string WorkingDirectory() {
+  std::error_code code;
+  const fs::path here = fs::current_path(code);
+  return code ? std::string() : here.string();
+}
+
+}  // namespace
+
 void WorkFrom(const std::string& folder) {
   if (folder.empty()) return;
+  const std::string before = WorkingDirectory();
   if (chdir(folder.c_str()) != 0) {
     std::fprintf(stderr, "platform: cannot work from %s: %s\n", folder.c_str(), std::strerror(errno));
+    return;
   }
+  std::string& starting = StartingFolder();
+  if (starting.empty()) starting = before;
+  if (WorkingDirectory() == starting) starting.clear();
+}
+
+std::string FromStartingFolder(const std::string& relative) {
+  const std::string& starting = StartingFolder();
+  if (starting.empty() || fs::path(relative).is_absolute()) return relative;
+  return (fs::path(starting) / relative).lexically_normal().string();
 }
 
 }  // namespace platform

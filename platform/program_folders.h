@@ -39,6 +39,15 @@ PLATFORM_API std::string ExecutableFilePath(const std::string& relative);
 // standard error when there is none); empty for the others. The layer works from it once
 // the command line is checked (WorkFrom).
 std::string DataRootIfAsked();
-void WorkFrom(const std::string& folder);
+// Makes `folder` the working directory (nothing when empty), remembering the folder the
+// program was started from; moving back there forgets it again.
+PLATFORM_API void WorkFrom(const std::string& folder);
+
+// `relative` as the user means it: taken from the folder the program was started from.
+// Unchanged while the program works from that folder (as every program that does not find
+// its data does); joined to it while the program works from a data root it was moved to,
+// which may be a folder the user cannot write (an installed program's share/NAME).
+// Screenshots go there, and the log where the data folder cannot take it.
+PLATFORM_API std::string FromStartingFolder(const std::string& relative);
 
 }  // namespace platform

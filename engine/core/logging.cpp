@@ -1,10 +1,18 @@
 #include "engine/core/logging.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "engine/core/exception.h"
 #include "engine/core/textConversion.h"
 #include "platform/paths.h"
+#include "platform/program_folders.h"
 
 namespace engine {
 namespace core {
@@ -33,21 +41,45 @@ const wchar_t kFooter[] = L"</table>\nGoodbye!</body></html>\n";
 void SetLoggingSwitch(bool on) { loggingSwitch = on; }
 bool LoggingSwitch() { return loggingSwitch; }
 
+namespace {
+
+int OpenLog(const std::string& path) {
+  return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+
+std::string Absolute(const std::string& path) {
+  std::error_code code;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, code);
+  return code ? path : absolute.lexically_normal().string();
+}
+
+}  // namespace
+
 Logging::Logging() {
   if (!loggingSwitch) return;
-  stream.open(platform::NativePath("data\\log.html"), std::ios::out | std::ios::trunc | std::ios::binary);
-  // An installed demo's data folder is usually read-only: the user asked for a log and
-  // must hear that there will be none.
-  if (!stream) std::fprintf(stderr, "Could not write the log data/log.html in the folder the demo plays from\n");
+  const std::string wanted = platform::NativePath("data\\log.html");
+  output = OpenLog(wanted);
+  if (output < 0) {
+    // An installed demo's data folder is usually read-only: the log goes where the user
+    // started the program, and the user hears where.
+    const std::string reason = std::strerror(errno);
+    const std::string instead = platform::FromStartingFolder("log.html");
+    output = OpenLog(instead);
+    if (output >= 0) {
+      std::fprintf(stderr, "Could not write the log %s (%s); the log goes to %s\n", wanted.c_str(), reason.c_str(),
+                   Absolute(instead).c_str());
+    } else {
+      std::fprintf(stderr, "Could not write the log %s (%s) nor %s (%s): this run has no log\n", wanted.c_str(),
+                   reason.c_str(), Absolute(instead).c_str(), std::strerror(errno));
+    }
+  }
   for (const wchar_t* piece : kHeader) Write(piece);
 }
 
 Logging::~Logging() {
-  if (loggingSwitch) {
-    Write(kFooter);
-    stream.flush();
-  }
-  stream.close();
+  if (loggingSwitch) Write(kFooter);
+  if (output >= 0) close(output);
+  output = -1;
 }
 
 void Logging::Message(const std::string& message, const std::string& file, int line) {
@@ -76,8 +108,10 @@ void Logging::Row(const wchar_t* opening, const std::wstring& message, const std
   Write(opening + std::to_wstring(line) + L"</td><td>" + ToWide(file) + L"</td><td>" + message + L"</td></tr>\n");
 }
 
+// Straight to the system, one call a row: a run writes a few hundred rows, and a row held
+// back in a buffer is the one a crash or a kill would lose.
 void Logging::Write(const std::wstring& text) {
-  if (!stream.is_open()) return;
+  if (output < 0) return;
   std::string bytes = ToNarrow(text);
   std::string out;
   out.reserve(bytes.size() + 16);
@@ -85,14 +119,23 @@ void Logging::Write(const std::wstring& text) {
     if (c == '\n') out += '\r';
     out += c;
   }
-  stream.write(out.data(), static_cast<std::streamsize>(out.size()));
+  for (std::size_t at = 0; at < out.size();) {
+    const ssize_t wrote = write(output, out.data() + at, out.size() - at);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return;  // a full disk: the row is lost, the run goes on
+    at += static_cast<std::size_t>(wrote);
+  }
 }
 
 namespace {
 
 // The log lives until the library goes away, so that rows written during teardown
-// still land and the footer closes the table.
-__attribute__((destructor)) void DeleteLogAtUnload() { delete pattern::Singleton<Logging>::mInstance; }
+// still land and the footer closes the table. A log call after that (a destructor that
+// runs later) must not make a new log, which would empty the finished file.
+__attribute__((destructor)) void DeleteLogAtUnload() {
+  delete pattern::Singleton<Logging>::mInstance;
+  loggingSwitch = false;
+}
 
 }  // namespace
 

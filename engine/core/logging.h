@@ -1,6 +1,5 @@
 #pragma once
 
-#include <fstream>
 #include <string>
 
 #include "engine/api.h"
@@ -17,7 +16,12 @@ ENGINE_API bool LoggingSwitch();
 
 // The run's HTML log, "data\log.html", one table row per call. Created by the first log
 // call of the run and deleted when the engine library is unloaded (or earlier by the
-// settings dialog's Exit button). A file that cannot be opened silently drops every row.
+// settings dialog's Exit button). Where the data folder cannot take it (an installed
+// demo's), the log goes to "log.html" in the folder the program was started from, said
+// on standard error; where neither can, every row is dropped.
+//
+// Each row is handed to the system as it is written, so a run that crashes or is killed
+// leaves every row it wrote; only the footer, written at the end, tells a whole run.
 //
 // The file keeps the byte layout of a Windows text-mode stream (CR LF line ends) so
 // logs from every platform read alike; characters are stored as UTF-8.
@@ -38,7 +42,7 @@ class ENGINE_API Logging : public pattern::Singleton<Logging> {
   void Row(const wchar_t* opening, const std::wstring& message, const std::string& file, int line);
   void Write(const std::wstring& text);
 
-  std::ofstream stream;
+  int output = -1;  // the open log, or -1: rows are dropped
 };
 
 }  // namespace core

@@ -16,6 +16,7 @@
 #include "engine/gfx/renderState.h"
 #include "engine/gfx/sceneInfo.h"
 #include "platform/d3dx10.h"
+#include "platform/program_folders.h"
 
 namespace engine {
 namespace gfx {
@@ -218,10 +219,13 @@ void Renderer::TakeScreenshot() {
   // made (a plain file named "screenshots", no permission); the save below fails on its
   // own then and reports it like any other failed save, and the demo plays on.
   boost::system::error_code ignored;
-  boost::filesystem::create_directory("screenshots", ignored);
+  // The user's folder, the one the program was started from: an installed program works
+  // from its data root, which users cannot write.
+  const std::string folder = platform::FromStartingFolder("screenshots");
+  boost::filesystem::create_directory(folder, ignored);
   std::string file;
   for (unsigned n = 0;; ++n) {
-    file = "screenshots/screenshot" + boost::lexical_cast<std::string>(n) + ".png";
+    file = folder + "/screenshot" + boost::lexical_cast<std::string>(n) + ".png";
     boost::system::error_code unreadable;
     if (!boost::filesystem::exists(file, unreadable)) break;
   }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -17,6 +18,12 @@ namespace {
 constexpr int WatcherPriority = 205;
 
 std::string Normal(const std::string& path) { return std::filesystem::path(path).lexically_normal().string(); }
+
+const char* WatchName(const std::string& folder) { return folder.empty() ? "." : folder.c_str(); }
+
+// Saves (in place or renamed over), new and deleted files, and the folder itself going.
+constexpr uint32_t kFolderEvents =
+    IN_CLOSE_WRITE | IN_MOVED_TO | IN_ATTRIB | IN_CREATE | IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF;
 
 }  // namespace
 
@@ -47,23 +54,64 @@ bool FileWatcher::Start() {
 }
 
 void FileWatcher::Scan() {
-  std::set<std::string> folders;
+  folders.clear();
   for (size_t k = 0; k < kinds.size(); ++k) {
     std::set<std::string> files;
     for (const std::string& file : kinds[k]->Files()) files.insert(Normal(file));
     for (const std::string& file : files) folders.insert(std::filesystem::path(file).parent_path().string());
     filesOfKind[k] = std::move(files);
   }
-  // Folders, not files: editors often save by writing a new file and renaming it over
-  // the old one, which a watch on the old file would never see. A folder that does not
-  // exist yet is looked for again at the next scan.
+  WatchFolders();
+}
+
+// Folders, not files: editors often save by writing a new file and renaming it over the
+// old one, which a watch on the old file would never see.
+void FileWatcher::WatchFolders() {
+  rewatch = false;
   std::set<std::string> watched;
   for (const auto& entry : folderOfWatch) watched.insert(entry.second);
+  std::set<std::string> nowMissing;
   for (const std::string& folder : folders) {
     if (watched.count(folder)) continue;
-    const int watch = inotify_add_watch(inotify, folder.empty() ? "." : folder.c_str(),
-                                        IN_CLOSE_WRITE | IN_MOVED_TO | IN_ATTRIB | IN_CREATE | IN_DELETE);
-    if (watch >= 0) folderOfWatch[watch] = folder;
+    const int watch = inotify_add_watch(inotify, WatchName(folder), kFolderEvents);
+    if (watch < 0) {
+      nowMissing.insert(folder);
+      WatchAncestorOf(folder, &watched);
+      continue;
+    }
+    folderOfWatch[watch] = folder;
+    watched.insert(folder);
+    if (!missing.count(folder)) continue;
+    // Back after being gone: whatever it holds now was written unseen.
+    for (const auto& files : filesOfKind) {
+      for (const std::string& file : files) {
+        std::error_code code;
+        if (std::filesystem::path(file).parent_path() == folder && std::filesystem::exists(file, code)) {
+          changed.insert(file);
+          lastChange = Clock::now();
+        }
+      }
+    }
+  }
+  missing = std::move(nowMissing);
+}
+
+// The nearest present ancestor of a missing folder is watched for the folder's return
+// (or for the next folder on the way to it, which brings the watches up again).
+void FileWatcher::WatchAncestorOf(const std::string& folder, std::set<std::string>* watched) {
+  std::filesystem::path at(folder);
+  while (!at.empty()) {
+    const std::filesystem::path up = at.parent_path();
+    if (up == at) return;  // the root itself: nothing above it
+    at = up;
+    const std::string ancestor = at.string();
+    if (watched->count(ancestor)) return;
+    const int watch = inotify_add_watch(inotify, WatchName(ancestor), kFolderEvents);
+    if (watch >= 0) {
+      folderOfWatch[watch] = ancestor;
+      watched->insert(ancestor);
+      return;
+    }
   }
 }
 
@@ -76,7 +124,20 @@ void FileWatcher::ReadEvents() {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
       at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       const auto folder = folderOfWatch.find(event->wd);
-      if (folder == folderOfWatch.end() || event->len == 0) continue;
+      if (folder == folderOfWatch.end()) continue;
+      if (event->mask & (IN_IGNORED | IN_MOVE_SELF)) {
+        // The folder was deleted (its watch is gone with it) or moved away (its watch
+        // would follow it to the new name): the path is watched again from scratch.
+        if (event->mask & IN_MOVE_SELF) inotify_rm_watch(inotify, event->wd);
+        missing.insert(folder->second);
+        folderOfWatch.erase(folder);
+        rewatch = true;
+        continue;
+      }
+      if (event->len == 0) continue;
+      if ((event->mask & IN_ISDIR) && (event->mask & (IN_CREATE | IN_MOVED_TO)) && !missing.empty()) {
+        rewatch = true;
+      }
       const std::string file = Normal((std::filesystem::path(folder->second) / event->name).string());
       bool known = false;
       for (const auto& files : filesOfKind) known = known || files.count(file);
@@ -93,6 +154,7 @@ void FileWatcher::Update() {
   for (const auto& kind : kinds) stale = kind->StaleFiles() || stale;
   if (stale) Scan();
   ReadEvents();
+  if (rewatch) WatchFolders();
   if (changed.empty() || Clock::now() - lastChange < Quiet) return;
   Reload();
   changed.clear();
@@ -123,4 +185,5 @@ void FileWatcher::Stop() {
   if (inotify >= 0) close(inotify);
   inotify = -1;
   folderOfWatch.clear();
+  missing.clear();
 }

@@ -482,11 +482,33 @@ bool FltkCapture(Window& w, std::vector<std::uint8_t>* rgb, int* width, int* hei
   return true;
 }
 
+namespace {
+
+// Ctrl-C or SIGTERM while a message box waits closes the box as its close box would
+// (fl_choice then answers with its first button), and the signal goes on to close the
+// program's windows at the next message pump. Looked for on a timer: the signal may
+// have been taken by another thread, and the box's loop would not wake for it.
+constexpr double kInterruptCheckSeconds = 0.05;
+
+void CloseBoxOnInterrupt(void*) {
+  if (InterruptPending()) {
+    if (Fl_Window* box = Fl::modal()) box->hide();
+    return;
+  }
+  Fl::repeat_timeout(kInterruptCheckSeconds, CloseBoxOnInterrupt);
+}
+
+}  // namespace
+
 bool FltkMessageBox(const std::wstring& text, const std::wstring& caption, UINT type, int* result) {
   if (!FltkDisplayAvailable()) return false;
   Open();
   const std::string message = Utf8FromWide(text);
   fl_message_title(Utf8FromWide(caption).c_str());
+  Fl::add_timeout(kInterruptCheckSeconds, CloseBoxOnInterrupt);
+  struct StopChecking {
+    ~StopChecking() { Fl::remove_timeout(CloseBoxOnInterrupt); }
+  } stopChecking;
   switch (type & 0xF) {
     case 1:  // MB_OKCANCEL
       *result = fl_choice("%s", "Cancel", "OK", nullptr, message.c_str()) == 1 ? 1 : 2;

@@ -7,6 +7,15 @@
 #include "platform/api.h"
 #include "platform/win32/types.h"
 
+// Ctrl-C and SIGTERM close a program's top-level windows as their close boxes would (a
+// quit message when it has none), at the next message pump. A program that plays writes
+// this once at file scope in its main file: the layer then takes the two signals over as
+// it loads, so one that comes while the program is still loading ends it just as
+// cleanly once its main loop runs. Without it the signals are taken over at the first
+// message pump, and a tool that pumps none still ends at once.
+#define PLATFORM_PROGRAM_CLOSES_ON_INTERRUPT \
+  extern "C" PLATFORM_API const char neblu_program_closes_on_interrupt = 1
+
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;

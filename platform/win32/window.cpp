@@ -15,6 +15,10 @@
 #include "platform/win32/messages.h"
 #include "platform/win32/window_internal.h"
 
+// Defined by PLATFORM_PROGRAM_CLOSES_ON_INTERRUPT in the executable; weak, so the
+// address is null in every other program. Resolved before any initialiser runs.
+extern "C" __attribute__((weak)) const char neblu_program_closes_on_interrupt;
+
 namespace platform {
 namespace win {
 namespace {
@@ -144,21 +148,36 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-void OnInterrupt(int signal) {
-  interrupted = 1;
-  // A second Ctrl-C ends a program that does not answer the first.
-  std::signal(signal, SIG_DFL);
+void OnInterrupt(int) { interrupted = 1; }
+
+void TakeOverInterrupts() {
+  static const bool installed = [] {
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    // SA_RESETHAND: a second Ctrl-C ends a program that does not answer the first.
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    return true;
+  }();
+  (void)installed;
+}
+
+// As the layer loads, before the program's own code: a signal that comes while the
+// program loads waits for the first message pump instead of ending the process with
+// its log cut. Programs that did not ask keep the default until their first pump, so a
+// tool still ends at once on SIGTERM.
+__attribute__((constructor(101))) void TakeOverInterruptsAtLoad() {
+  if (&neblu_program_closes_on_interrupt != nullptr) TakeOverInterrupts();
 }
 
 }  // namespace
 
+bool InterruptPending() { return interrupted != 0; }
+
 void DeliverInterrupt() {
-  static const bool installed = [] {
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
-    return true;
-  }();
-  (void)installed;
+  TakeOverInterrupts();
   if (!interrupted) return;
   interrupted = 0;
   // Ctrl-C or a kill closes the program's windows as their close boxes would, so a

@@ -97,13 +97,12 @@ void PostMouseMove(Window& window, int x, int y);
 void PostMouseButton(Window& window, int button, bool down, int x, int y);
 void PostClose(Window& window);
 // Turns a Ctrl-C or SIGTERM since the last call into close requests for every top-level
-// window (a quit message when there is none); the handlers are installed on the first call.
+// window (a quit message when there is none); the handlers are installed on the first call
+// unless the program asked for them at load (PLATFORM_PROGRAM_CLOSES_ON_INTERRUPT).
 void DeliverInterrupt();
-// A lost X connection ends the program as a lost device does (x11_connection.cpp);
-// watched from the first window made on it. Once lost, nothing may ask the server
-// anything (SDL would wait for its answer forever): the teardown leaves windows alone.
-void WatchDisplayConnection(SDL_Window* window);
-bool DisplayLost();
+// Whether a Ctrl-C or SIGTERM waits for DeliverInterrupt, for loops that pump no messages
+// (a message box's).
+bool InterruptPending();
 // Notifications from a control to its parent (WM_COMMAND), posted in input order.
 void Notify(Window& control, WORD code);
 // The layer's own input cursor position (screen coordinates) for headless windows.
@@ -153,6 +152,11 @@ void ForgetWindowedPlace(SDL_Window* window);
 void FollowFullscreenState(SDL_Window* window);
 // The client size the X server gives the window now; false when it is not an X11 window.
 bool X11ClientSize(SDL_Window* window, int* width, int* height);
+// A lost X connection ends the program as a lost device does (x11_connection.cpp);
+// watched from the first window made on it. Once lost, nothing may ask the server
+// anything (SDL would wait for its answer forever): the teardown leaves windows alone.
+void WatchDisplayConnection(SDL_Window* window);
+bool DisplayLost();
 bool SdlVideoAvailable();
 
 // Font record behind an HFONT.

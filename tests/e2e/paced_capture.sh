@@ -17,7 +17,9 @@ read_frame() {
   local reader=$!
   while running "$reader"; do
     if ! running "$pid"; then
-      signal_job "$reader"
+      # KILL, not TERM: a reader that has not yet become cat (the shell's child between
+      # fork and exec) can lose a TERM, and would then wait for a writer for ever.
+      signal_job "$reader" KILL
       wait "$reader" 2> /dev/null || true
       return 1
     fi

@@ -7,6 +7,7 @@
 #include "engine/core/input.h"
 #include "engine/core/resourceTypes.h"
 #include "platform/d3d10/recording.h"
+#include "platform/program_folders.h"
 #include "render_fixture.h"
 
 using engine::core::CWin32Window;
@@ -188,6 +189,30 @@ TEST_F(RendererTest, ScreenshotsTakeTheFirstFreeNumbers) {
   EXPECT_EQ(dir.Read("screenshots/screenshot0.png"), "taken");
   const auto rows = Rows();
   EXPECT_NE(std::find(rows.begin(), rows.end(), "Saved screenshot to screenshots/screenshot3.png"), rows.end());
+}
+
+// An installed program works from its data root (share/NAME), which its user cannot
+// write: F11 saves into the folder the program was started from, here home/.
+TEST_F(RendererTest, ScreenshotsGoToTheFolderTheProgramWasStartedFrom) {
+  boost::filesystem::create_directories(dir.Path("home"));
+  boost::filesystem::current_path(dir.Path("home"));
+  struct MovedBack {
+    std::string home, root;
+    ~MovedBack() {
+      platform::WorkFrom(home);
+      boost::filesystem::current_path(root);
+    }
+  } movedBack{dir.Path("home"), dir.Path("")};
+  platform::WorkFrom(dir.Path(""));
+  engine::core::Input* input = engine::core::Input::Get();
+  input->previousKeys[0x7A] = true;
+  input->keys[0x7A] = false;
+  renderer->Update();
+  EXPECT_TRUE(dir.Exists("home/screenshots/screenshot0.png"));
+  EXPECT_FALSE(dir.Exists("screenshots"));
+  const std::string saved = "Saved screenshot to " + dir.Path("home/screenshots/screenshot0.png");
+  const auto rows = Rows();
+  EXPECT_NE(std::find(rows.begin(), rows.end(), saved), rows.end()) << testing::PrintToString(rows);
 }
 
 // A plain file named "screenshots" in the way: the save fails with the engine's own

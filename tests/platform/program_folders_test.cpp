@@ -74,4 +74,23 @@ TEST_F(ProgramFolders, ResourcesComeFromBesideTheProgramElseFromTheInstalledShar
   EXPECT_EQ(platform::ProgramFilePath(program, "bitmap/106.bmp"), beside);
 }
 
+// An installed program works from share/NAME, which its user cannot write: what the
+// user asks for (screenshots, a log the data folder cannot take) goes to the folder the
+// program was started from.
+TEST_F(ProgramFolders, PathsAreTheStartingFoldersWhileTheProgramWorksFromItsDataRoot) {
+  const fs::path before = fs::current_path();
+  fs::current_path(root / "work");
+  EXPECT_EQ(platform::FromStartingFolder("screenshots"), "screenshots") << "not moved: the working directory's";
+
+  MakeData("prefix/share/orv");
+  platform::WorkFrom(Folder("prefix/share/orv"));
+  EXPECT_EQ(fs::current_path().string(), Folder("prefix/share/orv"));
+  EXPECT_EQ(platform::FromStartingFolder("screenshots"), Folder("work/screenshots"));
+  EXPECT_EQ(platform::FromStartingFolder("/elsewhere/log.html"), "/elsewhere/log.html");
+
+  platform::WorkFrom(Folder("work"));
+  EXPECT_EQ(platform::FromStartingFolder("screenshots"), "screenshots") << "back where it started";
+  fs::current_path(before);
+}
+
 }  // namespace

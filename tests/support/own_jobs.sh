@@ -17,7 +17,10 @@ running() {
 }
 
 # signal_job PID [SIGNAL]: sends SIGNAL (TERM unless given) to PID while it is still a
-# running child of this shell; nothing otherwise.
+# running child of this shell; nothing otherwise. A child that has not yet become its
+# command (the shell's copy between fork and exec) can lose a TERM (seen about 1 in 300
+# right after `cmd &`) and go on running: send TERM only to a program known to have
+# started, and KILL to end a helper for sure.
 signal_job() {
   if running "$1"; then kill -"${2:-TERM}" "$1" 2> /dev/null || true; fi
 }

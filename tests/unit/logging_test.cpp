@@ -4,6 +4,7 @@
 
 #include "engine/core/exception.h"
 #include "engine/core/logging.h"
+#include "platform/program_folders.h"
 #include "support/scratch_dir.h"
 
 using engine::core::Exception;
@@ -84,11 +85,58 @@ TEST_F(LoggingTest, ErrorThrowsTextAndPlaceWhetherOrNotTheSwitchIsOn) {
   }
 }
 
-TEST_F(LoggingTest, UnopenableFileDropsRowsSilently) {
+// Every row is in the file as soon as it is written: a run that is killed or crashes
+// keeps the rows that would explain it.
+TEST_F(LoggingTest, RowsReachTheFileAsTheyAreWritten) {
+  Logging* log = Logging::Get();
+  log->Message("loading", "unit", 1);
+  EXPECT_NE(dir.Read("data/log.html").find("<td>loading</td>"), std::string::npos);
+  log->Warning("a warning", "unit", 2);
+  EXPECT_NE(dir.Read("data/log.html").find("<td>WARNING</td><td>2</td><td>unit</td><td>a warning</td></tr>\r\n"),
+            std::string::npos);
+  EXPECT_THROW(log->Error("an error", "unit", 3), Exception);
+  const std::string errorRow = "<tr class=\"error\"><td>ERROR</td><td>3</td><td>unit</td><td>an error</td></tr>\r\n";
+  const std::string written = dir.Read("data/log.html");
+  ASSERT_GE(written.size(), errorRow.size());
+  EXPECT_EQ(written.substr(written.size() - errorRow.size()), errorRow);
+  EXPECT_EQ(written.find("Goodbye!"), std::string::npos) << "the footer comes only at the end";
+}
+
+// data/log.html a folder: no file can be made there, for root too (as the tests may run).
+TEST_F(LoggingTest, ALogTheDataFolderCannotTakeGoesToTheStartingFolderAndSaysSo) {
+  boost::filesystem::create_directories(dir.Path("data/log.html"));
+  testing::internal::CaptureStderr();
+  Logging::Get()->Warning("kept elsewhere", "unit", 1);
+  delete Logging::mInstance;
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(dir.Read("log.html").find("kept elsewhere"), std::string::npos);
+  EXPECT_NE(dir.Read("log.html").find("Goodbye!"), std::string::npos);
+  EXPECT_NE(said.find("Could not write the log data/log.html"), std::string::npos) << said;
+  EXPECT_NE(said.find(dir.Path("log.html")), std::string::npos) << "where the log went is not said: " << said;
+}
+
+// A program moved to its data root (an installed one, in share/NAME): the log goes to
+// the folder the user started it from, not to the data root.
+TEST_F(LoggingTest, AMovedProgramsLogGoesToTheFolderItWasStartedFrom) {
+  boost::filesystem::create_directories(dir.Path("share/demo/data/log.html"));
+  platform::WorkFrom(dir.Path("share/demo"));
+  testing::internal::CaptureStderr();
+  Logging::Get()->Message("from the data root", "unit", 1);
+  delete Logging::mInstance;
+  testing::internal::GetCapturedStderr();
+  platform::WorkFrom(dir.Path(""));
+  EXPECT_NE(dir.Read("log.html").find("from the data root"), std::string::npos);
+  EXPECT_FALSE(dir.Exists("share/demo/log.html"));
+}
+
+TEST_F(LoggingTest, WithNowhereToWriteRowsAreDroppedAndErrorsStillThrow) {
   boost::filesystem::remove_all(dir.Path("data"));
+  boost::filesystem::create_directories(dir.Path("log.html"));
+  testing::internal::CaptureStderr();
   Logging::Get()->Message("nowhere to go", "unit", 1);
   EXPECT_THROW(Logging::Get()->Error("still thrown", "unit", 2), Exception);
   delete Logging::mInstance;
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("this run has no log"), std::string::npos);
   EXPECT_FALSE(dir.Exists("data/log.html"));
 }
 
