@@ -1,7 +1,8 @@
 # What `cmake --install` puts under the prefix: the engine and the platform layer with
 # their headers under include/neblu (the paths the engine's own code includes them by),
-# a CMake package (find_package(NEBLU 1.0) gives NEBLU::engine and NEBLU::platform) and a
-# pkg-config file, and the tools for making a demo's data.
+# a CMake package (find_package(NEBLU 1.0) gives NEBLU::engine, NEBLU::platform and
+# NEBLU::authoring) and pkg-config files (neblu, neblu-authoring), and the tools for making
+# a demo's data.
 include(CMakePackageConfigHelpers)
 
 # Components: `libraries` (the two shared libraries, all a demo program needs at run
@@ -16,7 +17,9 @@ install(TARGETS engine platform engine_usage EXPORT NEBLUTargets
 # make its data with them.
 install(TARGETS nblinfo fxcheck efxinfo demowrite demoinfo gltf2demo EXPORT NEBLUTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-foreach(folder engine platform)
+# Authoring (NEBLU::authoring, a static library a program links beside the engine).
+install(TARGETS neblu_authoring_package EXPORT NEBLUTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+foreach(folder engine platform authoring)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/neblu/${folder}
     FILES_MATCHING PATTERN "*.h")
 endforeach()
@@ -32,4 +35,6 @@ install(FILES ${PROJECT_BINARY_DIR}/NEBLUConfig.cmake ${PROJECT_BINARY_DIR}/NEBL
 # The prefix as seen from the pkg-config folder, so the installed tree can move.
 file(RELATIVE_PATH NEBLU_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/neblu.pc.in ${PROJECT_BINARY_DIR}/neblu.pc @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/neblu.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/neblu-authoring.pc.in ${PROJECT_BINARY_DIR}/neblu-authoring.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/neblu.pc ${PROJECT_BINARY_DIR}/neblu-authoring.pc
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -30,7 +30,16 @@ constexpr int kTimerKey = 7;
 
 void Logging(bool on) { core::SetLoggingSwitch(on); }
 
-void AddModule(core::Module* module, int key) { core::Kernel::Get()->AddModule(module, key); }
+namespace {
+ModuleAddedHook moduleAdded = nullptr;
+}  // namespace
+
+void AddModule(core::Module* module, int key) {
+  core::Kernel::Get()->AddModule(module, key);
+  if (moduleAdded) moduleAdded(module);
+}
+
+void SetModuleAddedHook(ModuleAddedHook hook) { moduleAdded = hook; }
 
 void QuitApplication() { core::Kernel::Get()->Quit(); }
 

@@ -20,6 +20,11 @@ namespace engine {
 ENGINE_API void Logging(bool on);
 // Registers and starts a module under a registration key.
 ENGINE_API void AddModule(core::Module* module, int key);
+// Called after each module AddModule has started: the authoring library attaches its own
+// modules to the program's demo this way, without the program adding them. One hook a
+// process; null removes it.
+using ModuleAddedHook = void (*)(core::Module* module);
+ENGINE_API void SetModuleAddedHook(ModuleAddedHook hook);
 // Runs the main loop until a quit request, then tears the engine down.
 ENGINE_API void StartApplication();
 // Asks the main loop to end after the current pass.

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "game/authoring/luaLexer.h"
-#include "game/authoring/materialText.h"
+#include "authoring/luaLexer.h"
+#include "authoring/materialText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);

@@ -16,8 +16,6 @@
 
 namespace {
 
-// Frames of the demo files per second of music.
-constexpr double FramesPerSecond = 25.0;
 constexpr int EscapeKey = 27;
 constexpr int ScenePriority = 200;
 
@@ -66,7 +64,7 @@ void CreateShaderTexture(const wchar_t* name, UINT width, DXGI_FORMAT format, co
 
 }  // namespace
 
-const wchar_t* const TestScene1::PartFiles[PartCount] = {L"data/intro.demo", L"data/points.demo", L"data/city.demo",
+const wchar_t* const TestScene1::PartFiles[NumParts] = {L"data/intro.demo", L"data/points.demo", L"data/city.demo",
                                                  L"data/stars.demo", L"data/credits.demo"};
 
 TestScene1::TestScene1() : current(nullptr), parts{} {
@@ -117,13 +115,13 @@ void TestScene1::SpendCreditsCascadesCloseIn() {
 }
 
 void TestScene1::ReloadPart(int index, double seconds) {
-  if (index < 0 || index >= PartCount || !parts[static_cast<size_t>(index)]) return;
+  if (index < 0 || index >= NumParts || !parts[static_cast<size_t>(index)]) return;
   engine::gfx::DemoLoader* fresh = engine::gfx::DemoLoader::CreateInstance(PartFiles[index]);
   engine::gfx::DemoLoader*& slot = parts[static_cast<size_t>(index)];
   if (current == slot) current = fresh;
   slot->DestroyInstance();
   slot = fresh;
-  if (index == PartCount - 1) SpendCreditsCascadesCloseIn();
+  if (index == NumParts - 1) SpendCreditsCascadesCloseIn();
   SeekTo(seconds);
 }
 
@@ -154,38 +152,11 @@ void TestScene1::ShowPart(engine::gfx::DemoLoader* part, bool first) {
   engine::SetRootNode(part->GetBaseNode());
 }
 
-int TestScene1::CurrentPartIndex() const { return IndexOf(current); }
-
 int TestScene1::IndexOf(const engine::gfx::DemoLoader* part) const {
   for (size_t i = 0; i < parts.size(); ++i) {
     if (part && parts[i] == part) return static_cast<int>(i);
   }
   return -1;
-}
-
-int TestScene1::PartAt(double seconds, double* beginSeconds) const {
-  if (!parts[0]) return -1;
-  // A time typed as a part's start (1.04 s, 26 frames) lands in that part even when its
-  // decimal is a hair short in binary.
-  const double frame = seconds * FramesPerSecond + 1e-6;
-  size_t k = 0;
-  double begin = 0.0;
-  while (k + 1 < parts.size() && frame >= begin + parts[k]->GetLength()) begin += parts[k++]->GetLength();
-  *beginSeconds = begin / FramesPerSecond;
-  return static_cast<int>(k);
-}
-
-double TestScene1::PartBeginSeconds(int index) const {
-  double begin = 0.0;
-  for (int k = 0; k < index && k < static_cast<int>(parts.size()) && parts[k]; ++k) begin += parts[k]->GetLength();
-  return begin / FramesPerSecond;
-}
-
-std::wstring TestScene1::PartName(int index) {
-  if (index < 0 || index >= PartCount) return L"";
-  std::wstring name = PartFiles[index];
-  name = name.substr(name.rfind(L'/') + 1);
-  return name.substr(0, name.rfind(L'.'));
 }
 
 void TestScene1::PlaceAt(double seconds) {
@@ -252,4 +223,8 @@ void TestScene1::Stop() {
     part->DestroyInstance();
     part = nullptr;
   }
+}
+
+const GeneratedMesh* TestScene1::FindGeneratedMesh(const std::string& meshName) const {
+  return orv::FindDemoMeshSource(meshName);
 }

@@ -6,14 +6,15 @@
 #include <array>
 #include <string>
 
+#include "authoring/authoredDemo.h"
 #include "engine/core/module.h"
 #include "engine/gfx/demoFile.h"
 
-class TestScene1 : public engine::core::Module {
+class TestScene1 : public engine::core::Module, public AuthoredDemo {
  public:
   // The parts in play order.
-  static constexpr int PartCount = 5;
-  static const wchar_t* const PartFiles[PartCount];
+  static constexpr int NumParts = 5;
+  static const wchar_t* const PartFiles[NumParts];
 
   TestScene1();
   ~TestScene1() override;
@@ -34,20 +35,19 @@ class TestScene1 : public engine::core::Module {
   // Moves the running demo to `seconds` of music: every part's curves rewound, the part
   // playing then on screen with its curves where a whole run would have them there. The
   // caller moves the music and the clock (the player keys, -loop).
-  void SeekTo(double seconds);
+  void SeekTo(double seconds) override;
   // Part `index`'s demo file read again: the new scene replaces the old one, which is
   // released, and the timeline is placed again at `seconds` of music (as SeekTo does),
   // so the music, the part on screen and its curves go on where they were. Raises,
   // keeping the old scene, when the file does not load.
-  void ReloadPart(int index, double seconds);
-  engine::gfx::DemoLoader* CurrentPart() const { return current; }
-  int CurrentPartIndex() const;
-  // The part playing at `seconds` (the last part past the end), and where it began, in
-  // seconds; -1 before the parts are loaded.
-  int PartAt(double seconds, double* beginSeconds) const;
-  double PartBeginSeconds(int index) const;
-  // "intro", "points", ...: the part's file name without folder and extension.
-  static std::wstring PartName(int index);
+  void ReloadPart(int index, double seconds) override;
+  engine::gfx::DemoLoader* CurrentPart() const override { return current; }
+
+  // What the authoring tools are told.
+  int PartCount() const override { return NumParts; }
+  std::wstring PartFile(int index) const override { return PartFiles[index]; }
+  engine::gfx::DemoLoader* Part(int index) const override { return parts[static_cast<size_t>(index)]; }
+  const GeneratedMesh* FindGeneratedMesh(const std::string& meshName) const override;
 
  private:
   void ShowPart(engine::gfx::DemoLoader* part, bool first);

@@ -52,8 +52,8 @@ std::vector<std::uint32_t> SourceIndices(const LoadMesh& source, const std::wstr
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-std::map<std::string, DemoMeshSource>& Sources() {
-  static std::map<std::string, DemoMeshSource> sources;
+std::map<std::string, GeneratedMesh>& Sources() {
+  static std::map<std::string, GeneratedMesh> sources;
   return sources;
 }
 
@@ -63,7 +63,7 @@ std::map<std::string, DemoMeshSource>& Sources() {
 // `made`, when given, is the mesh `make` would make, made already.
 void Register(const std::string& name, const std::function<MeshPtr()>& make, const std::string& file = "",
               MeshPtr made = nullptr) {
-  Sources()[name] = DemoMeshSource{make, file};
+  Sources()[name] = GeneratedMesh{[make] { return make().release(); }, file};
   MeshPtr mesh = made ? std::move(made) : make();
   boost::shared_ptr<engine::gfx::Effect> effect = engine::BuildEffect(name + ".efx");
   engine::AddMesh(Wide(name), mesh.release(), effect);
@@ -177,7 +177,7 @@ void BuildDemoMeshes() {
     RegisterOptimised(name);
 }
 
-const DemoMeshSource* FindDemoMeshSource(const std::string& name) {
+const GeneratedMesh* FindDemoMeshSource(const std::string& name) {
   const auto found = Sources().find(name);
   return found == Sources().end() ? nullptr : &found->second;
 }

@@ -8,20 +8,13 @@
 #include <memory>
 #include <string>
 
+#include "authoring/programAuthoring.h"
 #include "engine/core/exception.h"
 #include "engine/core/kernel.h"
 #include "engine/core/logging.h"
 #include "engine/core/textConversion.h"
 #include "engine/wrapper.h"
 #include "game/TestScene1.h"
-#include "game/authoring/authoringSwitches.h"
-#include "game/authoring/devOverlay.h"
-#include "game/authoring/devPlayer.h"
-#include "game/authoring/effectReload.h"
-#include "game/authoring/fileWatcher.h"
-#include "game/authoring/meshReload.h"
-#include "game/authoring/partReload.h"
-#include "game/authoring/resourceReload.h"
 #include "platform/program_folders.h"
 #include "platform/win32.h"
 #include "platform/win32/display.h"
@@ -33,6 +26,8 @@ PLATFORM_PROGRAM_FINDS_ITS_DATA;
 // Ctrl-C or SIGTERM at any moment, loading included, ends the run as the close box
 // would: status 0 and the log whole.
 PLATFORM_PROGRAM_CLOSES_ON_INTERRUPT;
+// -dev, -loop and -watch, and the overlay: the scene module tells them about the parts.
+NEBLU_PROGRAM_HAS_AUTHORING;
 
 namespace {
 
@@ -97,8 +92,6 @@ void StopHereForTests(const char* point) {
 int main(int argc, char** argv) {
   StopHereForTests("start");
   const std::string commandLine = CommandLine(argc, argv);
-  // Checked before anything opens, like the layer's switches.
-  const AuthoringSwitches& authoring = ProcessAuthoringSwitches();
   bool showDialog = commandLine.find("-nodialog") == std::string::npos;
   if (commandLine.find("-log") == std::string::npos) engine::Logging(false);
 
@@ -124,34 +117,9 @@ int main(int argc, char** argv) {
   // Freed on every way out, failures included: the Kernel never deletes a module of its
   // own, and nothing runs the scene once the entry returns.
   std::unique_ptr<TestScene1> scene(new TestScene1());
-  // The authoring modules, only when asked for: without them the demo plays as it always has.
-  std::unique_ptr<DevPlayer> player;
-  std::unique_ptr<FileWatcher> watcher;
-  std::unique_ptr<DevOverlay> overlay;
   try {
     engine::CreateNEBLUWindow(settings);
     engine::AddModule(scene.get(), 10100);
-    if (authoring.dev || authoring.loop) {
-      player.reset(new DevPlayer(scene.get(), authoring));
-      engine::AddModule(player.get(), 10101);
-    }
-    // The overlay draws in the window only: headless there is nothing to draw it on.
-    if (authoring.dev && platform::HasDisplay()) {
-      overlay.reset(new DevOverlay(scene.get(), player.get()));
-      engine::AddModule(overlay.get(), 10103);
-    }
-    if (authoring.watch) {
-      watcher.reset(new FileWatcher());
-      // Kinds that others build on first: effects before the materials that use them,
-      // scene descriptions before the demo files written from them.
-      std::unique_ptr<MeshReload> meshes(new MeshReload());
-      watcher->Add(std::unique_ptr<ReloadKind>(new EffectReload()));
-      watcher->Add(std::unique_ptr<ReloadKind>(new ResourceReload(meshes.get())));
-      watcher->Add(std::move(meshes));
-      watcher->Add(std::unique_ptr<ReloadKind>(new SceneDescriptionReload("content/scenes")));
-      watcher->Add(std::unique_ptr<ReloadKind>(new PartReload(scene.get())));
-      engine::AddModule(watcher.get(), 10102);
-    }
   } catch (const engine::core::Exception& e) {
     return Show(e);
   } catch (const std::exception& e) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "authoring/authoredDemo.h"
 #include "engine/gfx/mesh.h"
 
 namespace orv {
@@ -95,12 +96,8 @@ void AddCityCubeGroups(engine::gfx::LoadMesh& mesh);
 void BuildDemoMeshes();
 
 // How BuildDemoMeshes made a mesh, kept for reloads: `make` makes it again as at
-// start-up, from `file` where it is read from one (empty for generated meshes).
-struct DemoMeshSource {
-  std::function<MeshPtr()> make;
-  std::string file;
-};
-// Null for a name BuildDemoMeshes did not register.
-const DemoMeshSource* FindDemoMeshSource(const std::string& name);
+// start-up, from `file` where it is read from one (empty for generated meshes). Null for
+// a name BuildDemoMeshes did not register.
+const GeneratedMesh* FindDemoMeshSource(const std::string& name);
 
 }  // namespace orv

@@ -28,7 +28,7 @@ take() {
 }
 # "r,g,b" at clip-space X Y of seen frame N.
 colour_at() { rgb seen "$1" | pixel_at "$2" "$3"; }
-reloads() { grep -c "game: -watch: reloaded" err.txt || true; }
+reloads() { grep -c ": -watch: reloaded" err.txt || true; }
 # Reads frames, letting time pass between them, until COMMAND succeeds: the watcher
 # needs a moment of quiet on the clock to reload, and the program runs only while
 # frames are read.

@@ -2,7 +2,7 @@
 // to the beat and played at once by the object's own tracks without losing their place
 // on the music, and undone step by step.
 
-#include "game/authoring/curveEdit.h"
+#include "authoring/curveEdit.h"
 
 #include <gtest/gtest.h>
 

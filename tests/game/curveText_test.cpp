@@ -2,7 +2,7 @@
 // the curve's keys changed, and refused (the text as it was) where the keys are not
 // written out in the file.
 
-#include "game/authoring/curveText.h"
+#include "authoring/curveText.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 #include "engine/gfx/animationController.h"
 #include "engine/gfx/animationPipe.h"
-#include "game/authoring/curveDemoFile.h"
+#include "authoring/curveDemoFile.h"
 #include "support/scratch_dir.h"
 #include "tools/demo/demoWriter.h"
 

@@ -1,7 +1,7 @@
 // The overlay's file save: the file the user keeps gets the new text, whatever links
 // lead to it, with its permission bits and owner; nothing is left beside it.
 
-#include "game/authoring/fileReplace.h"
+#include "authoring/fileReplace.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

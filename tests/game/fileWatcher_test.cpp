@@ -4,7 +4,7 @@
 // been quiet for a moment, so the tests run it until the reload they wait for comes;
 // the deadline is only a guard against a watcher that never reloads.
 
-#include "game/authoring/fileWatcher.h"
+#include "authoring/fileWatcher.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +22,8 @@ namespace {
 // Reads its files as they are when a reload round reaches it.
 class RecordingKind : public ReloadKind {
  public:
-  RecordingKind(std::set<std::string> files, std::vector<std::pair<std::string, std::string>>* seen)
-      : files(std::move(files)), seen(seen) {}
+  RecordingKind(std::set<std::string> watched, std::vector<std::pair<std::string, std::string>>* record)
+      : files(std::move(watched)), seen(record) {}
   std::set<std::string> Files() override { return files; }
   void Reload(const std::set<std::string>& changed) override {
     for (const std::string& file : changed) {

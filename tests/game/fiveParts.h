@@ -24,7 +24,7 @@
 
 inline void WriteFiveParts(const std::string& folder, const std::vector<int>& lengths) {
   boost::filesystem::create_directories(folder + "/data");
-  for (size_t i = 0; i < lengths.size() && i < TestScene1::PartCount; ++i) {
+  for (size_t i = 0; i < lengths.size() && i < TestScene1::NumParts; ++i) {
     engine::gfx::DemoFile file;
     file.length = lengths[i];
     file.objects.push_back(engine::gfx::DemoObject{"Lamp", "Lamp", "", "", {0, 0, 0}, {0, 0, 0}, {}});

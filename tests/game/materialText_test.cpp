@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "game/authoring/materialText.h"
+#include "authoring/materialText.h"
 
 namespace {
 

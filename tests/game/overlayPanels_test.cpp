@@ -17,10 +17,10 @@
 #include "engine/gfx/Shader.h"
 #include "engine/gfx/gpuMesh.h"
 #include "engine/gfx/material.h"
-#include "game/authoring/curvesPanel.h"
-#include "game/authoring/devPlayer.h"
-#include "game/authoring/materialsPanel.h"
-#include "game/authoring/timelinePanel.h"
+#include "authoring/curvesPanel.h"
+#include "authoring/devPlayer.h"
+#include "authoring/materialsPanel.h"
+#include "authoring/timelinePanel.h"
 #include "game/fiveParts.h"
 #include "tools/nbl/nblWriter.h"
 
@@ -320,7 +320,7 @@ TEST_F(CurvesPanelTest, DISABLED_CostOfAFrame) {
     object.curves.push_back(curve);
   }
   busy.objects.push_back(object);
-  demo::WriteDemoFile(dir.Path("") + "/" + engine::core::ToNarrow(TestScene1::PartFiles[0]), busy);
+  demo::WriteDemoFile(dir.Path("") + "/" + engine::core::ToNarrow(scene.PartFile(0)), busy);
   scene.LoadParts();
   Unfold();
   ASSERT_TRUE(panel.Edit() && panel.Edit()->Curves().size() == 6);

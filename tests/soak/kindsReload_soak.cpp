@@ -22,10 +22,10 @@
 #include "engine/gfx/gpuMesh.h"
 #include "engine_fixture.h"
 #include "game/TestScene1.h"
-#include "game/authoring/meshReload.h"
-#include "game/authoring/partReload.h"
-#include "game/authoring/reloadReport.h"
-#include "game/authoring/resourceReload.h"
+#include "authoring/meshReload.h"
+#include "authoring/partReload.h"
+#include "authoring/reloadReport.h"
+#include "authoring/resourceReload.h"
 #include "soak/soak_support.h"
 #include "support/golden_image.h"
 #include "tools/nbl/nblWriter.h"
@@ -124,10 +124,11 @@ class KindsReloadSoak : public enginetest::EngineFixture {
     dir.Write("data/intro.demo_scene/M.nbl", Triangle(1));
     dir.Write("data/intro.demo_scene/M.nbl.efx", "effect = {{pass = {{fx = 'm', tec = 'T', params = {}, "
                                                  "streams = {{'pos', 'POSITION'}}}}}}\n");
-    for (int part = 0; part < TestScene1::PartCount; ++part) {
-      const std::string name = engine::core::ToNarrow(TestScene1::PartName(part));
+    const TestScene1 names;
+    for (int part = 0; part < names.PartCount(); ++part) {
+      const std::string name = engine::core::ToNarrow(names.PartName(part));
       WriteDescription(name, x);
-      SceneDescriptionReload("content/scenes").Reload({"content/scenes/" + name + ".scene.lua"});
+      SceneDescriptionReload(&names, "content/scenes").Reload({"content/scenes/" + name + ".scene.lua"});
     }
   }
   void WriteDescription(const std::string& part, float x) {
@@ -170,7 +171,7 @@ TEST_F(KindsReloadSoak, SceneDescriptionsAndTheirPartsReloadWithoutGrowth) {
   WriteParts(0);
   TestScene1 scene;
   scene.LoadParts();
-  SceneDescriptionReload scenes("content/scenes");
+  SceneDescriptionReload scenes(&scene, "content/scenes");
   PartReload parts(&scene);
   Soak("scene description and part", [&](int i) {
     WriteDescription("intro", static_cast<float>(i % 2));
