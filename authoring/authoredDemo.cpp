@@ -1,6 +1,27 @@
 #include "authoring/authoredDemo.h"
 
+#include "engine/gfx/animationNode.h"
 #include "engine/gfx/demoFile.h"
+
+namespace {
+
+void RewindAndAdvance(engine::gfx::Spatial* node, float frames) {
+  if (auto* animated = dynamic_cast<engine::gfx::AnimationNode*>(node)) {
+    if (const auto& controller = animated->Controller()) {
+      controller->Reset();
+      controller->Update(frames);
+    }
+  }
+  if (auto* parent = dynamic_cast<engine::gfx::Node*>(node)) {
+    for (const auto& child : parent->Children()) RewindAndAdvance(child.get(), frames);
+  }
+}
+
+}  // namespace
+
+void PlaceCurvesAt(engine::gfx::DemoLoader* part, double seconds) {
+  if (part) RewindAndAdvance(part->GetBaseNode().get(), static_cast<float>(seconds * AuthoredDemo::FramesPerSecond));
+}
 
 int AuthoredDemo::PartAt(double seconds, double* beginSeconds) const {
   if (PartCount() <= 0 || !Part(0)) return -1;

@@ -63,3 +63,7 @@ class AuthoredDemo {
   // "intro" for "data/intro.demo": the demo file's name without folder and extension.
   std::wstring PartName(int index) const;
 };
+
+// Every curve below `part`'s root rewound, then moved `seconds` of music on: where that
+// much play from the part's start leaves them. A SeekTo places the part on screen so.
+void PlaceCurvesAt(engine::gfx::DemoLoader* part, double seconds);

@@ -14,6 +14,7 @@
 #include "engine/gfx/camera.h"
 #include "engine/gfx/demoFile.h"
 #include "authoring/authoredDemo.h"
+#include "authoring/dataOrigins.h"
 #include "authoring/curveDemoFile.h"
 #include "authoring/curveText.h"
 
@@ -42,9 +43,13 @@ void CurvesPanel::Draw(AuthoredDemo& scene) {
   if (index < 0 || !scene.CurrentPart()) return;
   const double begin = scene.PartBeginSeconds(index);
   const float now = 1.0f + static_cast<float>((engine::core::Timer::Get()->time - begin) * 25.0);
-  const std::string description = folder + "/" + engine::core::ToNarrow(scene.PartName(index)) + ".scene.lua";
-  Draw(*scene.CurrentPart(), scene.CurrentPart()->GetLength(), description,
-       engine::core::ToNarrow(scene.PartFile(index)), now);
+  const std::string demoFile = engine::core::ToNarrow(scene.PartFile(index));
+  // The description the build wrote the demo file from, else the one in `folder`.
+  const std::string source = CurrentDataOrigins().SourceOf(demoFile);
+  const std::string description = IsSceneDescription(source)
+                                      ? source
+                                      : folder + "/" + engine::core::ToNarrow(scene.PartName(index)) + ".scene.lua";
+  Draw(*scene.CurrentPart(), scene.CurrentPart()->GetLength(), description, demoFile, now);
 }
 
 void CurvesPanel::Pick(engine::gfx::DemoLoader& part, const std::string& name) {
@@ -139,9 +144,12 @@ void CurvesPanel::Draw(engine::gfx::DemoLoader& part, int length, const std::str
     // A part converted from another format has no description: its demo file is the
     // source.
     const bool described = std::filesystem::exists(description);
-    if (described ? SaveCurves(description, *edit, &error) : SaveCurvesToDemoFile(demoFile, *edit, &error)) {
+    // A demo file the build copied is saved where it was copied from, then copied.
+    const std::string saved = described ? description : EditedFileFor(demoFile);
+    if (described ? SaveCurves(description, *edit, &error)
+                  : SaveCurvesToDemoFile(saved, *edit, &error) && UpdateCopy(saved, demoFile, &error)) {
       edit->MarkSaved();
-      status = "saved " + (described ? description : demoFile);
+      status = "saved " + saved;
     } else {
       status = error;
     }

@@ -15,6 +15,7 @@
 #include "engine/gfx/gpuMesh.h"
 #include "engine/gfx/spatial.h"
 #include "authoring/authoredDemo.h"
+#include "authoring/dataOrigins.h"
 #include "authoring/fileReplace.h"
 #include "authoring/materialText.h"
 #include "platform/paths.h"
@@ -129,7 +130,8 @@ bool MaterialsPanel::Edit(const engine::gfx::Mesh& mesh, const std::string& name
 
 bool MaterialsPanel::Save(const engine::gfx::Mesh& mesh, const std::string& material,
                           const std::set<Parameter>& edited, std::vector<std::string>* notes, std::string* error) {
-  const std::string path = platform::NativePath(material);
+  // A material the build copied is edited where it was copied from, then copied again.
+  const std::string path = EditedFileFor(material);
   std::string original;
   if (!ReadFileText(path, &original)) {
     *error = "cannot read " + path;
@@ -157,7 +159,8 @@ bool MaterialsPanel::Save(const engine::gfx::Mesh& mesh, const std::string& mate
     return false;
   }
   // Nothing to change: the file is left alone, and nothing watching it reloads.
-  return text == original || ReplaceFileText(path, text, error);
+  if (text != original && !ReplaceFileText(path, text, error)) return false;
+  return UpdateCopy(path, material, error);
 }
 
 void MaterialsPanel::Draw(AuthoredDemo& scene) {

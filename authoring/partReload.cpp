@@ -6,6 +6,7 @@
 #include "engine/core/textConversion.h"
 #include "engine/wrapper.h"
 #include "authoring/authoredDemo.h"
+#include "authoring/dataOrigins.h"
 #include "authoring/reloadReport.h"
 #include "platform/paths.h"
 #include "tools/demo/demoWriter.h"
@@ -40,27 +41,37 @@ void PartReload::Reload(const std::set<std::string>& changed) {
   }
 }
 
-std::string SceneDescriptionReload::Description(int part) const {
-  return WatchedPath(folder + "/" + engine::core::ToNarrow(scene->PartName(part)) + ".scene.lua");
+std::vector<DataOrigin> SceneDescriptionReload::Described() const {
+  // The build said where each demo file came from; a data folder without origins.txt
+  // (made by hand, or by an older build) has its descriptions in `folder`.
+  std::vector<DataOrigin> described = CurrentDataOrigins().Descriptions();
+  if (!described.empty()) return described;
+  for (int part = 0; part < scene->PartCount(); ++part) {
+    const std::string description = WatchedPath(folder + "/" + engine::core::ToNarrow(scene->PartName(part)) + ".scene.lua");
+    if (std::filesystem::exists(description)) described.push_back(DataOrigin{PartFile(*scene, part), description});
+  }
+  return described;
+}
+
+std::string SceneDescriptionReload::PreludeOf(const std::string& description) {
+  return WatchedPath((std::filesystem::path(description).parent_path() / "common.lua").string());
 }
 
 std::set<std::string> SceneDescriptionReload::Files() {
   std::set<std::string> files;
-  for (int part = 0; part < scene->PartCount(); ++part) {
-    if (std::filesystem::exists(Description(part))) files.insert(Description(part));
+  for (const DataOrigin& origin : Described()) {
+    files.insert(origin.source);
+    if (std::filesystem::exists(PreludeOf(origin.source))) files.insert(PreludeOf(origin.source));
   }
-  const std::string prelude = WatchedPath(folder + "/common.lua");
-  if (!files.empty() && std::filesystem::exists(prelude)) files.insert(prelude);
   return files;
 }
 
 void SceneDescriptionReload::Reload(const std::set<std::string>& changed) {
-  const std::string prelude = WatchedPath(folder + "/common.lua");
-  const bool all = changed.count(prelude) > 0;
-  for (int part = 0; part < scene->PartCount(); ++part) {
-    const std::string description = Description(part);
-    if (!(all && std::filesystem::exists(description)) && !changed.count(description)) continue;
-    const std::string demoFile = PartFile(*scene, part);
+  for (const DataOrigin& origin : Described()) {
+    const std::string& description = origin.source;
+    const std::string prelude = PreludeOf(description);
+    if (!changed.count(description) && !changed.count(prelude)) continue;
+    if (!std::filesystem::exists(description)) continue;
     try {
       const std::vector<demo::ScoreSection> sections = std::filesystem::exists(WatchedPath(SectionsFile))
                                                            ? demo::ReadScoreSections(WatchedPath(SectionsFile))
@@ -69,8 +80,8 @@ void SceneDescriptionReload::Reload(const std::set<std::string>& changed) {
       if (std::filesystem::exists(prelude)) preludes.push_back(prelude);
       const engine::gfx::DemoFile file = demo::ReadSceneDescription(description, sections, preludes);
       // The demo file's own change reloads the part, in the next round.
-      if (!demo::WriteDemoFile(demoFile, file)) {
-        ReportReloadFailure(description, "cannot write " + demoFile, "not turned into a demo file");
+      if (!demo::WriteDemoFile(origin.copy, file)) {
+        ReportReloadFailure(description, "cannot write " + origin.copy, "not turned into a demo file");
         continue;
       }
       ReportReloaded(description);

@@ -4,14 +4,17 @@
 //
 // A changed demo file is read again by the scene module, which puts the new part in
 // place of the old and places the timeline where the music is. A changed scene
-// description (content/scenes/PART.scene.lua beside the data folder, with
-// content/scenes/common.lua as the prelude every description shares) is turned into
-// data/PART.demo by the code demowrite uses, and that file then reloads as any changed
-// demo file does. Either that fails keeps the last good part on screen.
+// description (the source data/origins.txt gives a demo file, else
+// content/scenes/PART.scene.lua beside the data folder; common.lua beside it is the
+// prelude every description there shares) is turned into its demo file by the code
+// demowrite uses, and that file then reloads as any changed demo file does. Either that
+// fails keeps the last good part on screen.
 
 #include <set>
 #include <string>
+#include <vector>
 
+#include "authoring/dataOrigins.h"
 #include "authoring/reloadKind.h"
 
 class AuthoredDemo;
@@ -28,13 +31,15 @@ class PartReload : public ReloadKind {
 
 class SceneDescriptionReload : public ReloadKind {
  public:
-  // `folder` holds PART.scene.lua and common.lua.
+  // `folder` holds PART.scene.lua and common.lua where origins.txt names no description.
   SceneDescriptionReload(const AuthoredDemo* playing, const std::string& scenes) : scene(playing), folder(scenes) {}
   std::set<std::string> Files() override;
   void Reload(const std::set<std::string>& changed) override;
 
  private:
-  std::string Description(int part) const;
+  // Each demo file and the description it is written from.
+  std::vector<DataOrigin> Described() const;
+  static std::string PreludeOf(const std::string& description);
   const AuthoredDemo* scene;
   std::string folder;
 };

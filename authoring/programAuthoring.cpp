@@ -11,6 +11,7 @@
 #include "authoring/meshReload.h"
 #include "authoring/partReload.h"
 #include "authoring/resourceReload.h"
+#include "authoring/sourceCopyReload.h"
 #include "engine/wrapper.h"
 #include "platform/win32/window.h"
 
@@ -37,9 +38,11 @@ Attached& Modules() {
 
 std::unique_ptr<FileWatcher> MakeWatcher(AuthoredDemo* demo) {
   std::unique_ptr<FileWatcher> watcher(new FileWatcher());
-  // Kinds that others build on first: effects before the materials that use them, scene
-  // descriptions before the demo files written from them.
+  // Kinds that others build on first: the sources before the copies made of them,
+  // effects before the materials that use them, scene descriptions before the demo files
+  // written from them.
   std::unique_ptr<MeshReload> meshes(new MeshReload(demo));
+  watcher->Add(std::unique_ptr<ReloadKind>(new SourceCopyReload()));
   watcher->Add(std::unique_ptr<ReloadKind>(new EffectReload()));
   watcher->Add(std::unique_ptr<ReloadKind>(new ResourceReload(meshes.get())));
   watcher->Add(std::move(meshes));

@@ -30,6 +30,7 @@ configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/NEBLUConfig.cmake.in
   ${PROJECT_BINARY_DIR}/NEBLUConfig.cmake INSTALL_DESTINATION ${NEBLU_CMAKE_DIR})
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/NEBLUConfigVersion.cmake COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/NEBLUConfig.cmake ${PROJECT_BINARY_DIR}/NEBLUConfigVersion.cmake
+  ${PROJECT_SOURCE_DIR}/cmake/NEBLUDemoData.cmake ${PROJECT_SOURCE_DIR}/cmake/NEBLUCopyData.cmake
   DESTINATION ${NEBLU_CMAKE_DIR})
 
 # The prefix as seen from the pkg-config folder, so the installed tree can move.

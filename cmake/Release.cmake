@@ -9,7 +9,9 @@
 install(TARGETS game RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT orv)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/orv/data COMPONENT orv
   PATTERN log.html EXCLUDE
-  PATTERN sections.txt EXCLUDE)
+  PATTERN sections.txt EXCLUDE
+  # It names files of the machine that built it.
+  PATTERN origins.txt EXCLUDE)
 # The settings dialog's banner: resources live beside an installed program's data.
 install(DIRECTORY $<TARGET_FILE_DIR:game>/orv.res DESTINATION ${CMAKE_INSTALL_DATADIR}/orv COMPONENT orv)
 

@@ -19,3 +19,14 @@ for part in intro points city stars credits; do
   "$build/tools/demo/demowrite" --sections "$out/sections.txt" --prelude "$here/scenes/common.lua" \
     "$here/scenes/$part.scene.lua" "$out/$part.demo"
 done
+# Where each file came from: -watch watches the sources and the overlay saves into them, so
+# that an edit is not lost by the next build.
+{
+  echo "# FILE<TAB>SOURCE: what in this folder was made from which file (written by content/assemble.sh)"
+  (cd "$here/data" && find . -type f | LC_ALL=C sort | sed 's|^\./||') | while IFS= read -r file; do
+    printf '%s\t%s\n' "$file" "$here/data/$file"
+  done
+  for part in intro points city stars credits; do
+    printf '%s.demo\t%s\n' "$part" "$here/scenes/$part.scene.lua"
+  done
+} > "$out/origins.txt"

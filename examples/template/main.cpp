@@ -4,6 +4,7 @@
 #include <exception>
 #include <memory>
 
+#include "authoring/programAuthoring.h"
 #include "engine/core/exception.h"
 #include "engine/core/kernel.h"
 #include "engine/wrapper.h"
@@ -14,6 +15,9 @@
 // Plays from any folder: data/ is found beside the program (or in PREFIX/share/template
 // once installed, or in the working directory).
 PLATFORM_PROGRAM_FINDS_ITS_DATA;
+// -dev (player keys, and the overlay: F1), -loop S E and -watch: the scene module tells
+// them about its part.
+NEBLU_PROGRAM_HAS_AUTHORING;
 
 int main() {
   engine::WindowSettings settings;

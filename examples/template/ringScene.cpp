@@ -3,17 +3,19 @@
 #include <cmath>
 #include <cstdint>
 
+#include "engine/core/timer.h"
 #include "engine/gfx/demoFile.h"
 #include "engine/gfx/mesh.h"
 #include "engine/wrapper.h"
 #include "platform/audio.h"
-#include "engine/core/timer.h"
 
 namespace {
 
 constexpr int EscapeKey = 27;
 constexpr int Segments = 96;  // around the ring
 constexpr int Sides = 24;     // around its tube
+// The demo file names the mesh "Ring": its loader looks for it under this name.
+const char* const RingName = "data/part.demo_scene/Ring.nbl";
 
 // A torus of radius 1 around z with a tube of 0.3: POSITION and NORMAL, and 32-bit
 // indices (a new mesh's stride).
@@ -62,13 +64,30 @@ RingScene::RingScene() {
 }
 
 bool RingScene::Start() {
-  // The demo file names the mesh "Ring": its loader looks for it under this name.
-  const char* const mesh = "data/part.demo_scene/Ring.nbl";
-  engine::AddMesh(L"data/part.demo_scene/Ring.nbl", MakeRing(), engine::BuildEffect(std::string(mesh) + ".efx"));
-  part = engine::gfx::DemoLoader::CreateInstance(L"data/part.demo");
-  engine::AddNode(part->GetNode("Lamp"), L"PointLight0", L"global");
-  engine::SetRootNode(part->GetBaseNode());
+  engine::AddMesh(L"data/part.demo_scene/Ring.nbl", MakeRing(), engine::BuildEffect(std::string(RingName) + ".efx"));
+  part = engine::gfx::DemoLoader::CreateInstance(PartFile(0));
+  Show();
   return true;
+}
+
+void RingScene::Show() {
+  engine::SetNode(part->GetNode("Lamp"), L"PointLight0", L"global");
+  engine::SetRootNode(part->GetBaseNode());
+}
+
+void RingScene::ReloadPart(int, double seconds) {
+  // Read first: a file that does not load raises here and the old part plays on.
+  engine::gfx::DemoLoader* fresh = engine::gfx::DemoLoader::CreateInstance(PartFile(0));
+  part->DestroyInstance();
+  part = fresh;
+  Show();
+  SeekTo(seconds);
+}
+
+const GeneratedMesh* RingScene::FindGeneratedMesh(const std::string& meshName) const {
+  // The ring is made again, not read, when its material changes.
+  static const GeneratedMesh ring{MakeRing, ""};
+  return meshName == RingName ? &ring : nullptr;
 }
 
 void RingScene::Update() {

@@ -191,6 +191,28 @@ TEST_F(MaterialsPanelTest, AnEditOfANameTwoPassesHaveIsSavedInBoth) {
   }
 }
 
+// The material the program reads is a copy the build made: the save goes to the source
+// (which the next build copies again) and then to the copy (which the program reads now).
+TEST_F(MaterialsPanelTest, SaveWritesTheSourceTheBuildCopiedTheMaterialFromThenTheCopy) {
+  OpenWindow(Settings(64, 64));
+  if (IsSkipped() || HasFatalFailure()) return;
+  const std::string material = "effect = {{pass = {{fx = 'f', tec = 'T', streams = {{'pos', 'POSITION'}}, "
+                               "params = {{'Glow', 'float', 0.5}}}}}}\n";
+  const auto mesh = MeshWith({"Glow"}, material);
+  ASSERT_TRUE(mesh && mesh->GetEffect());
+  dir.Write("content/m.nbl.efx", material);
+  dir.Write("data/origins.txt", "m.nbl.efx\t" + dir.Path("content/m.nbl.efx") + "\n");
+
+  ASSERT_TRUE(MaterialsPanel::Edit(*mesh, "Glow", {0.75f}));
+  std::vector<std::string> notes;
+  std::string error;
+  ASSERT_TRUE(MaterialsPanel::Save(*mesh, "data/m.nbl.efx", {{"Glow", "float"}}, &notes, &error)) << error;
+  const std::string saved = "effect = {{pass = {{fx = 'f', tec = 'T', streams = {{'pos', 'POSITION'}}, "
+                            "params = {{'Glow', 'float', 0.75}}}}}}\n";
+  EXPECT_EQ(dir.Read("content/m.nbl.efx"), saved);
+  EXPECT_EQ(dir.Read("data/m.nbl.efx"), saved);
+}
+
 TEST_F(MaterialsPanelTest, LongNamesAreCutToThePanelAndShownWholeOnHover) {
   OpenWindow(Settings(64, 64));
   if (IsSkipped() || HasFatalFailure()) return;

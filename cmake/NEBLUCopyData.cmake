@@ -1,0 +1,21 @@
+# cmake -DFROM=folder -DTO=folder [-DSCENES=description;...] -P NEBLUCopyData.cmake
+# Copies every file under FROM to TO where it differs, and writes TO/origins.txt: each
+# copy and each demo file written from a scene description, with the file it came from.
+file(GLOB_RECURSE files RELATIVE ${FROM} LIST_DIRECTORIES false ${FROM}/*)
+list(SORT files)
+set(origins "# FILE<TAB>SOURCE: what in this folder was made from which file (written by the build)\n")
+foreach(file IN LISTS files)
+  get_filename_component(folder ${TO}/${file} DIRECTORY)
+  file(MAKE_DIRECTORY ${folder})
+  file(COPY_FILE ${FROM}/${file} ${TO}/${file} ONLY_IF_DIFFERENT)
+  string(APPEND origins "${file}\t${FROM}/${file}\n")
+endforeach()
+foreach(scene IN LISTS SCENES)
+  get_filename_component(name ${scene} NAME)
+  string(REGEX REPLACE "\\.scene\\.lua$" "" name ${name})
+  string(APPEND origins "${name}.demo\t${scene}\n")
+endforeach()
+file(MAKE_DIRECTORY ${TO})
+file(WRITE ${TO}/origins.txt.new "${origins}")
+file(COPY_FILE ${TO}/origins.txt.new ${TO}/origins.txt ONLY_IF_DIFFERENT)
+file(REMOVE ${TO}/origins.txt.new)
