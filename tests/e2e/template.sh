@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# A demo of one's own on the installed engine: NEBLU installed from this build into a
-# prefix of its own, examples/template configured and built out of the tree against that
-# prefix alone (find_package(NEBLU 1.0)), given four bars of music from the soundtrack
-# tool, and played headless with a capture, started from a folder without data/; its frame at 4 s matches the reviewed golden
-# picture (NEBLU_UPDATE_GOLDENS=1 writes it; look at it before keeping it).
+# A demo of one's own on the installed engine: examples/template built against NEBLU
+# installed into a prefix of its own (template_build.sh) and played headless with a
+# capture, started from a folder without data/; its frame at 4 s matches the reviewed
+# golden picture (NEBLU_UPDATE_GOLDENS=1 writes it; look at it before keeping it).
 #   template.sh BUILD_DIR SOURCE_DIR SYNTH_SOUNDTRACK
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -16,22 +15,8 @@ trap '[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 fail() { echo "$*"; for f in install.txt configure.txt build.txt run.txt; do [ ! -f "$work/$f" ] || tail -15 "$work/$f"; done; exit 1; }
 export DISPLAY= WAYLAND_DISPLAY=
 
-cmake --install "$build" --prefix "$work/prefix" > "$work/install.txt" 2>&1 || fail "cmake --install failed"
-for file in lib/cmake/NEBLU/NEBLUConfig.cmake lib/cmake/NEBLU/NEBLUConfigVersion.cmake include/neblu/engine/wrapper.h \
-            include/neblu/platform/d3d10.h bin/demowrite bin/nblinfo bin/fxcheck bin/efxinfo bin/demoinfo bin/gltf2demo; do
-  [ -e "$work/prefix/$file" ] || [ -e "$work/prefix/${file/lib\//lib/x86_64-linux-gnu/}" ] || fail "the install has no $file"
-done
-# Only the prefix: nothing of this tree is on the template's paths. Libraries built with
-# the sanitizers need a program built with them.
-flags=()
-if grep -q '^NEBLU_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
-  flags=(-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined)
-fi
-cmake -S "$source/examples/template" -B "$work/template" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" "${flags[@]}" \
-  > "$work/configure.txt" 2>&1 || fail "the template does not configure against the installed package"
-cmake --build "$work/template" > "$work/build.txt" 2>&1 || fail "the template does not build"
-"$synth" "$work/music.wav" --bars 0 4 || fail "no music"
-lame --quiet -b 128 "$work/music.wav" "$work/template/data/soundtrack.mp3" || fail "the music was not encoded"
+source "$here/template_build.sh"
+build_template "$build" "$source" "$synth"
 
 # Started from another folder: the program finds data/ beside itself.
 mkdir "$work/elsewhere" && cd "$work/elsewhere"

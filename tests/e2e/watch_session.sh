@@ -2,15 +2,17 @@
 # small parts of timeline/five_parts.sh, run from $work with -watch, and the steps the
 # tests take through it. The caller sets $work and has `fail` defined.
 
-# start_watching GAME [FRAMES]: the program runs with -watch over $work/data, its
-# standard error in $work/err.txt; frames come one at a time, as the test reads them, at
-# most FRAMES of them (1000 unless given; a busy machine reloads more slowly, and the
-# test reads a frame every 50 ms while it waits).
+# start_watching GAME [FRAMES]: the program runs with -watch over $work/data (and the
+# switches of the array watch_switches, when set), its standard error in
+# $work/err.txt; frames come one at a time, as the test reads them, at most FRAMES of
+# them (1000 unless given; a busy machine reloads more slowly, and the test reads a frame
+# every 50 ms while it waits).
 start_watching() {
   mkdir -p frames seen
   fifos=${2:-1000}
   frame_pipes frames "$fifos"
-  "$1" -nodialog -headless -log -watch -size 160x90 -capture frames -fps 120 > out.txt 2> err.txt &
+  "$1" -nodialog -headless -log -watch ${watch_switches[@]+"${watch_switches[@]}"} -size 160x90 -capture frames -fps 120 \
+    > out.txt 2> err.txt &
   pid=$!
   next=0
 }

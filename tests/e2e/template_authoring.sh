@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Authoring in a demo of one's own: examples/template, whose main file switches authoring
+# on with its one line, built against the installed NEBLU (template_build.sh), on a
+# display of its own (run through tests/support/xvfb.sh):
+# - -dev's overlay in the template's window matches the reviewed golden picture, leaving
+#   out the frame panel, whose times are the machine's;
+# - steered with the pointer, a parameter edited in the materials panel and saved lands
+#   in the template's own data/ (the source) and in the copy the program reads, and the
+#   next build keeps it;
+# - with -dev -watch -loop on the capture clock, an effect saved in the template's own
+#   data/ shows in the frames that follow, and a save that does not compile keeps the
+#   last good picture.
+# NEBLU_UPDATE_GOLDENS=1 writes the golden instead (look at it before keeping it).
+#   template_authoring.sh BUILD_DIR SOURCE_DIR SYNTH_SOUNDTRACK X_POINTER
+set -euo pipefail
+build=$(cd "$1" && pwd)
+source=$2
+synth=$3
+pointer=$4
+here=$(cd "$(dirname "$0")" && pwd)
+golden=$here/golden/template_overlay.png
+work=${KEEP_WORK:-$(mktemp -d)}
+pid=
+# A program left waiting on a frame nobody reads would never end: it is killed outright.
+trap '[ -z "$pid" ] || signal_job "$pid" KILL; [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+fail() {
+  echo "$*"
+  for f in install.txt configure.txt build.txt template/err.txt steered.txt; do [ ! -f "$work/$f" ] || tail -15 "$work/$f"; done
+  exit 1
+}
+[ -n "${DISPLAY:-}" ] || fail "needs a display (run under tests/support/xvfb.sh)"
+source "$here/paced_capture.sh"
+source "$here/template_build.sh"
+build_template "$build" "$source" "$synth"
+program=$work/template/template
+material=part.demo_scene/Ring.nbl.efx
+
+# The overlay at its 20th frame, 2 s into the part on the capture clock.
+cd "$work/template"
+NEBLU_OVERLAY_SHOT=$work/shot.png timeout -k 5 120 "$program" -nodialog -dev -capture "$work/frames" -fps 25 \
+  -start 2 -end 3 > "$work/run.txt" 2>&1 || fail "the template failed with -dev (status $?): $(tail -3 "$work/run.txt")"
+[ -s "$work/shot.png" ] || fail "no overlay shot was written"
+if [ -n "${NEBLU_UPDATE_GOLDENS:-}" ]; then
+  cp "$work/shot.png" "$golden"
+  echo "wrote $golden"
+  exit 0
+fi
+count=$("$here/differing_pixels.py" "$work/shot.png" "$golden" --skip 0,0,600,170)
+if [ "$count" -gt 40 ]; then
+  failures=${NEBLU_GOLDEN_FAILURES_DIR:-$build/tests/golden-failures}/template_authoring
+  mkdir -p "$failures" && cp "$work/shot.png" "$failures/template_overlay.actual.png" ||
+    fail "the overlay shot differs from its golden in $count pixels (and could not be kept in $failures)"
+  fail "the overlay shot differs from its golden in $count pixels; wrote $failures/template_overlay.actual.png"
+fi
+
+# Steered with the pointer in real time: Pause (at 37, 619 in the window), then the
+# ring's Shine (its value field from x = 981 to 1263 on the row at y = 79) dragged to a
+# new value and saved (the button under it). The template's window is not fullscreen:
+# where it is on the screen is asked. The music is 8 s long: the loop keeps a slow start
+# from reaching its end.
+"$program" -nodialog -dev -loop 0 7 > "$work/steered.txt" 2>&1 &
+pid=$!
+title() { xwininfo -root -tree 2> /dev/null | grep -o '"Template - [^"]*"' | head -1; }
+waiting_for() {  # waiting_for WHAT COMMAND...: until COMMAND succeeds, while the program runs
+  local what=$1 deadline=$((SECONDS + 120))
+  shift
+  until "$@"; do
+    running "$pid" || fail "the program ended waiting for $what"
+    [ "$SECONDS" -lt "$deadline" ] || { signal_job "$pid" KILL; fail "no $what; the title is $(title)"; }
+    sleep 0.2
+  done
+}
+waiting_for "the time in the title" eval 'title | grep -q "Template - "'
+place=$(xwininfo -root -tree | grep '"Template - ' | grep -o '[0-9]*x[0-9]*+[0-9-]*+[0-9-]*' | head -1)
+left=$(cut -d+ -f2 <<< "$place")
+top=$(cut -d+ -f3 <<< "$place")
+[ -n "$left" ] && [ -n "$top" ] || fail "cannot tell where the window is: $place"
+at() { "$pointer" "$1" $(($2 + left)) $(($3 + top)) ${4:+$(($4 + left)) $(($5 + top))}; }
+at click 37 619
+waiting_for "a pause" eval 'title | grep -q "paused"'
+at drag 1100 79 1200 79
+at click 941 102
+waiting_for "the saved value" eval '! grep -q "{\"Shine\", \"float\", 0.6}" "$work/src/data/$material"'
+grep -q '{"Shine", "float", [0-9.]*}' "$work/src/data/$material" ||
+  fail "the saved material reads: $(cat "$work/src/data/$material")"
+cmp -s "$work/src/data/$material" "data/$material" || fail "the save did not reach the copy the program reads"
+saved=$(cat "$work/src/data/$material")
+signal_job "$pid"
+status=0
+wait "$pid" || status=$?
+pid=
+[ "$status" -eq 0 ] || fail "closed while playing, the template exited with status $status"
+cmake --build "$work/template" >> "$work/build.txt" 2>&1 || fail "the template does not build after the save"
+[ "$(cat "data/$material")" = "$saved" ] || fail "the next build undid the save: $(cat "data/$material")"
+
+# -dev -watch -loop on the capture clock, paced by the frames read (watch_session.sh);
+# the loop holds the first second, where the ring is red to orange, never magenta.
+work=$work/template
+source "$here/watch_session.sh"
+watch_switches=(-dev -loop 0 1)
+start_watching "$program"
+magenta_in() {  # pixels of pure magenta in seen frame N
+  ffmpeg -v error -i "seen/$(printf 'frame%06d.png' "$1")" -f rawvideo -pix_fmt rgb24 - 2> /dev/null |
+    od -An -v -tu1 -w3 | awk '$1 == 255 && $2 == 0 && $3 == 255' | wc -l
+}
+take 3
+[ "$(magenta_in 2)" -eq 0 ] || fail "the ring is magenta before the edit"
+ring=$work/../src/data/fx/ring.fx
+sed -i 's/return float4(Wheel(Hue) \* light + Shine \* band, 1);/return float4(1, 0, 1, 1);/' "$ring"
+grep -q 'return float4(1, 0, 1, 1);' "$ring" || fail "the test's edit did not apply to ring.fx"
+reading_until grep -q "reloaded data/fx/ring.fx" err.txt || fail "no reload after ring.fx was saved in the template's data/"
+read_on
+[ "$(magenta_in $last)" -gt 100 ] || fail "after the save the ring is not magenta"
+printf 'float4 Broken() { return undefinedThing; }\n' >> "$ring"
+reading_until grep -q "does not compile" err.txt || fail "no report of the broken save"
+read_on
+[ "$(magenta_in $last)" -gt 100 ] || fail "after the broken save the ring is no longer the last good magenta"
+stop_watching
+echo "the template's overlay is drawn as reviewed, its saves land in its own data/ and survive a build, and -watch reloads from there"
