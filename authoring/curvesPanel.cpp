@@ -139,7 +139,10 @@ void CurvesPanel::Draw(engine::gfx::DemoLoader& part, int length, const std::str
                         ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Z), false);
   if ((ImGui::Button("Undo") || undoKeys) && edit->Undo()) dragged = -1;
   ImGui::SameLine();
-  if (ImGui::Button("Save") && edit->Edited()) {
+  const bool savePressed = ImGui::Button("Save");
+  saveX = (ImGui::GetItemRectMin().x + ImGui::GetItemRectMax().x) / 2;
+  saveY = (ImGui::GetItemRectMin().y + ImGui::GetItemRectMax().y) / 2;
+  if (savePressed && edit->Edited()) {
     std::string error;
     // A part converted from another format has no description: its demo file is the
     // source.

@@ -38,6 +38,9 @@ class CurvesPanel {
   float KeyX(size_t curve, size_t key) const;
   float KeyY(size_t curve, size_t key) const;
   float FrameX(float frame) const;
+  // The middle of the Save button as last drawn, in window pixels.
+  float SaveX() const { return saveX; }
+  float SaveY() const { return saveY; }
   const std::string& Status() const { return status; }
 
  private:
@@ -55,5 +58,6 @@ class CurvesPanel {
   float grabFrames = 0, grabY = 0;       // from the cursor to the dragged key
   float grabMouseX = 0, grabMouseY = 0;  // where the cursor took it
   float left = 0, top = 0, width = 1, height = 1, frames = 1;
+  float saveX = 0, saveY = 0;
   std::string status;
 };

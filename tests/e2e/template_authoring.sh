@@ -7,6 +7,7 @@
 # - steered with the pointer, a parameter edited in the materials panel and saved lands
 #   in the template's own data/ (the source) and in the copy the program reads, and the
 #   next build keeps it;
+# - a curve key dragged with XTest in the curve editor turns the ring in the frame;
 # - with -dev -watch -loop on the capture clock, an effect saved in the template's own
 #   data/ shows in the frames that follow, and a save that does not compile keeps the
 #   last good picture.
@@ -85,6 +86,25 @@ grep -q '{"Shine", "float", [0-9.]*}' "$work/src/data/$material" ||
   fail "the saved material reads: $(cat "$work/src/data/$material")"
 cmp -s "$work/src/data/$material" "data/$material" || fail "the save did not reach the copy the program reads"
 saved=$(cat "$work/src/data/$material")
+
+# The curve editor, opened by its arrow (19, 293): the ring's first curve, RotX, has its
+# middle key (frame 101, 9 degrees) at 392, 346. Dragged down with XTest while the music
+# is paused, it turns the ring in the frame at once: the ring's right side (x 782 to 882,
+# right of the panel, left of the materials) changes.
+grab() {  # grab X Y W H: the screen's pixels there (window coordinates), without the pointer
+  ffmpeg -v error -f x11grab -draw_mouse 0 -video_size "$3x$4" -i "$DISPLAY+$(($1 + left)),$(($2 + top))" \
+    -frames:v 1 -f rawvideo -pix_fmt rgb24 - 2> /dev/null
+}
+yellow_at() { grab "$1" "$2" 1 1 | od -An -tu1 | awk '{ exit !($1 > 200 && $2 > 180 && $3 < 80) }'; }
+at click 19 293
+# The key's yellow marker shows once the panel is open and laid out.
+waiting_for "the curve editor" yellow_at 392 346
+ring() { grab 782 100 100 480 | md5sum; }
+still=$(ring)
+sleep 0.5
+[ "$(ring)" = "$still" ] || fail "the paused frame changes by itself"
+at drag 392 346 392 446
+waiting_for "the ring to turn" eval '[ "$(ring)" != "$still" ]'
 signal_job "$pid"
 status=0
 wait "$pid" || status=$?
@@ -116,4 +136,4 @@ reading_until grep -q "does not compile" err.txt || fail "no report of the broke
 read_on
 [ "$(magenta_in $last)" -gt 100 ] || fail "after the broken save the ring is no longer the last good magenta"
 stop_watching
-echo "the template's overlay is drawn as reviewed, its saves land in its own data/ and survive a build, and -watch reloads from there"
+echo "the template's overlay is drawn as reviewed, its saves land in its own data/ and survive a build, a curve key dragged turns the ring, and -watch reloads from its data/"

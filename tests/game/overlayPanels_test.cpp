@@ -22,6 +22,7 @@
 #include "authoring/materialsPanel.h"
 #include "authoring/timelinePanel.h"
 #include "game/fiveParts.h"
+#include "tools/demo/sceneDescription.h"
 #include "tools/nbl/nblWriter.h"
 
 namespace {
@@ -323,6 +324,58 @@ TEST_F(CurvesPanelTest, AKeyDraggedOntoTheNextBeatLandsOnThatBeatsFrameAndCtrlZT
   EXPECT_EQ(panel.Edit()->Curves()[0].keys[0].point.time, 1.0f);
   EXPECT_EQ(Track("Mover", engine::gfx::ChannelLocX)->Keys()[0].time, 1.0f);
   EXPECT_FALSE(panel.Edit()->CanUndo());
+}
+
+// Through ImGui's own input, as the overlay is used: a key dragged onto the next beat, then
+// Save, rewrites only that key in the part's description, and demowrite's reading of the
+// description has the key there.
+TEST_F(CurvesPanelTest, SaveRewritesOnlyTheDraggedKeyInTheDescriptionAndDemowriteReadsIt) {
+  WriteFiveParts(dir.Path(""), {100, 200, 300, 400, 500});
+  const std::string description =
+      "-- the intro, by hand\n"
+      "length = 100\n"
+      "objects = {\n"
+      "  {\"Lamp\", \"Lamp\"},\n"
+      "  {\"Empty\", \"Mover\", curves = {\n"
+      "    {\"LocX\", {1, 0}, {50, 2 * 2}, {100, 1}, interpolation = \"Linear\"}}},  -- kept\n"
+      "}\n";
+  dir.Write("content/scenes/intro.scene.lua", description);
+  ASSERT_TRUE(demo::WriteDemoFile("data/intro.demo", demo::ReadSceneDescription("content/scenes/intro.scene.lua")));
+  scene.LoadParts();
+  Unfold();
+  ASSERT_TRUE(panel.Edit());
+  ASSERT_EQ(panel.Edit()->Curves().at(0).channel, "LocX");
+  ImGuiIO& io = ImGui::GetIO();
+  const auto click = [&](ImVec2 at) {
+    io.MousePos = at;
+    Frame();
+    io.MouseDown[0] = true;
+    Frame();
+    io.MouseDown[0] = false;
+    Frame();
+  };
+
+  const ImVec2 key(panel.KeyX(0, 0), panel.KeyY(0, 0));
+  io.MousePos = key;
+  Frame();
+  io.MouseDown[0] = true;
+  Frame();
+  io.MousePos = ImVec2(panel.FrameX(15.0f), key.y);
+  Frame();
+  io.MouseDown[0] = false;
+  Frame();
+  ASSERT_EQ(panel.Edit()->Curves()[0].keys[0].point.time, 13.0f);
+  click(ImVec2(panel.SaveX(), panel.SaveY()));
+  EXPECT_EQ(panel.Status(), "saved content/scenes/intro.scene.lua");
+  std::string expected = description;
+  expected.replace(expected.find("{1, 0}"), 6, "{13, 0}");
+  EXPECT_EQ(dir.Read("content/scenes/intro.scene.lua"), expected);
+  EXPECT_FALSE(panel.Edit()->CanUndo()) << "a saved edit is no longer undone";
+
+  const engine::gfx::DemoFile file = demo::ReadSceneDescription("content/scenes/intro.scene.lua");
+  ASSERT_EQ(file.objects.size(), 2u);
+  ASSERT_EQ(file.objects[1].curves.size(), 1u);
+  EXPECT_EQ(file.objects[1].curves[0].keys.at(0).time, 13.0f) << "the key's frame, in demowrite's output";
 }
 
 // What a frame of the panel costs over a busy part: six Bezier curves of 400 keys each.
