@@ -12,6 +12,8 @@
 // 30001 to 30003, and freed when the process ends. Without the switches nothing is added
 // and the program plays as it would without the line.
 
+#include "platform/api.h"
+
 namespace authoring {
 
 // What the line runs as the program loads.
@@ -19,5 +21,6 @@ void SwitchOn();
 
 }  // namespace authoring
 
+// The symbol also tells the layer's --help to list the authoring switches and keys.
 #define NEBLU_PROGRAM_HAS_AUTHORING \
-  [[maybe_unused]] static const bool neblu_program_has_authoring = (::authoring::SwitchOn(), true)
+  extern "C" PLATFORM_API const char neblu_program_has_authoring = (::authoring::SwitchOn(), 1)

@@ -18,6 +18,9 @@
 // Defined by PLATFORM_PROGRAM_HAS_ITS_OWN_HELP in the executable; weak, so a program
 // without it leaves the address null. Resolved before any static initialiser runs.
 extern "C" __attribute__((weak)) const char neblu_program_has_its_own_help;
+// Defined by NEBLU_PROGRAM_HAS_AUTHORING (authoring/programAuthoring.h) in a program that
+// takes -dev, -loop and -watch; weak likewise.
+extern "C" __attribute__((weak)) const char neblu_program_has_authoring;
 
 namespace platform {
 namespace {
@@ -202,37 +205,48 @@ bool PrepareVideo(const std::string& video, std::string* error) {
 }
 
 std::string SwitchHelp() {
-  return "switches (anywhere on the command line):\n"
-         "  -nodialog       skip the settings dialog and play at the desktop's mode\n"
-         "  -log            write the run's log to data/log.html\n"
-         "  -headless       no window on screen, even where a display exists\n"
-         "  -size WxH       the desktop mode a headless run reports (1280x720 unless given)\n"
-         "  -capture DIR    every presented frame to DIR/frame000000.png, frame000001.png, ...\n"
-         "  -video FILE.mp4 every presented frame to an H.264 video, with the music, through ffmpeg\n"
-         "  -fps N[/D]      the frame rate of -capture and -video (60 unless given; 60000/1001 for 59.94)\n"
-         "  -start S        begin S seconds into the music, the demo placed as if it had played up to there\n"
-         "  -end S          end S seconds into the music (without it the demo plays to its end)\n"
-         "  -dev            the player keys below; the music time and the part in the window's title; with\n"
-         "                  a display, an overlay over the window: a timeline to click (seek) and\n"
-         "                  right-drag (loop), frame times, the materials on screen to edit and save, and\n"
-         "                  the last reload errors\n"
-         "  -loop S E       play from S to E seconds of music over and over\n"
-         "  -watch          reload what the demo reads as soon as it changes on disk: effects and the files\n"
-         "                  they include, materials and templates (.efx, .tpl), meshes (.nbl), the images\n"
-         "                  of textures, demo files, the scene descriptions content/scenes/*.scene.lua,\n"
-         "                  data/startup.resources and data/rtpriorities.txt; a broken save keeps the last\n"
-         "                  good version on screen and says why on standard error\n"
-         "  --help, -help   this list\n"
-         "\n"
-         "keys while it plays:\n"
-         "  Escape          end the demo\n"
-         "  F9              reload the effect files that changed\n"
-         "  F11             save the frame to screenshots/screenshotN.png\n"
-         "keys with -dev:\n"
-         "  Space           pause and resume the music and the picture\n"
-         "  Left, Right     seek 5 s back, 5 s on\n"
-         "  Page Up, Down   jump to the start of the part before, the part after\n"
-         "  F1              hide and show the overlay\n";
+  std::string help =
+      "switches (anywhere on the command line):\n"
+      "  -nodialog       skip the settings dialog and play at the desktop's mode\n"
+      "  -log            write the run's log to data/log.html\n"
+      "  -headless       no window on screen, even where a display exists\n"
+      "  -size WxH       the desktop mode a headless run reports (1280x720 unless given)\n"
+      "  -capture DIR    every presented frame to DIR/frame000000.png, frame000001.png, ...\n"
+      "  -video FILE.mp4 every presented frame to an H.264 video, with the music, through ffmpeg\n"
+      "  -fps N[/D]      the frame rate of -capture and -video (60 unless given; 60000/1001 for 59.94)\n"
+      "  -start S        begin S seconds into the music, the demo placed as if it had played up to there\n"
+      "  -end S          end S seconds into the music (without it the demo plays to its end)\n";
+  // Only a program that switched authoring on takes these.
+  if (&neblu_program_has_authoring != nullptr) {
+    help +=
+        "  -dev            the player keys below; the music time and the part in the window's title; with\n"
+        "                  a display, an overlay over the window: a timeline to click (seek) and\n"
+        "                  right-drag (loop), frame times, the materials on screen to edit and save, the\n"
+        "                  curves of an object to edit on the beat and save, and the last reload errors\n"
+        "  -loop S E       play from S to E seconds of music over and over\n"
+        "  -watch          reload what the demo reads as soon as it changes on disk: effects and the files\n"
+        "                  they include, materials and templates (.efx, .tpl), meshes (.nbl), the images\n"
+        "                  of textures, demo files, the scene descriptions content/scenes/*.scene.lua,\n"
+        "                  data/startup.resources and data/rtpriorities.txt, and the sources the build\n"
+        "                  copied them from (data/origins.txt); a broken save keeps the last good\n"
+        "                  version on screen and says why on standard error\n";
+  }
+  help +=
+      "  --help, -help   this list\n"
+      "\n"
+      "keys while it plays:\n"
+      "  Escape          end the demo\n"
+      "  F9              reload the effect files that changed\n"
+      "  F11             save the frame to screenshots/screenshotN.png\n";
+  if (&neblu_program_has_authoring != nullptr) {
+    help +=
+        "keys with -dev:\n"
+        "  Space           pause and resume the music and the picture\n"
+        "  Left, Right     seek 5 s back, 5 s on\n"
+        "  Page Up, Down   jump to the start of the part before, the part after\n"
+        "  F1              hide and show the overlay\n";
+  }
+  return help;
 }
 
 bool PrepareCaptureFolder(const std::string& folder, std::string* error) {

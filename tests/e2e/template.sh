@@ -18,6 +18,17 @@ export DISPLAY= WAYLAND_DISPLAY=
 source "$here/template_build.sh"
 build_template "$build" "$source" "$synth"
 
+# The one line gives the template the authoring switches, and --help says so; a program
+# on the engine without it is not offered them.
+"$work/template/template" --help > "$work/help.txt" || fail "the template's --help failed"
+for word in -dev -loop -watch F1 Space; do
+  grep -q -- "^  $word " "$work/help.txt" || fail "the template's --help does not list $word: $(cat "$work/help.txt")"
+done
+if [ -n "${NEBLU_PROGRAM_WITHOUT_AUTHORING:-}" ]; then
+  ! "$NEBLU_PROGRAM_WITHOUT_AUTHORING" --help | grep -q -- "-dev\|-watch" ||
+    fail "a program without authoring lists its switches in --help"
+fi
+
 # Started from another folder: the program finds data/ beside itself.
 mkdir "$work/elsewhere" && cd "$work/elsewhere"
 ../template/template -nodialog -headless -size 320x180 -capture frames -fps 5 -start 4 -end 4.2 > "$work/run.txt" 2>&1 ||
