@@ -90,18 +90,11 @@ printf 'effect = {{pass = {{fx = "mark", tec = "Mark", params = {{"Tint", "float
   > kept/Mark.nbl.efx
 chmod 640 kept/Mark.nbl.efx
 ln -sf "$work/kept/Mark.nbl.efx" data/city.demo_scene/Mark.nbl.efx
-"$game" -nodialog -dev > steered.txt 2>&1 &
+source "$here/steering.sh"
+steered=steered.txt
+"$game" -nodialog -dev > "$steered" 2>&1 &
 pid=$!
 title() { xwininfo -root -tree 2> /dev/null | grep -o '"Orv - [^"]*"' | head -1; }
-waiting_for() {  # waiting_for WHAT COMMAND...: until COMMAND succeeds, while the program runs
-  local what=$1 deadline=$((SECONDS + 120))
-  shift
-  until "$@"; do
-    running "$pid" || fail "the program ended waiting for $what: $(tail -3 steered.txt)"
-    [ "$SECONDS" -lt "$deadline" ] || { signal_job "$pid" KILL; fail "no $what; the title is $(title)"; }
-    sleep 0.2
-  done
-}
 waiting_for "the time in the title" eval 'title | grep -q "Orv - "'
 music=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$soundtrack")
 # City runs from 8 s to 12 s.

@@ -59,18 +59,11 @@ fi
 # new value and saved (the button under it). The template's window is not fullscreen:
 # where it is on the screen is asked. The music is 8 s long: the loop keeps a slow start
 # from reaching its end.
-"$program" -nodialog -dev -loop 0 7 > "$work/steered.txt" 2>&1 &
+source "$here/steering.sh"
+steered=$work/steered.txt
+"$program" -nodialog -dev -loop 0 7 > "$steered" 2>&1 &
 pid=$!
 title() { xwininfo -root -tree 2> /dev/null | grep -o '"Template - [^"]*"' | head -1; }
-waiting_for() {  # waiting_for WHAT COMMAND...: until COMMAND succeeds, while the program runs
-  local what=$1 deadline=$((SECONDS + 120))
-  shift
-  until "$@"; do
-    running "$pid" || fail "the program ended waiting for $what"
-    [ "$SECONDS" -lt "$deadline" ] || { signal_job "$pid" KILL; fail "no $what; the title is $(title)"; }
-    sleep 0.2
-  done
-}
 waiting_for "the time in the title" eval 'title | grep -q "Template - "'
 place=$(xwininfo -root -tree | grep '"Template - ' | grep -o '[0-9]*x[0-9]*+[0-9-]*+[0-9-]*' | head -1)
 left=$(cut -d+ -f2 <<< "$place")

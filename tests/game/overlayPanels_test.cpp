@@ -268,6 +268,19 @@ class CurvesPanelTest : public FivePartsTest {
     ImGui::SetWindowCollapsed("Curves", false);
     for (int k = 0; k < 3; ++k) Frame();
   }
+  // The left button pressed at `from` and let go at `to` (a click where they are one),
+  // through ImGui's input, a frame for each step.
+  void Drag(ImVec2 from, ImVec2 to) {
+    ImGuiIO& io = ImGui::GetIO();
+    io.MousePos = from;
+    Frame();
+    io.MouseDown[0] = true;
+    Frame();
+    io.MousePos = to;
+    Frame();
+    io.MouseDown[0] = false;
+    Frame();
+  }
   // The live track of `object`'s curve `channel` in the part on screen.
   const engine::gfx::AnimationTrack* Track(const std::string& object, int channel) {
     auto* node = dynamic_cast<engine::gfx::AnimationNode*>(scene.CurrentPart()->Nodes().at(object).get());
@@ -303,14 +316,7 @@ TEST_F(CurvesPanelTest, AKeyDraggedOntoTheNextBeatLandsOnThatBeatsFrameAndCtrlZT
 
   // Taken and dropped two frames past the next beat (13).
   ASSERT_GT(panel.FrameX(15.0f) - panel.FrameX(13.0f), 3.0f) << "frames too narrow to aim at";
-  io.MousePos = key;
-  Frame();
-  io.MouseDown[0] = true;
-  Frame();
-  io.MousePos = ImVec2(panel.FrameX(15.0f), key.y);
-  Frame();
-  io.MouseDown[0] = false;
-  Frame();
+  Drag(key, ImVec2(panel.FrameX(15.0f), key.y));
   EXPECT_EQ(panel.Edit()->Curves()[0].keys[0].point.time, 13.0f);
   EXPECT_EQ(Track("Mover", engine::gfx::ChannelLocX)->Keys()[0].time, 13.0f) << "the part plays the edit";
 
@@ -345,27 +351,12 @@ TEST_F(CurvesPanelTest, SaveRewritesOnlyTheDraggedKeyInTheDescriptionAndDemowrit
   Unfold();
   ASSERT_TRUE(panel.Edit());
   ASSERT_EQ(panel.Edit()->Curves().at(0).channel, "LocX");
-  ImGuiIO& io = ImGui::GetIO();
-  const auto click = [&](ImVec2 at) {
-    io.MousePos = at;
-    Frame();
-    io.MouseDown[0] = true;
-    Frame();
-    io.MouseDown[0] = false;
-    Frame();
-  };
 
   const ImVec2 key(panel.KeyX(0, 0), panel.KeyY(0, 0));
-  io.MousePos = key;
-  Frame();
-  io.MouseDown[0] = true;
-  Frame();
-  io.MousePos = ImVec2(panel.FrameX(15.0f), key.y);
-  Frame();
-  io.MouseDown[0] = false;
-  Frame();
+  Drag(key, ImVec2(panel.FrameX(15.0f), key.y));
   ASSERT_EQ(panel.Edit()->Curves()[0].keys[0].point.time, 13.0f);
-  click(ImVec2(panel.SaveX(), panel.SaveY()));
+  const ImVec2 save(panel.SaveX(), panel.SaveY());
+  Drag(save, save);
   EXPECT_EQ(panel.Status(), "saved content/scenes/intro.scene.lua");
   std::string expected = description;
   expected.replace(expected.find("{1, 0}"), 6, "{13, 0}");
