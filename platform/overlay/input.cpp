@@ -57,11 +57,45 @@ OverlayInput::OverlayInput() {
   for (const auto& m : map) io.KeyMap[m.key] = m.scancode;
 }
 
+namespace {
+
+bool IsButton(const SDL_Event& event) {
+  return event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP;
+}
+
+bool IsPointer(const SDL_Event& event) { return IsButton(event) || event.type == SDL_MOUSEMOTION; }
+
+}  // namespace
+
+OverlayInput::~OverlayInput() = default;
+
+bool OverlayInput::HoldsBack(const SDL_Event& event) const {
+  if (!IsPointer(event)) return false;
+  // After a press or a release, nothing more of the pointer this frame: a drag's moves
+  // would otherwise hide where it was pressed. A release after moves with the button held
+  // waits too, so the held button is seen where the moves took it.
+  return buttonChanged_ || (IsButton(event) && movedWhileHeld_);
+}
+
 bool OverlayInput::Feed(const SDL_Event& event) {
+  // ImGui 1.86 reads the pointer as state, once a frame: a whole click and drag between
+  // two slow frames would reach it as one position. What a frame cannot show in order
+  // waits for the next ones.
+  if (IsPointer(event) && (!deferred_.empty() || HoldsBack(event))) {
+    deferred_.push_back(event);
+    return ImGui::GetIO().WantCaptureMouse;
+  }
+  return Apply(event);
+}
+
+bool OverlayInput::Apply(const SDL_Event& event) {
   ImGuiIO& io = ImGui::GetIO();
   switch (event.type) {
     case SDL_MOUSEMOTION:
       io.MousePos = ImVec2(static_cast<float>(event.motion.x), static_cast<float>(event.motion.y));
+      if (std::find(std::begin(buttonHeld_), std::end(buttonHeld_), true) != std::end(buttonHeld_)) {
+        movedWhileHeld_ = true;
+      }
       return io.WantCaptureMouse;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
@@ -74,6 +108,7 @@ bool OverlayInput::Feed(const SDL_Event& event) {
       } else {
         buttonHeld_[b] = false;
       }
+      buttonChanged_ = true;
       ApplyButtons();
       return buttonTaken_[b];
     }
@@ -112,6 +147,7 @@ bool OverlayInput::Feed(const SDL_Event& event) {
       } else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
         // Whatever is held now will be released elsewhere.
         io.AddFocusEvent(false);
+        deferred_.clear();
         std::fill(std::begin(keyHeld_), std::end(keyHeld_), false);
         std::fill(std::begin(buttonHeld_), std::end(buttonHeld_), false);
       } else if (event.window.event == SDL_WINDOWEVENT_LEAVE) {
@@ -130,6 +166,12 @@ void OverlayInput::ApplyButtons() const {
 
 void OverlayInput::BeginFrame() {
   ImGuiIO& io = ImGui::GetIO();
+  // The pointer events held back, in order, as far as this frame can show them; they
+  // came before anything fed since, which waits behind them.
+  while (!deferred_.empty() && !HoldsBack(deferred_.front())) {
+    Apply(deferred_.front());
+    deferred_.erase(deferred_.begin());
+  }
   ApplyButtons();
   std::fill(std::begin(buttonPressed_), std::end(buttonPressed_), false);
   for (int k = 0; k < kKeys; ++k) io.KeysDown[k] = keyHeld_[k] || keyPressed_[k];
@@ -137,10 +179,14 @@ void OverlayInput::BeginFrame() {
   io.MouseWheelH = wheelX_;
   io.MouseWheel = wheelY_;
   wheelX_ = wheelY_ = 0.0f;
+  // What comes from now on is for the next frame.
+  buttonChanged_ = movedWhileHeld_ = false;
 }
 
 void OverlayInput::Reset() {
   ImGuiIO& io = ImGui::GetIO();
+  deferred_.clear();
+  buttonChanged_ = movedWhileHeld_ = false;
   std::fill(std::begin(buttonHeld_), std::end(buttonHeld_), false);
   std::fill(std::begin(buttonPressed_), std::end(buttonPressed_), false);
   std::fill(std::begin(keyHeld_), std::end(keyHeld_), false);

@@ -131,6 +131,33 @@ TEST_F(OverlayInputTest, APressReleasedBeforeTheFrameStillCountsForThatFrame) {
   EXPECT_FALSE(ImGui::IsKeyDown(a));
 }
 
+// A whole drag between two slow frames (press, moves, release) reaches ImGui in order:
+// pressed where it was pressed, held where it moved to, then released.
+TEST_F(OverlayInputTest, ADragBetweenTwoFramesIsShownOverThreeInOrder) {
+  ImGuiIO& io = ImGui::GetIO();
+  Frame();
+  Motion(60, 60);
+  Button(SDL_BUTTON_LEFT, true, 60, 60);
+  for (int x = 70; x <= 100; x += 10) Motion(x, 60);
+  Button(SDL_BUTTON_LEFT, false, 100, 60);
+  Frame();
+  EXPECT_TRUE(ImGui::IsMouseClicked(ImGuiMouseButton_Left));
+  EXPECT_EQ(60.0f, io.MousePos.x) << "pressed where the press was";
+  Frame();
+  EXPECT_TRUE(io.MouseDown[0]);
+  EXPECT_EQ(100.0f, io.MousePos.x) << "held where the moves took it";
+  Frame();
+  EXPECT_TRUE(ImGui::IsMouseReleased(ImGuiMouseButton_Left));
+  EXPECT_EQ(100.0f, io.MousePos.x);
+  Frame();
+  EXPECT_FALSE(io.MouseDown[0]);
+  // Moves and clicks that one frame can show in order wait for nothing.
+  Motion(70, 70);
+  Button(SDL_BUTTON_LEFT, true, 70, 70);
+  EXPECT_TRUE(io.MouseDown[0]);
+  EXPECT_EQ(70.0f, io.MousePos.x);
+}
+
 TEST_F(OverlayInputTest, KeysCarryTheirModifiers) {
   ImGuiIO& io = ImGui::GetIO();
   const struct {
@@ -184,7 +211,8 @@ TEST_F(OverlayInputTest, TakesOnlyWhatImGuiWantsAndNeverWindowEvents) {
   EXPECT_FALSE(Key(SDL_SCANCODE_SPACE, false));
   EXPECT_FALSE(Window(SDL_WINDOWEVENT_FOCUS_GAINED));
   Motion(250, 200);
-  Frame();
+  // The click's press, its release and the move reach ImGui a frame each.
+  for (int i = 0; i < 3; ++i) Frame();
   EXPECT_FALSE(Motion(251, 200)) << "away from the panel";
   EXPECT_FALSE(Wheel(0, 1));
   EXPECT_FALSE(Button(SDL_BUTTON_RIGHT, true, 251, 200));
