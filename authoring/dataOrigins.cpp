@@ -19,8 +19,13 @@ bool EndsWith(const std::string& text, const std::string& end) {
 
 // "fx/ring.fx" inside `folder`, lexically normal; empty for a name that leaves it.
 std::string InsideFolder(const std::string& folder, const std::string& name) {
-  const fs::path relative = fs::path(name).lexically_normal();
-  if (relative.empty() || relative.is_absolute() || *relative.begin() == "..") return "";
+  // Spelled as the program spells its paths ("fx\\ring.fx" too).
+  const fs::path relative = fs::path(platform::NativePath(name)).lexically_normal();
+  // A file: not the folder itself ("x/.." is "."), nothing above it, nothing absolute.
+  if (relative.empty() || relative.is_absolute() || *relative.begin() == ".." || !relative.has_filename() ||
+      relative.filename() == "." || relative.filename() == "..") {
+    return "";
+  }
   return (fs::path(folder) / relative).lexically_normal().string();
 }
 

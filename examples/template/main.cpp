@@ -10,11 +10,14 @@
 #include "engine/wrapper.h"
 #include "platform/program_folders.h"
 #include "platform/win32.h"
+#include "platform/win32/messages.h"
 #include "ringScene.h"
 
 // Plays from any folder: data/ is found beside the program (or in PREFIX/share/template
 // once installed, or in the working directory).
 PLATFORM_PROGRAM_FINDS_ITS_DATA;
+// Ctrl-C or SIGTERM at any moment, loading included, ends the run as the close box would.
+PLATFORM_PROGRAM_CLOSES_ON_INTERRUPT;
 // -dev (player keys, and the overlay: F1), -loop S E and -watch: the scene module tells
 // them about its part.
 NEBLU_PROGRAM_HAS_AUTHORING;

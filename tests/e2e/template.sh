@@ -24,6 +24,14 @@ build_template "$build" "$source" "$synth"
 for word in -dev -loop -watch F1 Space; do
   grep -q -- "^  $word " "$work/help.txt" || fail "the template's --help does not list $word: $(cat "$work/help.txt")"
 done
+# A build system without CMake: the same program from the pkg-config files alone.
+sanitize=()
+if grep -q '^NEBLU_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then sanitize=(-fsanitize=address,undefined); fi
+g++ -std=c++17 -o "$work/by-pkg-config" "$work/src/main.cpp" "$work/src/ringScene.cpp" \
+  $(PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig:$work/prefix/lib/x86_64-linux-gnu/pkgconfig" \
+    pkg-config --cflags --libs neblu-authoring) "${sanitize[@]}" > "$work/pkg-config.txt" 2>&1 ||
+  fail "the template does not build from pkg-config --cflags --libs neblu-authoring: $(tail -5 "$work/pkg-config.txt")"
+"$work/by-pkg-config" --help | grep -q -- "^  -watch " || fail "the template built through pkg-config has no -watch"
 if [ -n "${NEBLU_PROGRAM_WITHOUT_AUTHORING:-}" ]; then
   ! "$NEBLU_PROGRAM_WITHOUT_AUTHORING" --help | grep -q -- "-dev\|-watch" ||
     fail "a program without authoring lists its switches in --help"

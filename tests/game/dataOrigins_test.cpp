@@ -39,20 +39,22 @@ TEST(DataOriginsTest, ReadsEachFileAndItsSourceAndPassesOverTheRest) {
           "\t/a/source/without/a/name\n"
           "a/name/without/a/source\t\n" +
           Line("../outside.fx", "/src/outside.fx") + Line("/etc/passwd", "/src/x") +
-          Line("fx/./../fx/relative.fx", "../kept/relative.fx"),
+          Line("part./../", "/src/the/folder/itself") + Line(".", "/src/dot") + Line("\\", "/src/root") +
+          Line("fx/./../fx/relative.fx", "../kept/relative.fx") + Line("fx\\back.fx", "/src/back.fx"),
       "data");
-  ASSERT_EQ(origins.All().size(), 4u);
+  ASSERT_EQ(origins.All().size(), 5u);
   EXPECT_EQ(origins.SourceOf("data/fx/ring.fx"), "/src/data/fx/ring.fx");
   EXPECT_EQ(origins.SourceOf("data/./fx/ring.fx"), "/src/data/fx/ring.fx") << "the program's spelling, normalised";
   EXPECT_EQ(origins.SourceOf("data/wireframe.efx"), "/src/data/wireframe.efx");
   // A relative source is taken from the data folder.
   EXPECT_EQ(origins.SourceOf("data/fx/relative.fx"), "kept/relative.fx");
+  EXPECT_EQ(origins.SourceOf("data\\fx\\back.fx"), "/src/back.fx") << "names spelled as the engine spells them";
   EXPECT_EQ(origins.SourceOf("data/fx/other.fx"), "");
   EXPECT_EQ(origins.SourceOf("outside.fx"), "") << "names that leave the data folder are passed over";
 
   ASSERT_EQ(origins.Descriptions().size(), 1u);
   EXPECT_EQ(origins.Descriptions()[0].copy, "data/part.demo");
-  EXPECT_EQ(origins.Copies().size(), 3u);
+  EXPECT_EQ(origins.Copies().size(), 4u);
   EXPECT_TRUE(DataOrigins::Parse("", "data").All().empty());
 }
 
