@@ -1,7 +1,7 @@
 // Writes the seed corpora of the mesh fuzz targets:
 //   make_mesh_seeds DIR   -> DIR/fuzz_nbl_mesh/*.nbl, DIR/fuzz_serialized_mesh/*.mesh
-// Small, valid files that reach every chunk kind and both index widths, plus one
-// truncated file. Run it from a build and copy the output into fuzz/corpus/.
+// Small, valid files that reach every chunk kind (those of the extension section too) and
+// both index widths, plus one truncated file. Run it from a build and copy the output into fuzz/corpus/.
 
 #include <array>
 #include <boost/filesystem.hpp>
@@ -107,6 +107,24 @@ int main(int argc, char** argv) {
       .Colours(colours)
       .End()
       .Save((nblDir / "coloured_quad.nbl").string());
+  // Tangents with their handedness and a second texture set, in the extension section.
+  std::vector<std::array<float, 4>> tangents;
+  std::vector<Vector2f> secondUv;
+  for (std::size_t v = 0; v < quad.size(); ++v) {
+    tangents.push_back({1, 0, 0, v % 2 ? -1.0f : 1.0f});
+    secondUv.push_back(Vector2f(quadUv[v].x / 2, quadUv[v].y / 2 + 0.5f));
+  }
+  nbl::Writer()
+      .Positions(quad)
+      .TexCoords(quadUv)
+      .Indices({0, 1, 2, 0, 3, 1})
+      .End()
+      .Extension()
+      .Tangents(tangents)
+      .SecondTexCoords(secondUv)
+      .Colours(colours)
+      .End()
+      .Save((nblDir / "mapped_quad.nbl").string());
   const nbl::Writer full = nbl::Writer().Positions(cube.positions).Normals(cube.normals).Indices(cube.indices).End();
   full.Save((nblDir / "cube32.nbl").string());
   // The writer supplies the magic; the rest is the first half of the full file.

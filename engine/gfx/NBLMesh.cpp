@@ -64,7 +64,16 @@ enum ExtensionKind : std::int32_t {
   // Vertex colours, four floats (red, green, blue, alpha) a vertex, as the stream "COLOR"
   // that effects read by that semantic.
   kColourChunk = 7,
+  // Tangents for normal maps, four floats a vertex: the direction in which the map's u grows
+  // and, in w, the handedness (+1 or -1) that turns normal x tangent into the bitangent.
+  kTangentChunk = 10,
+  // A second texture coordinate set, two floats a vertex, as "TEXCOORD" with semantic index
+  // 1: a texture laid out apart from the first set (a light or occlusion map).
+  kSecondTexCoordChunk = 11,
 };
+// Kinds 10 and 11 are no kind the base section defines (2 to 6 and 9) nor one it ever
+// defined, so a chunk moved into the wrong section is read past, never taken for positions
+// or texture coordinates of another size.
 
 // The kind vertex colours had in the base section before they moved to the extension: such
 // a chunk is read past like any other undefined kind, and only said to be so.
@@ -91,14 +100,15 @@ bool ReadMeshBytes(const std::wstring& path, std::string& bytes) {
 }
 
 // Reads one stream chunk of `count` elements into a new buffer and hands it to the mesh.
-void AddStream(LoadMesh& mesh, ByteReader& in, const char* name, int format, std::int32_t count) {
+void AddStream(LoadMesh& mesh, ByteReader& in, const char* name, int format, std::int32_t count,
+               std::int32_t semanticIndex = 0) {
   const std::size_t bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(FormatSize(format));
   std::unique_ptr<char[]> buffer(static_cast<char*>(AllocateMeshBuffer(bytes)));
   in.Read(buffer.get(), bytes);  // the caller has checked the chunk fits
   PVData stream;
   stream.name = name;
   stream.format = format;
-  stream.semanticIndex = 0;
+  stream.semanticIndex = semanticIndex;
   stream.data = buffer.release();
   mesh.Add(stream);
 }
@@ -141,7 +151,7 @@ LoadNBLMesh::LoadNBLMesh(const std::wstring& path) : finished(false) {
 
   // Streams shorter than the vertex count would be read past their end by every later
   // step, so their sizes are kept to be checked once the whole file is in.
-  std::int32_t normalCount = -1, texCoordCount = -1, colourCount = -1;
+  std::int32_t normalCount = -1, texCoordCount = -1, colourCount = -1, tangentCount = -1, secondTexCoordCount = -1;
 
   finished = false;
   while (!finished) {
@@ -203,12 +213,27 @@ LoadNBLMesh::LoadNBLMesh(const std::wstring& path) : finished(false) {
       const std::int32_t kind = ReadChunkKind(in, name, kInExtension);
       if (kind == kEndChunk) break;
       const std::int32_t length = ReadChunkLength(in, name, kind, kInExtension);
-      if (kind == kColourChunk) {
-        colourCount = length / 16;
-        AddStream(*this, in, "COLOR", DXGI_FORMAT_R32G32B32A32_FLOAT, colourCount);
-      } else {
-        in.Skip(static_cast<std::size_t>(length));
+      // A length that is no whole number of elements leaves a remainder to step over, so
+      // that the next chunk is read from where it starts.
+      const std::size_t elementSize = kind == kSecondTexCoordChunk ? 8 : 16;
+      switch (kind) {
+        case kColourChunk:
+          colourCount = length / 16;
+          AddStream(*this, in, "COLOR", DXGI_FORMAT_R32G32B32A32_FLOAT, colourCount);
+          break;
+        case kTangentChunk:
+          tangentCount = length / 16;
+          AddStream(*this, in, "TANGENT", DXGI_FORMAT_R32G32B32A32_FLOAT, tangentCount);
+          break;
+        case kSecondTexCoordChunk:
+          secondTexCoordCount = length / 8;
+          AddStream(*this, in, "TEXCOORD", DXGI_FORMAT_R32G32_FLOAT, secondTexCoordCount, 1);
+          break;
+        default:
+          in.Skip(static_cast<std::size_t>(length));
+          continue;
       }
+      in.Skip(static_cast<std::size_t>(length) % elementSize);
     }
   }
 
@@ -216,7 +241,8 @@ LoadNBLMesh::LoadNBLMesh(const std::wstring& path) : finished(false) {
   const struct {
     const char* stream;
     std::int32_t count;
-  } lengths[] = {{"NORMAL", normalCount}, {"TEXCOORD", texCoordCount}, {"COLOR", colourCount}};
+  } lengths[] = {{"NORMAL", normalCount},   {"TEXCOORD", texCoordCount},         {"COLOR", colourCount},
+                 {"TANGENT", tangentCount}, {"TEXCOORD1", secondTexCoordCount}};
   for (const auto& entry : lengths) {
     if (entry.count >= 0 && entry.count < NumVertices())
       NEBLU_ERROR(name + " holds " + std::to_string(entry.count) + " " + entry.stream + " elements for " +

@@ -13,6 +13,11 @@ namespace gfx {
 // the engine carries and reads like any file's bytes; a file of that name is neither
 // read nor touched.
 //
+// Behind the end marker an extension section ("NBLX", chunks, its own end marker) carries
+// what the base format has no chunk for: vertex colours ("COLOR"), tangents with their
+// handedness ("TANGENT", four floats) and a second texture coordinate set ("TEXCOORD",
+// semantic index 1). They live in the stream list only; none gets a type-map key.
+//
 // Failures raise through the log: a missing file, a wrong magic, no indices, and a file
 // whose chunks do not fit its bytes (truncated, negative or oversized lengths, an index
 // stride other than 2 or 4, a stream shorter than the vertex count); every message

@@ -1,7 +1,9 @@
 #include "engine/gfx/gpuMesh.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "engine/core/logging.h"
 #include "engine/core/safeRelease.h"
@@ -11,6 +13,7 @@
 #include "engine/gfx/effectPool.h"
 #include "engine/gfx/meshProcessing.h"
 #include "engine/gfx/renderState.h"
+#include "platform/dxgi_format.h"
 
 namespace engine {
 namespace gfx {
@@ -32,6 +35,46 @@ ID3D10Buffer* CreateImmutableBuffer(UINT bytes, UINT bind, const void* data) {
   ID3D10Device* device = TheRenderState().device;
   if (!device || bytes == 0 || FAILED(device->CreateBuffer(&description, &initial, &buffer))) return nullptr;
   return buffer;
+}
+
+// The mesh's own tangents with their handedness (four floats, as mesh files carry them for
+// normal maps), or null.
+const PVData* TangentsWithHandedness(const LoadMesh& mesh) {
+  for (unsigned s = 0; s < mesh.NumData(); ++s) {
+    const PVData* stream = mesh.GetData(s);
+    if (stream->name == "TANGENT" && stream->semanticIndex == 0 && stream->data &&
+        stream->format == DXGI_FORMAT_R32G32B32A32_FLOAT)
+      return stream;
+  }
+  return nullptr;
+}
+
+// The tangent frame of a mesh that brings its own tangents: its normals (made if it has
+// none) and binormals that agree with the tangents, normal x tangent turned by the
+// handedness. The tangents themselves stay as they are.
+void CompleteFrameFromTangents(LoadMesh& mesh, const PVData& tangentStream) {
+  if (!mesh.IsAvailable(MeshData::NORMAL)) mesh.GenerateNormals();
+  const PVData* normalStream = mesh.GetData(MeshData::NORMAL);
+  if (!normalStream->data || normalStream->format != DXGI_FORMAT_R32G32B32_FLOAT)
+    NEBLU_ERROR("Mesh processing needs NORMAL data of format " + std::to_string(DXGI_FORMAT_R32G32B32_FLOAT) +
+                ", not " + std::to_string(normalStream->format));
+  const auto* normals = static_cast<const math::Vector3f*>(normalStream->data);
+  const auto* tangents = static_cast<const math::Vector4f*>(tangentStream.data);
+  const auto vertices = static_cast<std::size_t>(std::max(mesh.NumVertices(), 0));
+  std::unique_ptr<char[]> buffer(static_cast<char*>(AllocateMeshBuffer(vertices * sizeof(math::Vector3f))));
+  auto* binormals = reinterpret_cast<math::Vector3f*>(buffer.get());
+  for (std::size_t v = 0; v < vertices; ++v) {
+    const math::Vector3f tangent(tangents[v].x, tangents[v].y, tangents[v].z);
+    math::Vector3f binormal = (normals[v] ^ tangent) * (tangents[v].w < 0.0f ? -1.0f : 1.0f);
+    const float length = binormal.Mag();
+    binormals[v] = length > 0.0f ? binormal * (1.0f / length) : binormal;
+  }
+  PVData stream;
+  stream.name = "BINORMAL";
+  stream.format = DXGI_FORMAT_R32G32B32_FLOAT;
+  stream.semanticIndex = 0;
+  stream.data = buffer.release();
+  mesh.Add(stream);
 }
 
 }  // namespace
@@ -128,7 +171,17 @@ void Mesh::CompleteStreams() {
       }
     }
   }
-  if (needFrame) {
+  // Tangents that came with the mesh (four floats: the direction and the handedness) were
+  // made for its normal map, and the effects that read them take the bitangent from the
+  // handedness. A generated frame would put three floats from the first texture set in
+  // their place, rebuild the normals from the texture layout and lose the handedness, so an
+  // effect that asks for a tangent frame keeps them: one TANGENT stream, the mesh's own,
+  // with normals and binormals made to agree. Three-float tangents are the generated kind
+  // and are generated again.
+  const PVData* ownTangents = needFrame ? TangentsWithHandedness(*mesh) : nullptr;
+  if (ownTangents) {
+    CompleteFrameFromTangents(*mesh, *ownTangents);
+  } else if (needFrame) {
     GenerateTBN(*mesh, name);
   } else if (needNormals && !mesh->IsAvailable(MeshData::NORMAL)) {
     mesh->GenerateNormals();

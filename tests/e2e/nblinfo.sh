@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the .nbl inspector on seed files the .nbl writer made (fuzz/make_mesh_seeds): the
-# JSON of a 16-bit cube with its chunks out of order, the built-in quad read through the
+# JSON of a 16-bit cube with its chunks out of order, a quad with tangents, a second
+# texture set and colours behind the end marker, the built-in quad read through the
 # engine's special name, and the error and exit status for a truncated file, a folder, a
 # FIFO, an empty and a missing file.
 #   nblinfo.sh NBLINFO SEED_DIR
@@ -17,6 +18,11 @@ expect() {
 expect "cube16.nbl" \
   '{"vertices": 24, "indices": 36, "indexStride": 2, "streams": [{"name": "NORMAL", "format": 6, "semanticIndex": 0}, {"name": "TEXCOORD", "format": 16, "semanticIndex": 0}, {"name": "POSITION", "format": 6, "semanticIndex": 0}], "available": [0, 1, 2], "indexMin": 0, "indexMax": 23}' \
   "$("$nblinfo" "$seeds/cube16.nbl")"
+
+# The extension section's streams are listed too, and only set 0 has a type-map entry.
+expect "mapped_quad.nbl" \
+  '{"vertices": 4, "indices": 6, "indexStride": 4, "streams": [{"name": "POSITION", "format": 6, "semanticIndex": 0}, {"name": "TEXCOORD", "format": 16, "semanticIndex": 0}, {"name": "TANGENT", "format": 2, "semanticIndex": 0}, {"name": "TEXCOORD", "format": 16, "semanticIndex": 1}, {"name": "COLOR", "format": 2, "semanticIndex": 0}], "available": [0, 2], "indexMin": 0, "indexMax": 3}' \
+  "$("$nblinfo" "$seeds/mapped_quad.nbl")"
 
 mkdir "$work/data"
 quad=$(cd "$work" && "$nblinfo" 'data\quad.nbl' 2>&1 || true)

@@ -29,14 +29,20 @@ float4x4 World : World;
 struct Lit { float3 position : POSITION; float3 normal : NORMAL; };
 struct Textured { float3 position : POSITION; float2 uv : TEXCOORD; };
 struct Coloured { float3 position : POSITION; float4 colour : COLOR; };
+struct Mapped { float3 position : POSITION; float4 t : TANGENT; float2 uv1 : TEXCOORD1; };
+struct Framed { float3 position : POSITION; float3 normal : NORMAL; float3 t : TANGENT; float3 b : BINORMAL; };
 float4 VSPos(float3 position : POSITION) : SV_Position { return mul(float4(position, 1), World); }
 float4 VSLit(Lit v) : SV_Position { return mul(float4(v.position + v.normal, 1), World); }
 float4 VSTex(Textured v) : SV_Position { return mul(float4(v.position, v.uv.x), World); }
 float4 VSCol(Coloured v) : SV_Position { return mul(float4(v.position, v.colour.a), World); }
+float4 VSMap(Mapped v) : SV_Position { return mul(float4(v.position + v.t.xyz * v.t.w, v.uv1.y), World); }
+float4 VSFrame(Framed v) : SV_Position { return mul(float4(v.position + v.normal + v.t + v.b, 1), World); }
 float4 PS() : SV_Target { return float4(1, 1, 1, 1); }
 technique10 Pos { pass P { SetVertexShader(CompileShader(vs_4_0, VSPos())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
 technique10 Lit { pass P { SetVertexShader(CompileShader(vs_4_0, VSLit())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
 technique10 Tex { pass P { SetVertexShader(CompileShader(vs_4_0, VSTex())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
+technique10 Map { pass P { SetVertexShader(CompileShader(vs_4_0, VSMap())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
+technique10 Frame { pass P { SetVertexShader(CompileShader(vs_4_0, VSFrame())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
 technique10 Col { pass P { SetVertexShader(CompileShader(vs_4_0, VSCol())); SetPixelShader(CompileShader(ps_4_0, PS())); } }
 )";
 
@@ -159,6 +165,50 @@ TEST_F(GpuMeshTest, VertexColoursReachTheVertexBufferAsFourFloats) {
   // Fewer colours than vertices would be read past their end.
   EXPECT_EQ(ErrorOf(WriteMesh("short", NblTriangle(false, false, {0, 1, 2}, {1, 1, 1, 1}), "Col", "{ 'pos', 'POSITION' }")),
             "data/short.nbl holds 1 COLOR elements for 3 vertices");
+}
+
+// Tangents with their handedness and a second texture set come from the file's extension
+// section and reach the vertex buffer after the streams before them, found by the input
+// layout as TANGENT and TEXCOORD1.
+TEST_F(GpuMeshTest, TangentsAndASecondTexCoordSetReachTheVertexBuffer) {
+  const std::vector<float> tangents = {1, 0, 0, 1, 1, 0, 0, -1, 0, 1, 0, 1};
+  const std::vector<float> uv1 = {0.5f, 0.25f, 0.75f, 0.25f, 0.5f, 1};
+  const std::string extension = "NBLX" + Chunk(10, Floats(tangents)) + Chunk(11, Floats(uv1)) + Int(9);
+  auto mesh = Load(WriteMesh("mapped", NblTriangle(false, false) + extension, "Map", "{ 'pos', 'POSITION' }"));
+  ASSERT_TRUE(mesh);
+  ASSERT_EQ(Semantics(*mesh), (std::vector<std::string>{"POSITION", "TANGENT", "TEXCOORD"}));
+  const auto& elements = mesh->InputElements();
+  EXPECT_EQ(static_cast<int>(elements[1].Format), kR32G32B32A32Float);
+  EXPECT_EQ(elements[1].SemanticIndex, 0u);
+  EXPECT_EQ(elements[1].AlignedByteOffset, 12u);
+  EXPECT_EQ(static_cast<int>(elements[2].Format), kR32G32Float);
+  EXPECT_EQ(elements[2].SemanticIndex, 1u);
+  EXPECT_EQ(elements[2].AlignedByteOffset, 28u);
+  EXPECT_EQ(mesh->GetRenderObject()->vertexStride, 36u);
+  EXPECT_NE(mesh->GetEffect()->GetShader(0)->InputLayout(), nullptr);
+}
+
+// An effect that asks for a tangent frame keeps the tangents a mesh brings: one TANGENT
+// stream, its own four floats, with binormals (normal x tangent) w beside them and the
+// file's normals untouched.
+TEST_F(GpuMeshTest, AFrameForAMeshWithItsOwnTangentsKeepsThem) {
+  const std::vector<float> tangents = {1, 0, 0, 1, 1, 0, 0, -1, 0, 1, 0, 1};
+  const std::string image = NblTriangle(true, true) + "NBLX" + Chunk(10, Floats(tangents)) + Int(9);
+  auto mesh = Load(WriteMesh("framed", image, "Frame",
+                             "{ 'pos', 'POSITION' }, { 'normal', 'NORMAL' }, { 'tangent', 'TANGENT' }"));
+  ASSERT_TRUE(mesh);
+  EXPECT_EQ(Semantics(*mesh), (std::vector<std::string>{"POSITION", "NORMAL", "TEXCOORD", "TANGENT", "BINORMAL"}));
+  const engine::gfx::LoadMesh& cpu = *mesh->CPUMesh();
+  const auto* tangent = static_cast<const float*>(cpu.GetData(3u)->data);
+  EXPECT_EQ(cpu.GetData(3u)->format, kR32G32B32A32Float);
+  EXPECT_EQ(std::vector<float>(tangent, tangent + 12), tangents);
+  const auto* normal = static_cast<const float*>(cpu.GetData(engine::gfx::MeshData::NORMAL)->data);
+  EXPECT_EQ(std::vector<float>(normal, normal + 9), (std::vector<float>{0, 0, -1, 0, 0, -1, 0, 0, -1}));
+  // (0, 0, -1) x (1, 0, 0) = (0, -1, 0), turned by w; (0, 0, -1) x (0, 1, 0) = (1, 0, 0).
+  const auto* binormal = static_cast<const float*>(cpu.GetData(4u)->data);
+  EXPECT_EQ(cpu.GetData(4u)->format, kR32G32B32Float);
+  EXPECT_EQ(std::vector<float>(binormal, binormal + 9), (std::vector<float>{0, -1, 0, 0, 1, 0, 1, 0, 0}));
+  EXPECT_NE(mesh->GetEffect()->GetShader(0)->InputLayout(), nullptr);
 }
 
 TEST_F(GpuMeshTest, TheBuiltInQuadHasBuffersButNoEffect) {

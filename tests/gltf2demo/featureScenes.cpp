@@ -503,6 +503,31 @@ tinygltf::Model TwoAnimatedNodes() {
   return b.model;
 }
 
+tinygltf::Model PlacedCopies(int copies, double spacing, double half) {
+  Builder b;
+  const int mesh = b.Mesh("Pebble", {BoxPrimitive(b, Box({0, 0, 0}, half), b.Material("Stone", {0.6, 0.5, 0.4, 1}))});
+  const int heap = b.Node("Heap");
+  const int row = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(copies))));
+  for (int i = 0; i < copies; ++i) {
+    const int node = b.Node("Pebble." + std::to_string(i), mesh);
+    b.NodeAt(node).translation = {(i % row) * spacing, 0, (i / row) * spacing};
+    b.NodeAt(heap).children.push_back(node);
+  }
+  b.Scene({heap});
+  return b.model;
+}
+
+tinygltf::Model PropOnGround() {
+  Builder b;
+  const int box = b.Mesh("Box", {BoxPrimitive(b, Box({0, 0, 0}, 0.5), -1)});
+  const int ground = b.Node("Ground", box);
+  b.NodeAt(ground).scale = {200, 0.01, 200};
+  const int prop = b.Node("Prop", box);
+  b.NodeAt(prop).translation = {30, 0.5, 20};
+  b.Scene({ground, prop});
+  return b.model;
+}
+
 bool Save(const tinygltf::Model& model, const std::string& path, bool binary) {
   tinygltf::TinyGLTF writer;
   // Images go out as the model holds them (a URI or a buffer view), never re-encoded.

@@ -87,6 +87,14 @@ tinygltf::Model SkinnedAndMorphed();
 // "Early" moves at 0 s and 0.4 s, "Late" scales at 1, 2 and 3 s, in one animation.
 tinygltf::Model TwoAnimatedNodes();
 
+// One box mesh "Pebble" (half size `half`) placed by `copies` nodes "Pebble.N" on glTF's
+// ground plane, in rows along x of as many as the square root of `copies` rounded up,
+// `spacing` apart, under one root node "Heap".
+tinygltf::Model PlacedCopies(int copies, double spacing, double half = 0.5);
+
+// A unit box "Prop" standing on "Ground", a box scaled flat to 200 by 200 units.
+tinygltf::Model PropOnGround();
+
 // Writes `model` to `path`, binary when `binary`; false when it cannot.
 bool Save(const tinygltf::Model& model, const std::string& path, bool binary);
 

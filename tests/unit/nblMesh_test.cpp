@@ -110,6 +110,34 @@ TEST_F(NBLMeshTest, ColoursAreReadFromTheExtensionSectionOnly) {
   EXPECT_EQ(trailing->NumData(), 1u);
 }
 
+// Tangents (kind 10) and the second texture coordinate set (kind 11) live behind the end
+// marker too, and in the stream list only: the type map keeps its TEXCOORD key for set 0.
+TEST_F(NBLMeshTest, TangentsAndASecondTexCoordSetAreReadFromTheExtensionSection) {
+  const std::vector<std::array<float, 4>> tangents = {{1, 0, 0, 1}, {0, 1, 0, -1}, {0, 0, 1, 1}};
+  const std::vector<Vector2f> first = {Vector2f(0, 0), Vector2f(1, 0), Vector2f(0, 1)};
+  const std::vector<Vector2f> second = {Vector2f(0.5f, 0.25f), Vector2f(0.75f, 0.25f), Vector2f(0.5f, 1)};
+
+  auto mesh = Load(Valid().TexCoords(first).End().Extension().SecondTexCoords(second).Tangents(tangents).End());
+  ASSERT_EQ(mesh->NumData(), 4u);
+  const engine::gfx::PVData* uv1 = mesh->GetData(2u);
+  EXPECT_EQ(uv1->name, "TEXCOORD");
+  EXPECT_EQ(uv1->semanticIndex, 1);
+  EXPECT_EQ(uv1->format, 16);
+  EXPECT_EQ(StreamValues<float>(uv1, 6), (std::vector<float>{0.5f, 0.25f, 0.75f, 0.25f, 0.5f, 1}));
+  const engine::gfx::PVData* tangent = mesh->GetData(3u);
+  EXPECT_EQ(tangent->name, "TANGENT");
+  EXPECT_EQ(tangent->semanticIndex, 0);
+  EXPECT_EQ(tangent->format, 2);
+  EXPECT_EQ(StreamValues<float>(tangent, 12), (std::vector<float>{1, 0, 0, 1, 0, 1, 0, -1, 0, 0, 1, 1}));
+  ASSERT_TRUE(mesh->IsAvailable(MeshData::TEXCOORD));
+  EXPECT_EQ(StreamValues<float>(mesh->GetData(MeshData::TEXCOORD), 6), (std::vector<float>{0, 0, 1, 0, 0, 1}));
+  EXPECT_FALSE(mesh->IsAvailable(MeshData::TANGENT));
+
+  // Before the end marker the new kinds are chunks to read past, like any undefined kind.
+  auto base = Load(Valid().Tangents(tangents).SecondTexCoords(second).End());
+  EXPECT_EQ(base->NumData(), 1u);
+}
+
 TEST_F(NBLMeshTest, SixteenBitIndicesKeepTheirStride) {
   auto mesh = Load(nbl::Writer().Positions(kTriangle).Indices({0, 1, 2, 2, 1, 0}, 2).End());
   EXPECT_EQ(mesh->IndexStride(), 2);
@@ -189,6 +217,20 @@ INSTANTIATE_TEST_SUITE_P(
                 "data/m.nbl holds 1 TEXCOORD elements for 3 vertices"},
         BadFile{"ColoursShorterThanPositions", Valid().End().Extension().Colours({{1, 1, 1, 1}}).End().Bytes(),
                 "data/m.nbl holds 1 COLOR elements for 3 vertices"},
+        BadFile{"TangentsShorterThanPositions",
+                Valid().End().Extension().Tangents({{1, 0, 0, 1}, {1, 0, 0, 1}}).End().Bytes(),
+                "data/m.nbl holds 2 TANGENT elements for 3 vertices"},
+        BadFile{"TangentsOfThreeFloats",  // 36 bytes make two tangents of four floats
+                Valid().End().Extension().Chunk(10, nbl::Writer().Normals(kUp).Bytes().substr(12)).End().Bytes(),
+                "data/m.nbl holds 2 TANGENT elements for 3 vertices"},
+        BadFile{"ColoursOfThreeFloats",
+                Valid().End().Extension().Chunk(7, nbl::Writer().Normals(kUp).Bytes().substr(12)).End().Bytes(),
+                "data/m.nbl holds 2 COLOR elements for 3 vertices"},
+        BadFile{"SecondTexCoordsShorterThanPositions",
+                Valid().End().Extension().SecondTexCoords({Vector2f(0, 0)}).End().Bytes(),
+                "data/m.nbl holds 1 TEXCOORD1 elements for 3 vertices"},
+        BadFile{"TangentLengthPastTheEnd", Valid().End().Extension().Chunk(10, 48, "").End().Bytes(),
+                "data/m.nbl: chunk of kind 10 in its extension section is 48 bytes long, but only 4 are left"},
         BadFile{"ExtensionWithoutItsEnd", Valid().End().Extension().Colours({}).Bytes(),
                 "data/m.nbl ends before its end chunk in its extension section"},
         BadFile{"ExtensionLengthPastTheEnd", Valid().End().Extension().Chunk(7, 64, "").End().Bytes(),

@@ -26,27 +26,32 @@ PLATFORM_PROGRAM_HAS_ITS_OWN_HELP;
 namespace {
 
 const char kUsage[] =
-    "usage: gltf2demo [--scene N] [--animation N] [--length SECONDS] [--no-shadows] [--no-post]\n"
-    "                 SCENE.gltf|SCENE.glb OUT_DIR NAME\n"
+    "usage: gltf2demo [--scene N] [--animation N] [--length SECONDS] [--scale S] [--no-shadows]\n"
+    "                 [--no-post] SCENE.gltf|SCENE.glb OUT_DIR NAME\n"
     "Writes OUT_DIR/NAME.demo, its meshes OUT_DIR/NAME.demo_scene/MESH.nbl and a material\n"
     "MESH.nbl.efx beside each from a glTF 2.0 scene: the lit surface in the glTF base colour,\n"
     "times its base colour texture (written beside the meshes as a PNG or JPEG file) and\n"
     "the vertex colours, casting and taking the lamp's shadows. Nodes keep their names and\n"
     "hierarchy; y-up glTF axes become the engine's z-up ones. Meshes (positions, normals,\n"
-    "one texture set, one colour set; one mesh file per primitive), perspective cameras and\n"
+    "one texture set, one colour set; one mesh file per primitive, placed by every node that\n"
+    "shows it), perspective cameras and\n"
     "directional lights are kept; the first camera and lamp are named \"Camera\" and\n"
     "\"Lamp\". A scene without a camera gets one that frames it, one without a directional\n"
-    "light a sun from above, front left. Translation, rotation and scale animation become\n"
+    "light a sun from above, front left; a sun brighter than 10 is taken as lux and exposed\n"
+    "for. A scene too large or too small for the engine's clip range (0.5 to 400 units) is\n"
+    "scaled by a power of ten to fit. Translation, rotation and scale animation become\n"
     "Loc, Rot and Scale curves at 25 frames a second. Textures are named as the program\n"
     "finds them when OUT_DIR is its data folder: data/NAME.demo_scene/FILE. Anything else\n"
     "is named on standard error and left out.\n"
     "Budget: a file may make at most 8000000 vertices in its mesh files (counted after\n"
     "flat shading and back faces, each glTF mesh once however many nodes show it) and\n"
-    "1 GiB (1073741824 bytes) of files in all (each node's copy of a mesh file counted);\n"
+    "1 GiB (1073741824 bytes) of files in all;\n"
     "one that asks for more is refused, naming what asked and how much.\n"
     "  --scene N         which of the file's scenes (default: the one the file names)\n"
     "  --animation N     which of the file's animations plays (default 0)\n"
-    "  --length SECONDS  the scene's running time (default: the animation's end, or 10 s)\n"
+    "  --length SECONDS  the scene's running time (default: that of OUT_DIR/NAME.demo, the\n"
+    "                    part it replaces; without one, the animation's end, or 10 s)\n"
+    "  --scale S         scale the whole scene by S (default: fit the engine's clip range)\n"
     "  --no-shadows      surfaces neither cast nor take shadows (fx/plain*.tpl, not fx/lit*.tpl)\n"
     "  --no-post         no \"Post\" object (it brings in the demo's post-processing chain)\n"
     "  --help            print this text\n"
@@ -64,6 +69,34 @@ bool WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream file(path, std::ios::binary);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(file.flush());
+}
+
+// The running time of the part a scene replaces: the demo file already there, if it can
+// be read; -1 otherwise (a new part, or a broken file the conversion overwrites).
+double PartSeconds(const std::string& demoPath) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(demoPath, error)) return -1;
+  try {
+    const engine::gfx::DemoFile part = engine::gfx::ReadDemoFile(demoPath);
+    return part.length > 0 ? part.length / gltf2demo::FramesPerSecond : -1;
+  } catch (const std::exception&) {
+    return -1;
+  }
+}
+
+// Materials in the part's folder without a mesh file beside them: the program makes those
+// meshes at start-up (the intro's "Grid"), so the scene's must not take their names.
+std::vector<std::string> MeshesTheProgramMakes(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  const std::string ending = ".nbl.efx";
+  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+    const std::string file = entry->path().filename().string();
+    if (file.size() <= ending.size() || file.compare(file.size() - ending.size(), ending.size(), ending) != 0) continue;
+    const std::string mesh = file.substr(0, file.size() - ending.size());
+    if (!std::filesystem::exists(folder / (mesh + ".nbl"), error)) names.push_back(mesh);
+  }
+  return names;
 }
 
 bool ParseNumber(const std::string& text, double* value) {
@@ -84,6 +117,11 @@ int main(int argc, char** argv) {
     if (switches && (a == "--help" || a == "-h")) {
       std::cout << kUsage;
       return 0;
+    } else if (switches && a == "--scale") {
+      if (i + 1 >= argc || !ParseNumber(argv[i + 1], &number) || !(number > 0) || number > 1e6 || number < 1e-6)
+        return Usage("--scale needs a number from 0.000001 to 1000000");
+      ++i;
+      options.scale = number;
     } else if (switches && (a == "--animation" || a == "--scene" || a == "--length")) {
       if (i + 1 >= argc || !ParseNumber(argv[i + 1], &number) || number < 0)
         return Usage(a + " needs a number of at least 0");
@@ -116,6 +154,9 @@ int main(int argc, char** argv) {
 
   gltf2demo::ConvertedScene scene;
   options.partFolder = "data/" + name + ".demo_scene/";
+  const std::string demoPath = (std::filesystem::path(paths[1]) / (name + ".demo")).string();
+  options.partSeconds = PartSeconds(demoPath);
+  options.reservedMeshNames = MeshesTheProgramMakes(std::filesystem::path(paths[1]) / (name + ".demo_scene"));
   try {
     tinygltf::Model model;
     std::vector<std::string> warnings;
@@ -125,6 +166,7 @@ int main(int argc, char** argv) {
     scene = gltf2demo::ConvertScene(model, options, notes);
     for (const std::string& line : notes.Lines()) std::cerr << "gltf2demo: " << scenePath << ": left out: " << line << "\n";
     for (const std::string& line : notes.AddedLines()) std::cerr << "gltf2demo: " << scenePath << ": added: " << line << "\n";
+    for (const std::string& line : notes.Remarks()) std::cerr << "gltf2demo: " << scenePath << ": " << line << "\n";
   } catch (const gltf2demo::GltfError& e) {
     std::cerr << "gltf2demo: " << scenePath << ": " << e.what() << "\n";
     return 1;
@@ -155,7 +197,6 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  const std::string demoPath = (std::filesystem::path(paths[1]) / (name + ".demo")).string();
   if (!demo::WriteDemoFile(demoPath, scene.demo)) {
     std::cerr << "gltf2demo: " << demoPath << ": cannot be written\n";
     return 1;

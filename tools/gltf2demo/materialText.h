@@ -1,9 +1,8 @@
 #pragma once
 
-// The material a converted mesh gets: the demo's lit surface in the glTF material's base
-// colour, times its base colour texture and the mesh's vertex colours where it has them,
-// in the light of the scene's lamp. The rest of a glTF material has nothing to go to in
-// it and is noted as left out.
+// The material a converted mesh gets: the glTF material as glTF describes it (fx/gltf.fx:
+// metallic-roughness shading, its textures, emission, occlusion, alpha modes, unlit), in
+// the light of the scene's lamp and the part's ambient.
 
 #include <array>
 #include <optional>
@@ -25,19 +24,23 @@ struct Sunlight {
 };
 
 struct SurfaceLook {
-  std::optional<BaseTexture> texture;
+  std::optional<BaseTexture> texture;  // the base colour texture; its transform is in the mesh's coordinates
   std::string textureFolder;  // where the program finds the texture's file ("data/intro.demo_scene/")
   bool coloured = false;      // the mesh has vertex colours
+  bool firstUV = false;       // the mesh file has glTF's texture coordinate set 0 (TEXCOORD)
+  bool tangents = false;      // the mesh file has a TANGENT stream (four floats: xyz and handedness)
+  bool secondUV = false;      // the mesh file has a second texture coordinate set (TEXCOORD1)
   bool shadows = true;        // casts and takes the lamp's shadows
   Sunlight sun;
 };
 
 // The material script for a mesh drawn with glTF material `material` (-1: none, which
-// gets the surface's own light grey rather than glTF's default white, since the demo's
-// post chain makes white glow). `mesh` names the mesh in the script's comment. Raises
-// GltfError for a material that does not exist.
+// gets a light grey dielectric rather than glTF's default white metal, since the demo's
+// post chain makes white glow and a metal shows nothing but its surroundings). `mesh`
+// names the mesh in the script's comment; `textures` takes the pictures the material
+// shows. Raises GltfError for a material or texture that does not exist.
 std::string MaterialText(const tinygltf::Model& model, int material, const std::string& mesh, const SurfaceLook& look,
-                         Notes& notes);
+                         TextureFiles& textures, Notes& notes);
 
 // The material of the post-processing chain's trigger.
 std::string PostMaterialText();

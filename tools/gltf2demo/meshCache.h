@@ -34,21 +34,29 @@ struct ConvertedPrimitive {
 
 class MeshCache {
  public:
-  MeshCache(const tinygltf::Model& source, TextureFiles& textureFiles, Budget& fileBudget, Notes& leftOut)
-      : model(source), textures(textureFiles), budget(fileBudget), notes(leftOut) {}
+  // `scale` multiplies every position: the scene's fit into the engine's range, uniform, so
+  // normals and tangents keep their directions.
+  MeshCache(const tinygltf::Model& source, TextureFiles& textureFiles, Budget& fileBudget, Notes& leftOut,
+            double scale = 1)
+      : model(source), textures(textureFiles), budget(fileBudget), notes(leftOut), positionScale(scale) {}
 
   // The primitives of mesh `index` (which exists) that are kept, in order. Broken data
   // and a mesh past the budget raise GltfError.
-  const std::vector<ConvertedPrimitive>& Mesh(int index);
+  // `mirrored`: for a node whose placement mirrors (a negative determinant), which turns
+  // every triangle's front to the back; such a node gets files of its own, each triangle
+  // turned the other way round and the tangents' handedness flipped, so that it shows
+  // the same side lit the same way.
+  const std::vector<ConvertedPrimitive>& Mesh(int index, bool mirrored = false);
 
  private:
-  std::vector<ConvertedPrimitive> Convert(int index);
+  std::vector<ConvertedPrimitive> Convert(int index, bool mirrored);
 
   const tinygltf::Model& model;
   TextureFiles& textures;
   Budget& budget;
   Notes& notes;
-  std::map<int, std::vector<ConvertedPrimitive>> meshes;
+  double positionScale;
+  std::map<std::pair<int, bool>, std::vector<ConvertedPrimitive>> meshes;
 };
 
 }  // namespace gltf2demo

@@ -74,6 +74,9 @@ Placement PlacementOf(const Rest& rest) {
 // surface facing it then comes out just short of white, which the demo's post chain
 // would make glow.
 constexpr double StrongestSun = 10.0, SunOfIntensityOne = 0.65;
+// A physical sun, once exposed for, in units of a sun of intensity 1: the surfaces facing
+// it a little brighter than those lit by a sun of the engine's own units.
+constexpr double FullSun = 1.5;
 
 // Replaces the object's curves of the channels `curves` has, keeping the others.
 void SetCurves(DemoObject& object, std::vector<DemoCurve> curves) {
@@ -97,9 +100,10 @@ class Converter {
         objectOfNode(source.nodes.size(), -1),
         budget(chosen.budget),
         textures(source, leftOut),
-        meshes(source, textures, budget, leftOut) {}
+        meshes(source, textures, budget, leftOut, Scale()) {}
 
-  ConvertedScene Run() {
+  // The scene's nodes, meshes, cameras and lights; then SceneBounds holds all of it.
+  void Walk() {
     // The first camera and lamp get these names even where a node already has them;
     // where the scene has none, the stand-ins do.
     objectNames.Reserve("Camera");
@@ -108,15 +112,23 @@ class Converter {
       objectNames.Reserve("Post");
       meshNames.Reserve("Post");
     }
+    for (const std::string& name : options.reservedMeshNames) meshNames.Reserve(name);
     NoteExtensions();
     for (int root : Roots()) AddTree(root);
+  }
+
+  const Bounds& SceneBounds() const { return bounds; }
+  // What the added camera frames: the scene but for its flat pieces, where it has both.
+  const Bounds& Subject() const { return anyFlat && !solidBounds.Empty() ? solidBounds : bounds; }
+
+  // The rest of the scene, after Walk.
+  ConvertedScene Finish() {
     if (cameras == 0) AddDefaultCamera();
     if (lamps == 0) AddDefaultLamp();
     WriteMaterials();
     out.images = textures.Images();
     for (const ImageFile& image : out.images) budget.SpendBytes(image.bytes.size(), "image '" + image.name + "'");
-    const double seconds = Animate();
-    const double length = options.lengthSeconds >= 0 ? options.lengthSeconds : seconds > 0 ? seconds : DefaultLengthSeconds;
+    const double length = RunningTime(Animate());
     if (!(length * FramesPerSecond < MostFrames))
       throw GltfError("a running time of " + Short(length) + " seconds is more than a demo file holds");
     out.demo.length = std::max(1, static_cast<int>(std::ceil(length * FramesPerSecond - 1e-6)));
@@ -134,6 +146,26 @@ class Converter {
   }
 
  private:
+  double Scale() const { return options.scale > 0 ? options.scale : 1; }
+
+  // How long the part runs: as asked, else as long as the part it replaces (so that the
+  // demo's parts keep their sections of the music), else as its animation, else the
+  // default. Where the animation and the part differ, the notes say so.
+  double RunningTime(double animationSeconds) {
+    const double length = options.lengthSeconds >= 0 ? options.lengthSeconds
+                          : options.partSeconds > 0  ? options.partSeconds
+                          : animationSeconds > 0     ? animationSeconds
+                                                     : DefaultLengthSeconds;
+    if (animationSeconds > 0 && std::fabs(animationSeconds - length) * FramesPerSecond >= 1) {
+      const std::string which = "animation " + std::to_string(options.animation);
+      const std::string why = options.lengthSeconds >= 0 ? "--length" : "the part it replaces";
+      notes.Remark(which + " lasts " + Short(animationSeconds) + " s and the part " + Short(length) + " s (" + why + "): " +
+                   (animationSeconds < length ? "it plays once and holds its last pose"
+                                              : "the part ends before it does (--length sets the part's running time)"));
+    }
+    return length;
+  }
+
   void NoteExtensions() {
     for (const std::string& name : model.extensionsRequired) {
       const bool harmless = std::find(std::begin(HarmlessExtensions), std::end(HarmlessExtensions), name) !=
@@ -254,7 +286,11 @@ class Converter {
     const tinygltf::Node& node = model.nodes[static_cast<std::size_t>(index)];
     const std::string name = objectNames.Unique(node.name.empty() ? "node" + std::to_string(index) : node.name);
     const std::string label = "node '" + name + "'";
-    const Rest rest = RestOf(node, label);
+    Rest rest = RestOf(node, label);
+    // A uniform scale on the whole scene moves every node's origin and keeps its turn and
+    // own scale, so it is carried by the translations (and the meshes' positions) rather
+    // than by a scaled root, which would put every camera and lamp below a scaled node.
+    for (double& t : rest.translation) t *= Scale();
     *world = parentWorld.Then(PlacementOf(rest));
     DemoObject object = Object("Empty", name, parent);
     SetVector(object.location, ToEngine(rest.translation));
@@ -265,7 +301,7 @@ class Converter {
     out.demo.objects.push_back(object);
     const std::size_t at = out.demo.objects.size() - 1;
 
-    if (node.skin >= 0) notes.LeftOut(label + ": its skin (the mesh stays in its bind pose)");
+    if (node.skin >= 0) notes.LeftOutOf(SkinsLeftOut, label);
     if (node.mesh >= 0) AddMesh(node.mesh, at, label, *world);
     if (node.camera >= 0) AddCamera(node.camera, name, *world);
     const auto light = node.extensions.find("KHR_lights_punctual");
@@ -281,12 +317,17 @@ class Converter {
     if (static_cast<std::size_t>(meshIndex) >= model.meshes.size())
       throw GltfError(label + ": mesh " + std::to_string(meshIndex) + " does not exist");
     const std::string objectName = out.demo.objects[objectAt].name;
+    const Mat3& m = world.linear;
+    const bool mirrored = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                              m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]) <
+                          0;
+    const std::pair<int, bool> key(meshIndex, mirrored);
+    const bool firstUse = filesOfMesh.find(key) == filesOfMesh.end();
+    std::vector<std::string>& files = filesOfMesh[key];
     bool first = true;
-    for (const ConvertedPrimitive& primitive : meshes.Mesh(meshIndex)) {
-      // Counted before the bounds are walked: a mesh shown by ever more nodes runs out
-      // of budget, not of time.
-      budget.SpendBytes(primitive.bytes->size(), label + ": " + primitive.label);
-      for (const auto& position : primitive.positions) bounds.Add(world.Apply({position.x, position.y, position.z}));
+    std::size_t kept = 0;
+    for (const ConvertedPrimitive& primitive : meshes.Mesh(meshIndex, mirrored)) {
+      AddToBounds(primitive, world);
       std::string owner = objectName;
       if (!first) {
         // Further primitives: objects of their own with the node's placement.
@@ -296,11 +337,50 @@ class Converter {
       }
       DemoObject& holder = first ? out.demo.objects[objectAt] : out.demo.objects.back();
       holder.type = "Mesh";
-      holder.mesh = meshNames.Unique(FileNameOf(owner));
-      surfaces.push_back({out.meshes.size(), primitive.material, primitive.look});
-      out.meshes.push_back({holder.mesh, primitive.bytes, ""});
+      if (firstUse) {
+        // The first node that shows the primitive names its file; the nodes after it place it.
+        files.push_back(meshNames.Unique(FileNameOf(owner)));
+        budget.SpendBytes(primitive.bytes->size(), label + ": " + primitive.label);
+        surfaces.push_back({out.meshes.size(), primitive.material, primitive.look});
+        out.meshes.push_back({files.back(), primitive.bytes, ""});
+      }
+      holder.mesh = files[kept++];
       first = false;
     }
+  }
+
+  // The primitive where `world` places it, point by point while the scene's points are
+  // few enough; past that, by the corners of its box, so that a mesh placed by ever more
+  // nodes costs time in the nodes, not in nodes times its points. Flat pieces (a ground, a
+  // sea, a wall) are kept apart from the rest, which the added camera frames: a prop on
+  // a ground a hundred times its size would otherwise be a speck in the middle of it.
+  void AddToBounds(const ConvertedPrimitive& primitive, const Placement& world) {
+    if (primitive.positions.empty()) return;
+    auto local = localBounds.find(&primitive);
+    if (local == localBounds.end()) {
+      Bounds box;
+      for (const auto& p : primitive.positions) box.Add({p.x, p.y, p.z});
+      local = localBounds.emplace(&primitive, box).first;
+    }
+    const Vec3 low = local->second.Low(), high = local->second.High();
+    const auto corner = [&](int c) { return Vec3{c & 1 ? high[0] : low[0], c & 2 ? high[1] : low[1], c & 4 ? high[2] : low[2]}; };
+    Bounds placedBox;
+    for (int c = 0; c < 8; ++c) placedBox.Add(world.Apply(corner(c)));
+    Vec3 extent;
+    for (std::size_t i = 0; i < 3; ++i) extent[i] = placedBox.High()[i] - placedBox.Low()[i];
+    const bool flat = *std::min_element(extent.begin(), extent.end()) < 0.01 * *std::max_element(extent.begin(), extent.end());
+    anyFlat = anyFlat || flat;
+    const auto add = [&](const Vec3& p) {
+      const Vec3 placed = world.Apply(p);
+      bounds.Add(placed);
+      if (!flat) solidBounds.Add(placed);
+    };
+    if (boundsPoints + primitive.positions.size() <= MostBoundsPoints) {
+      boundsPoints += primitive.positions.size();
+      for (const auto& p : primitive.positions) add({p.x, p.y, p.z});
+      return;
+    }
+    for (int c = 0; c < 8; ++c) add(corner(c));
   }
 
   // The materials, once the scene's sun is known.
@@ -310,12 +390,12 @@ class Converter {
       surface.look.shadows = options.shadows;
       surface.look.textureFolder = options.partFolder;
       MeshFile& mesh = out.meshes[surface.mesh];
-      mesh.material = MaterialText(model, surface.material, mesh.name, surface.look, notes);
+      mesh.material = MaterialText(model, surface.material, mesh.name, surface.look, textures, notes);
     }
   }
 
   void AddDefaultCamera() {
-    const View view = FramingView(bounds);
+    const View view = FramingView(Subject());
     DemoObject camera = Object("Camera", "Camera", "");
     SetVector(camera.location, view.position);
     SetVector(camera.rotation, view.rotation);
@@ -324,10 +404,15 @@ class Converter {
     std::snprintf(text, sizeof text, "a \"Camera\" that frames the scene from %.3g units away (the scene has no perspective camera)",
                   view.distance);
     notes.Added(text);
-    if (!bounds.Empty() && view.distance - bounds.Radius() < EngineNear)
+    if (!Subject().Empty() && view.distance - Subject().Radius() < EngineNear)
       notes.LeftOut("what lies nearer the camera than the engine's near clip plane (0.5): the scene is only " +
-                    Short(2 * bounds.Radius()) + " units across");
-    if (view.distance + bounds.Radius() > EngineFar)
+                    Short(2 * Subject().Radius()) + " units across");
+    const Vec3 centre = bounds.Empty() ? Vec3{0, 0, 0} : bounds.Centre();
+    const double farthest = std::sqrt((view.position[0] - centre[0]) * (view.position[0] - centre[0]) +
+                                      (view.position[1] - centre[1]) * (view.position[1] - centre[1]) +
+                                      (view.position[2] - centre[2]) * (view.position[2] - centre[2])) +
+                            (bounds.Empty() ? 0 : bounds.Radius());
+    if (farthest > EngineFar)
       notes.LeftOut("what lies beyond the engine's far clip plane (400): the scene is " + Short(2 * bounds.Radius()) +
                     " units across");
   }
@@ -419,14 +504,30 @@ class Converter {
       if (light.color.size() == 3) {
         for (std::size_t c = 0; c < 3; ++c) sun.colour[c] = DisplayValue(light.color[c]);
       }
-      double intensity = std::isfinite(light.intensity) ? std::max(0.0, light.intensity) : 1.0;
-      if (intensity > StrongestSun) {
-        notes.LeftOut(label + ": its intensity beyond " + Short(StrongestSun) + " (it is " + Short(intensity) + ")");
-        intensity = StrongestSun;
-      }
-      sun.strength = SunOfIntensityOne * intensity;
+      sun.strength = SunStrength(light, label);
     }
     Attach("Lamp", lamps, node, nodeWorld);
+  }
+
+  // The materials' Sunlight for a directional light. Intensities up to StrongestSun are
+  // taken as the engine's own units, as the format's viewers light them; beyond that they
+  // are physical, lux (an exporter writes 683 for a sun of one watt a square metre), and an
+  // exposure makes the light the engine's full sun, as a camera exposed for it would
+  // show it. A sun of no strength or no colour would leave the scene dark: it gets the
+  // default sun's strength and colour instead.
+  double SunStrength(const tinygltf::Light& light, const std::string& label) {
+    const double intensity = std::isfinite(light.intensity) ? std::max(0.0, light.intensity) : 1.0;
+    const bool dark = sun.colour[0] + sun.colour[1] + sun.colour[2] <= 0;
+    if (intensity <= 0 || dark) {
+      sun.colour = {1, 1, 1};
+      notes.Added(label + ": the default sun's white light, since its own has " +
+                  (dark ? std::string("no colour") : "no intensity") + " and would leave the scene dark");
+      return SunOfIntensityOne;
+    }
+    if (intensity <= StrongestSun) return SunOfIntensityOne * intensity;
+    notes.Added(label + ": an exposure of 1/" + Short(intensity) + ", which makes its " + Short(intensity) +
+                " lux the engine's full sun");
+    return SunOfIntensityOne * FullSun;
   }
 
   // Curves from the chosen animation; returns its length in seconds (0 for none).
@@ -465,7 +566,7 @@ class Converter {
       }
       const std::string& path = channel.target_path;
       if (path == "weights") {
-        notes.LeftOut(label + ": morph target weights");
+        notes.LeftOutOf("animations of morph target weights", label);
         continue;
       }
       if (path != "translation" && path != "rotation" && path != "scale") {
@@ -474,7 +575,10 @@ class Converter {
       }
       auto found = made.find({channel.sampler, path});
       if (found == made.end()) {
-        const Keyframes keys = ReadKeyframes(model, animation, channel.sampler, path == "rotation" ? 4 : 3, label);
+        Keyframes keys = ReadKeyframes(model, animation, channel.sampler, path == "rotation" ? 4 : 3, label);
+        if (path == "translation") {
+          for (float& value : keys.values) value = static_cast<float>(value * Scale());
+        }
         Made curves{path == "rotation"      ? RotationCurves(keys)
                     : path == "translation" ? VectorCurves(keys, "Loc")
                                             : VectorCurves(keys, "Scale"),
@@ -516,13 +620,64 @@ class Converter {
   };
   std::vector<Surface> surfaces;
   Sunlight sun{SunOfIntensityOne, {1, 1, 1}};  // the default sun's until a directional light says otherwise
-  Bounds bounds;  // of every mesh at rest, in the world
+  Bounds bounds;       // of every mesh at rest, in the world
+  Bounds solidBounds;  // of those that are not flat
+  bool anyFlat = false;
+  std::map<const ConvertedPrimitive*, Bounds> localBounds;
+  std::size_t boundsPoints = 0;
+  static constexpr std::size_t MostBoundsPoints = 16000000;
+  // A glTF mesh's files, by kept primitive, for nodes that mirror it or not.
+  std::map<std::pair<int, bool>, std::vector<std::string>> filesOfMesh;
 };
 
 }  // namespace
 
+namespace {
+
+double PowerOfTenAtLeast(double ratio) { return std::pow(10.0, std::ceil(std::log10(ratio))); }
+
+}  // namespace
+
+double FittingScale(double subjectRadius, double sceneRadius) {
+  if (!(subjectRadius > 0) || !std::isfinite(subjectRadius) || !std::isfinite(sceneRadius)) return 1;
+  double scale = 1;
+  if (subjectRadius > LargestFittingRadius) scale = 1 / PowerOfTenAtLeast(subjectRadius / LargestFittingRadius);
+  if (subjectRadius < SmallestFittingRadius) scale = PowerOfTenAtLeast(SmallestFittingRadius / subjectRadius);
+  if (sceneRadius * scale > LargestSceneRadius) scale /= PowerOfTenAtLeast(sceneRadius * scale / LargestSceneRadius);
+  return scale;
+}
+
 ConvertedScene ConvertScene(const tinygltf::Model& model, const SceneOptions& options, Notes& notes) {
-  return Converter(model, options, notes).Run();
+  if (options.scale > 0) {
+    Converter converter(model, options, notes);
+    converter.Walk();
+    return converter.Finish();
+  }
+  // The scene's size is known once its meshes are placed; a scene that fits is finished
+  // as it is, one that does not is converted again at the scale that fits it.
+  SceneOptions unscaled = options;
+  unscaled.scale = 1;
+  Notes firstNotes;
+  Converter first(model, unscaled, firstNotes);
+  first.Walk();
+  const double radius = first.SceneBounds().Empty() ? 0 : first.SceneBounds().Radius();
+  const double scale = FittingScale(first.Subject().Empty() ? 0 : first.Subject().Radius(), radius);
+  if (scale == 1) {
+    ConvertedScene scene = first.Finish();
+    notes.Append(firstNotes);
+    return scene;
+  }
+  char text[240];
+  std::snprintf(text, sizeof text,
+                "a scale of %g on the whole scene, which is %.3g units across, to fit the engine's clip range of 0.5 to 400 units "
+                "(--scale 1 keeps its size)",
+                scale, 2 * radius);
+  SceneOptions scaled = options;
+  scaled.scale = scale;
+  Converter second(model, scaled, notes);
+  notes.Added(text);
+  second.Walk();
+  return second.Finish();
 }
 
 }  // namespace gltf2demo

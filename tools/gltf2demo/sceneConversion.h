@@ -3,8 +3,10 @@
 // A whole glTF scene as a demo file with its mesh files and their materials.
 //
 // Every node of the scene becomes an object of its name (made unique): a "Mesh" object
-// when it has a mesh (further primitives become "Mesh" objects below it, one mesh file
-// each, since a mesh file has one material), otherwise a transform holder. Cameras and
+// when it has a mesh (further primitives become "Mesh" objects below it, since a mesh
+// file has one material), otherwise a transform holder. Each glTF primitive becomes one
+// mesh file, named after the first node that shows it; every node that shows it places
+// that file. Cameras and
 // directional lights hang below their node as "Camera" and "Lamp" objects turned a
 // quarter about x, because glTF's look along -z with +y up and the engine's along +z:
 // the first of each kind is called "Camera" and "Lamp" (the demo program looks its
@@ -32,19 +34,29 @@ namespace gltf2demo {
 struct SceneOptions {
   int scene = -1;              // which of the file's scenes; -1: the one it names, else the first
   int animation = 0;           // which of the file's animations plays
-  double lengthSeconds = -1;   // the scene's running time; -1: the animation's end, or 10 s
+  // The scene's running time; -1: `partSeconds` when it is known, else the animation's
+  // end, or 10 s.
+  double lengthSeconds = -1;
+  // The running time of the part the scene replaces (its section of the music); -1 when
+  // it replaces none.
+  double partSeconds = -1;
+  // A uniform scale on the whole scene; -1 fits it into the engine's clip range (a power
+  // of ten, said in the notes, where the scene would not fit as it is).
+  double scale = -1;
   bool post = true;            // add the "Post" object
   bool shadows = true;         // surfaces cast and take the lamp's shadows
   // Where the program finds the part's files, as materials name textures:
   // "data/intro.demo_scene/".
   std::string partFolder;
   BudgetLimits budget;  // what the file may make the conversion do
+  // Mesh names the part's folder keeps for meshes the program makes itself (a material
+  // there without its mesh file): the scene's meshes are named round them.
+  std::vector<std::string> reservedMeshNames;
 };
 
 struct MeshFile {
   std::string name;      // the mesh name in the demo file; its files are NAME.nbl and NAME.nbl.efx
-  // The .nbl image, shared by the files of every node that shows one glTF mesh.
-  std::shared_ptr<const std::string> bytes;
+  std::shared_ptr<const std::string> bytes;  // the .nbl image
   std::string material;  // the .nbl.efx script
 };
 
@@ -58,8 +70,19 @@ struct ConvertedScene {
 // what cannot be converted goes to `notes`.
 ConvertedScene ConvertScene(const tinygltf::Model& model, const SceneOptions& options, Notes& notes);
 
-// When no animation sets it, a scene runs this long.
+// When neither the part it replaces nor an animation sets it, a scene runs this long.
 constexpr double DefaultLengthSeconds = 10.0;
+// What the added camera frames (the scene but for a ground or a sea under it) fits the
+// engine's clip range when its bounding sphere's radius lies within these: the camera
+// then stands 2.87 radii from its centre, between the clip planes 0.5 and 400 units away.
+constexpr double LargestFittingRadius = 100.0, SmallestFittingRadius = 0.3;
+// The whole scene fits when its radius is no more than this: from anywhere inside it, all
+// of it lies within the far clip plane.
+constexpr double LargestSceneRadius = 190.0;
+// The power of ten that brings the subject's radius within the fitting range and the
+// scene's within LargestSceneRadius (the latter first where both cannot be had); 1 when
+// they are, or when there is nothing to fit.
+double FittingScale(double subjectRadius, double sceneRadius);
 // The longest a demo file's running time can be: its frame count is a 32-bit number.
 constexpr double MostFrames = 2147483647.0;
 

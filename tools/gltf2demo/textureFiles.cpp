@@ -115,11 +115,17 @@ std::string TextureFiles::FileOf(int index) {
 
 std::optional<BaseTexture> TextureFiles::BaseColour(int material, const std::string& label) {
   const tinygltf::TextureInfo& info = model.materials[static_cast<std::size_t>(material)].pbrMetallicRoughness.baseColorTexture;
-  if (info.index < 0) return std::nullopt;
-  if (static_cast<std::size_t>(info.index) >= model.textures.size())
-    throw GltfError(label + ": texture " + std::to_string(info.index) + " does not exist");
-  const tinygltf::Texture& texture = model.textures[static_cast<std::size_t>(info.index)];
-  const std::string textureLabel = "texture " + std::to_string(info.index);
+  return Texture(info.index, info.texCoord, info.extensions, label, "base colour texture");
+}
+
+std::optional<BaseTexture> TextureFiles::Texture(int index, int texCoord,
+                                                 const std::map<std::string, tinygltf::Value>& extensions,
+                                                 const std::string& label, const std::string& what) {
+  if (index < 0) return std::nullopt;
+  if (static_cast<std::size_t>(index) >= model.textures.size())
+    throw GltfError(label + ": texture " + std::to_string(index) + " does not exist");
+  const tinygltf::Texture& texture = model.textures[static_cast<std::size_t>(index)];
+  const std::string textureLabel = "texture " + std::to_string(index);
   if (texture.source < 0) {
     std::string how;
     for (const auto& extension : texture.extensions) how += (how.empty() ? " (" : ", ") + extension.first;
@@ -131,10 +137,10 @@ std::optional<BaseTexture> TextureFiles::BaseColour(int material, const std::str
   BaseTexture out;
   out.file = FileOf(texture.source);
   if (out.file.empty()) return std::nullopt;
-  if (info.texCoord < 0) throw GltfError(label + ": its base colour texture's coordinate set is negative");
-  out.texCoord = info.texCoord;
-  const auto transform = info.extensions.find("KHR_texture_transform");
-  if (transform != info.extensions.end()) ReadTransform(transform->second, label, &out);
+  if (texCoord < 0) throw GltfError(label + ": its " + what + "'s coordinate set is negative");
+  out.texCoord = texCoord;
+  const auto transform = extensions.find("KHR_texture_transform");
+  if (transform != extensions.end()) ReadTransform(transform->second, label, &out);
   if (texture.sampler >= 0) {
     if (static_cast<std::size_t>(texture.sampler) >= model.samplers.size())
       throw GltfError(textureLabel + ": sampler " + std::to_string(texture.sampler) + " does not exist");

@@ -1,7 +1,7 @@
 #pragma once
 
-// Base colour textures: the images a scene's materials use, as files for the part's
-// folder, and how each material samples its texture.
+// The textures a scene's materials use: their images as files for the part's folder, and
+// how each material samples each of its textures.
 
 #include <array>
 #include <map>
@@ -14,11 +14,12 @@
 
 namespace tinygltf {
 class Model;
+class Value;
 }
 
 namespace gltf2demo {
 
-// Addressing as surface.fx numbers it.
+// Addressing as surface.fx and gltf.fx number it.
 enum class Address { Repeat = 0, Clamp = 1, Mirror = 2 };
 
 struct BaseTexture {
@@ -45,6 +46,12 @@ class TextureFiles {
   // (said in the notes). `label` names the material in notes. Broken references raise
   // GltfError.
   std::optional<BaseTexture> BaseColour(int material, const std::string& label);
+
+  // Any texture of a material: glTF texture `index` (-1: none) laid on with set
+  // `texCoord`, `extensions` being its texture info's (for KHR_texture_transform); as
+  // BaseColour, with `what` ("normal texture") naming it in messages.
+  std::optional<BaseTexture> Texture(int index, int texCoord, const std::map<std::string, tinygltf::Value>& extensions,
+                                     const std::string& label, const std::string& what);
 
   const std::vector<ImageFile>& Images() const { return images; }
 

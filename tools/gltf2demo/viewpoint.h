@@ -25,6 +25,8 @@ class Bounds {
   bool Empty() const { return empty; }
   Vec3 Centre() const;
   double Radius() const;  // of the sphere round the box
+  const Vec3& Low() const { return low; }
+  const Vec3& High() const { return high; }
 
  private:
   bool empty = true;

@@ -7,7 +7,21 @@ namespace nbl {
 
 namespace {
 
-enum : std::int32_t { kHeader = 2, kPositions = 3, kIndices = 4, kNormals = 5, kTexCoords = 6, kColours = 7, kEnd = 9 };
+enum : std::int32_t { kHeader = 2, kPositions = 3, kIndices = 4, kNormals = 5, kTexCoords = 6, kEnd = 9 };
+// Kinds of the extension section.
+enum : std::int32_t { kColours = 7, kTangents = 10, kSecondTexCoords = 11 };
+
+std::string Vector2Payload(const std::vector<engine::math::Vector2f>& values) {
+  std::string payload;
+  for (const auto& t : values) payload += FloatBytes(t.x) + FloatBytes(t.y);
+  return payload;
+}
+
+std::string Vector4Payload(const std::vector<std::array<float, 4>>& values) {
+  std::string payload;
+  for (const auto& c : values) payload += FloatBytes(c[0]) + FloatBytes(c[1]) + FloatBytes(c[2]) + FloatBytes(c[3]);
+  return payload;
+}
 
 std::string Vector3Payload(const std::vector<engine::math::Vector3f>& values) {
   std::string payload;
@@ -47,15 +61,19 @@ Writer& Writer::Normals(const std::vector<engine::math::Vector3f>& normals) {
 }
 
 Writer& Writer::TexCoords(const std::vector<engine::math::Vector2f>& texCoords) {
-  std::string payload;
-  for (const auto& t : texCoords) payload += FloatBytes(t.x) + FloatBytes(t.y);
-  return Chunk(kTexCoords, payload);
+  return Chunk(kTexCoords, Vector2Payload(texCoords));
 }
 
 Writer& Writer::Colours(const std::vector<std::array<float, 4>>& colours) {
-  std::string payload;
-  for (const auto& c : colours) payload += FloatBytes(c[0]) + FloatBytes(c[1]) + FloatBytes(c[2]) + FloatBytes(c[3]);
-  return Chunk(kColours, payload);
+  return Chunk(kColours, Vector4Payload(colours));
+}
+
+Writer& Writer::Tangents(const std::vector<std::array<float, 4>>& tangents) {
+  return Chunk(kTangents, Vector4Payload(tangents));
+}
+
+Writer& Writer::SecondTexCoords(const std::vector<engine::math::Vector2f>& texCoords) {
+  return Chunk(kSecondTexCoords, Vector2Payload(texCoords));
 }
 
 Writer& Writer::Indices(const std::vector<std::uint32_t>& indices, std::int32_t stride) {

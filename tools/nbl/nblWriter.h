@@ -26,6 +26,10 @@ class Writer {
   // Extension chunk kind 7: vertex colours, red, green, blue and alpha a vertex. Readers
   // take it only inside the extension section; before the end marker it is read past.
   Writer& Colours(const std::vector<std::array<float, 4>>& colours);
+  // Extension chunk kind 10: tangents, x, y, z and the handedness w (+1 or -1) a vertex.
+  Writer& Tangents(const std::vector<std::array<float, 4>>& tangents);
+  // Extension chunk kind 11: the second texture coordinate set (TEXCOORD1), u and v a vertex.
+  Writer& SecondTexCoords(const std::vector<engine::math::Vector2f>& texCoords);
   // Kind 4: the stride, then each index in `stride` bytes (2 keeps the low 16 bits).
   Writer& Indices(const std::vector<std::uint32_t>& indices, std::int32_t stride = 4);
   // Any kind, with the payload's size as its length.

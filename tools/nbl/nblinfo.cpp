@@ -92,7 +92,8 @@ int main(int argc, char** argv) {
   if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-help")) {
     std::cout << "usage: nblinfo FILE\n"
                  "Loads a .nbl mesh as the engine does and prints what it holds as one JSON object:\n"
-                 "counts, index stride, the streams in order, their data types and the range of the\n"
+                 "counts, index stride, the streams in order (the extension section's colours,\n"
+                 "tangents and second texture set included), their data types and the range of the\n"
                  "index values. A file the engine refuses gives its message and exit status 1.\n";
     return 0;
   }
