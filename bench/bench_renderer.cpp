@@ -270,6 +270,62 @@ std::vector<std::uint8_t> ReadBuffer(GLuint buffer, GLint size) {
   return bytes;
 }
 
+// Draws one slot entry through the engine and notes what the draw left bound; false, with
+// the reason in the frame's error, where the plain frame cannot repeat it.
+bool CaptureDraw(const engine::gfx::Renderer::Entry& entry, PlainFrame& frame,
+                 std::map<GLuint, std::vector<bench::UniformBlock>>& blocksOf) {
+  const boost::shared_ptr<engine::gfx::RenderObject>& object = entry.object;
+  engine::gfx::Shader* shader = object->effect->GetShader(static_cast<unsigned>(entry.passIndex)).get();
+  object->passIndex = entry.passIndex;
+  // A technique of several passes draws pass by pass over a whole batch; this scene has
+  // none, and the capture does not reorder draws for them.
+  if (shader->SelectPass(0) != 1) {
+    frame.error = "a technique has several passes";
+    return false;
+  }
+  if (object->topology != D3D10_PRIMITIVE_TOPOLOGY_TRIANGLELIST) {
+    frame.error = "a render object is not a triangle list";
+    return false;
+  }
+  shader->Draw(object);
+
+  PlainFrame::Draw draw;
+  draw.program = bench::CurrentProgram();
+  if (!blocksOf.count(draw.program)) {
+    if (bench::LooseUniforms(draw.program) > 0) {
+      frame.error = "a program reads uniforms outside blocks";
+      return false;
+    }
+    blocksOf[draw.program] = bench::UniformBlocks(draw.program);
+  }
+  for (const bench::UniformBlock& block : blocksOf[draw.program]) {
+    GLint bound = 0;
+    glGetIntegeri_v(GL_UNIFORM_BUFFER_BINDING, block.binding, &bound);
+    GLuint& ours = frame.buffers[block.binding];
+    if (!ours) {
+      glCreateBuffers(1, &ours);
+      // The kind of buffer the device makes for a constant buffer, so both sides take
+      // the same driver path when it is rewritten per draw.
+      glNamedBufferStorage(ours, block.size, nullptr, GL_DYNAMIC_STORAGE_BIT);
+      frame.bindings.push_back(block.binding);
+    }
+    draw.uploads.push_back({ours, block.binding, ReadBuffer(static_cast<GLuint>(bound), block.size)});
+  }
+  const GLuint vertexBuffer = platform::GlNameOf(object->vertexBuffer);
+  GLuint& array = frame.vertexArrays[vertexBuffer];
+  if (!array) {
+    array = CopyVertexArray(vertexBuffer, static_cast<GLsizei>(object->vertexStride),
+                            platform::GlNameOf(object->indexBuffer));
+  }
+  draw.vertexArray = array;
+  draw.mode = GL_TRIANGLES;
+  draw.count = static_cast<GLsizei>(3 * object->triangleCount);
+  draw.type = object->indices32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+  draw.offset = std::uintptr_t{object->startIndex} * (object->indices32 ? 4 : 2);
+  frame.draws.push_back(std::move(draw));
+  return true;
+}
+
 void Capture(Scene& scene, PlainFrame& frame) {
   engine::core::CWin32Window* window = engine::core::CWin32Window::Get();
   engine::gfx::Renderer* renderer = scene.renderer;
@@ -291,57 +347,14 @@ void Capture(Scene& scene, PlainFrame& frame) {
   renderer->SceneNode()->Update(renderer);
   std::map<GLuint, std::vector<bench::UniformBlock>> blocksOf;
   for (const engine::gfx::Renderer::Slot& slot : renderer->Slots()) {
-    if (slot.empty) continue;
-    const boost::shared_ptr<engine::gfx::RenderObject>& object = slot.object;
-    engine::gfx::Shader* shader = object->effect->GetShader(static_cast<unsigned>(slot.passIndex)).get();
-    object->passIndex = slot.passIndex;
-    // A technique of several passes draws pass by pass over a whole batch; this scene has
-    // none, and the capture does not reorder draws for them.
-    if (shader->SelectPass(0) != 1) {
-      frame.error = "a technique has several passes";
-      return;
+    for (const engine::gfx::Renderer::Entry& entry : slot.entries) {
+      if (!CaptureDraw(entry, frame, blocksOf)) break;
     }
-    if (object->topology != D3D10_PRIMITIVE_TOPOLOGY_TRIANGLELIST) {
-      frame.error = "a render object is not a triangle list";
-      return;
-    }
-    shader->Draw(object);
-
-    PlainFrame::Draw draw;
-    draw.program = bench::CurrentProgram();
-    if (!blocksOf.count(draw.program)) {
-      if (bench::LooseUniforms(draw.program) > 0) {
-        frame.error = "a program reads uniforms outside blocks";
-        return;
-      }
-      blocksOf[draw.program] = bench::UniformBlocks(draw.program);
-    }
-    for (const bench::UniformBlock& block : blocksOf[draw.program]) {
-      GLint bound = 0;
-      glGetIntegeri_v(GL_UNIFORM_BUFFER_BINDING, block.binding, &bound);
-      GLuint& ours = frame.buffers[block.binding];
-      if (!ours) {
-        glCreateBuffers(1, &ours);
-        // The kind of buffer the device makes for a constant buffer, so both sides take
-        // the same driver path when it is rewritten per draw.
-        glNamedBufferStorage(ours, block.size, nullptr, GL_DYNAMIC_STORAGE_BIT);
-        frame.bindings.push_back(block.binding);
-      }
-      draw.uploads.push_back({ours, block.binding, ReadBuffer(static_cast<GLuint>(bound), block.size)});
-    }
-    const GLuint vertexBuffer = platform::GlNameOf(object->vertexBuffer);
-    GLuint& array = frame.vertexArrays[vertexBuffer];
-    if (!array) {
-      array = CopyVertexArray(vertexBuffer, static_cast<GLsizei>(object->vertexStride),
-                              platform::GlNameOf(object->indexBuffer));
-    }
-    draw.vertexArray = array;
-    draw.mode = GL_TRIANGLES;
-    draw.count = static_cast<GLsizei>(3 * object->triangleCount);
-    draw.type = object->indices32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
-    draw.offset = std::uintptr_t{object->startIndex} * (object->indices32 ? 4 : 2);
-    frame.draws.push_back(std::move(draw));
+    if (!frame.error.empty()) break;
   }
+  // The capture drew outside a frame: what it walked must not draw again in the next one.
+  renderer->DiscardSubmissions();
+  if (!frame.error.empty()) return;
   if (frame.draws.empty()) {
     frame.error = "the frame draws nothing";
     return;

@@ -12,6 +12,17 @@ namespace gfx {
 
 class Effect;
 
+// The renderer's frame that last took an object. A second submission of the very same
+// object in that frame is dropped, so the object draws once. A copy is a new object (a
+// mesh hands every geometry node a copy of its own), so copying does not carry the stamp.
+struct SubmissionStamp {
+  std::uint64_t frame = 0;  // 0: never submitted; frames count from 1
+
+  SubmissionStamp() = default;
+  SubmissionStamp(const SubmissionStamp&) {}
+  SubmissionStamp& operator=(const SubmissionStamp&) { return *this; }
+};
+
 // One drawable: the buffers and counts a GPU mesh fills, the matrices its geometry node
 // fills, and the effect whose passes draw it. Render objects of quads are submitted
 // straight from their mesh, so their matrices stay identity.
@@ -30,6 +41,7 @@ struct RenderObject {
   std::uint32_t vertexStride = 0;
   std::uint32_t startIndex = 0;
   bool indices32 = false;  // false: 16-bit indices
+  SubmissionStamp submitted;  // which of the renderer's frames last took this object
 };
 
 }  // namespace gfx

@@ -31,13 +31,32 @@ namespace {
 constexpr int kF9 = 0x78;
 constexpr int kF11 = 0x7A;
 
-Shader* ShaderOf(const Renderer::Slot& slot) {
-  return slot.object->effect->GetShader(static_cast<unsigned>(slot.passIndex)).get();
+// Shared by every renderer, so that a stamp one renderer left on an object never reads as
+// taken in another's frame.
+std::uint64_t lastFrame = 0;
+
+std::uint64_t NewFrame() { return ++lastFrame; }
+
+Shader* ShaderOf(const Renderer::Entry& entry) {
+  return entry.object->effect->GetShader(static_cast<unsigned>(entry.passIndex)).get();
 }
+
+// Ends the frame on every way out of Update: a frame that raised halfway must not leave
+// its submissions to pile up under the next one's.
+class FrameEnd {
+ public:
+  explicit FrameEnd(Renderer& owner) : renderer(owner) {}
+  ~FrameEnd() { renderer.DiscardSubmissions(); }
+  FrameEnd(const FrameEnd&) = delete;
+  FrameEnd& operator=(const FrameEnd&) = delete;
+
+ private:
+  Renderer& renderer;
+};
 
 }  // namespace
 
-Renderer::Renderer() : sceneNode(new Node()), backBufferView(nullptr), depthView(nullptr) {
+Renderer::Renderer() : sceneNode(new Node()), backBufferView(nullptr), depthView(nullptr), frame(NewFrame()) {
   sceneNodeHolder.reset(sceneNode);
   Name(L"Renderer");
   Priority(12000);
@@ -65,21 +84,35 @@ void Renderer::Stop() { SafeRelease(depthView); }
 
 void Renderer::Submit(const boost::shared_ptr<RenderObject>& object) {
   if (!object || !object->effect) return;
+  // The same object twice in a frame (the export called twice with it) is one drawable,
+  // not two; the stamp answers without searching the slots.
+  if (object->submitted.frame == frame) return;
+  object->submitted.frame = frame;
   const unsigned count = object->effect->GetShaderCount();
   for (unsigned i = 0; i < count; ++i) {
     const int s = object->effect->GetShader(i)->renderIndex;
     object->passIndex = static_cast<int>(i);
     // Shaders made after the first frame, or never sorted, have no slot.
     if (s < 0 || static_cast<size_t>(s) >= slots.size()) continue;
-    slots[s].object = object;
-    slots[s].passIndex = static_cast<int>(i);
-    slots[s].empty = false;
+    slots[s].entries.push_back(Entry{object, static_cast<int>(i)});
   }
 }
 
+void Renderer::DiscardSubmissions() {
+  for (Slot& slot : slots) slot.entries.clear();
+  batch.clear();
+  frame = NewFrame();
+}
+
 void Renderer::Update() {
-  // One slot a shader; a reload that replaced effects changes their number.
-  if (slots.size() != EffectPool::Get()->Shaders().size()) slots.assign(EffectPool::Get()->Shaders().size(), Slot());
+  // One slot a shader; a reload that replaced effects changes their number and their
+  // render indices, so what the slots held no longer fits them.
+  const size_t shaderCount = EffectPool::Get()->Shaders().size();
+  if (slots.size() != shaderCount) {
+    for (Slot& slot : slots) slot.entries.clear();
+    slots.resize(shaderCount);
+  }
+  const FrameEnd frameEnd(*this);
   core::CWin32Window* window = core::CWin32Window::Get();
   if (!window->device) return;
   TheRenderState().device = window->device;
@@ -90,16 +123,7 @@ void Renderer::Update() {
   if (!sceneNode) NEBLU_ERROR("Scene root node is null");
   sceneNode->Update(this);
 
-  Shader* previous = nullptr;
-  for (const Slot& slot : slots) {
-    if (slot.empty) continue;
-    Shader* shader = ShaderOf(slot);
-    if (!previous || shader->GetEffect() != previous->GetEffect() || shader->Technique() != previous->Technique()) {
-      shader->SubmitQuad();
-    }
-    previous = shader;
-  }
-
+  SubmitQuads();
   MarkTargetsForClearing();
   window->device->ClearRenderTargetView(backBufferView, window->clearColor);
   EffectPool::Get()->UpdateSharedSemantics();
@@ -108,56 +132,82 @@ void Renderer::Update() {
   if (core::Input::Get()->Released(kF11)) TakeScreenshot();
 }
 
-void Renderer::MarkTargetsForClearing() {
-  for (const Slot& slot : slots) {
-    if (slot.empty) continue;
-    Shader* shader = ShaderOf(slot);
-    for (const auto& target : shader->Targets()) {
-      if (auto colour = boost::dynamic_pointer_cast<RenderTargetTexture>(target)) colour->clearPending = true;
+void Renderer::SubmitQuads() {
+  // At most one quad a run of entries sharing effect file and technique. By index: a quad
+  // joins a slot of its own, which may lie ahead of the walk and is walked in turn.
+  Shader* previous = nullptr;
+  for (size_t s = 0; s < slots.size(); ++s) {
+    for (size_t e = 0; e < slots[s].entries.size(); ++e) {
+      Shader* shader = ShaderOf(slots[s].entries[e]);
+      if (shader == previous) continue;
+      if (!previous || shader->GetEffect() != previous->GetEffect() || shader->Technique() != previous->Technique()) {
+        shader->SubmitQuad();
+      }
+      previous = shader;
     }
-    if (shader->GetDepthTarget()) shader->GetDepthTarget()->clearPending = true;
+  }
+}
+
+void Renderer::MarkTargetsForClearing() {
+  Shader* previous = nullptr;
+  for (const Slot& slot : slots) {
+    for (const Entry& entry : slot.entries) {
+      Shader* shader = ShaderOf(entry);
+      if (shader == previous) continue;  // a slot's entries share its shader
+      previous = shader;
+      for (const auto& target : shader->Targets()) {
+        if (auto colour = boost::dynamic_pointer_cast<RenderTargetTexture>(target)) colour->clearPending = true;
+      }
+      if (shader->GetDepthTarget()) shader->GetDepthTarget()->clearPending = true;
+    }
   }
 }
 
 void Renderer::DrawSlots() {
-  std::vector<Slot> batch;
+  batch.clear();
   Shader* batchShader = nullptr;
   const TargetList* boundTargets = nullptr;
   const DepthTargetTexture* boundDepth = nullptr;
   static const TargetList kNoTargets;
 
-  for (Slot& slot : slots) {
-    if (slot.empty) continue;
-    slot.empty = true;
-    const boost::shared_ptr<RenderObject> object = slot.object;
-    slot.object.reset();
-    Shader* shader = object->effect->GetShader(static_cast<unsigned>(slot.passIndex)).get();
-    object->passIndex = slot.passIndex;
-
-    const bool stateChange = shader != batchShader && (!batchShader || shader->GetEffect() != batchShader->GetEffect() ||
-                                                       shader->Technique() != batchShader->Technique());
-    const TargetList& bound = boundTargets ? *boundTargets : kNoTargets;
-    // The first pass of a frame changes targets even when it names none, so a pass
-    // with nothing to draw into is caught by the binding below.
-    const bool targetChange =
-        !batchShader || shader->Targets() != bound || shader->GetDepthTarget().get() != boundDepth;
-    if ((stateChange || targetChange) && batchShader) {
-      Flush(batch, batchShader);
-      batch.clear();
+  for (size_t s = 0; s < slots.size(); ++s) {
+    for (size_t e = 0; e < slots[s].entries.size(); ++e) {
+      const Entry& entry = slots[s].entries[e];
+      Shader* shader = ShaderOf(entry);
+      entry.object->passIndex = entry.passIndex;
+      // The entries of one slot share its shader, and with it effect file, technique and
+      // targets: they join the batch without a comparison.
+      if (shader == batchShader) {
+        batch.push_back(BatchEntry{s, e});
+        continue;
+      }
+      const bool stateChange = !batchShader || shader->GetEffect() != batchShader->GetEffect() ||
+                               shader->Technique() != batchShader->Technique();
+      const TargetList& bound = boundTargets ? *boundTargets : kNoTargets;
+      // The first pass of a frame changes targets even when it names none, so a pass
+      // with nothing to draw into is caught by the binding below.
+      const bool targetChange =
+          !batchShader || shader->Targets() != bound || shader->GetDepthTarget().get() != boundDepth;
+      if ((stateChange || targetChange) && batchShader) {
+        Flush(batchShader);
+        batch.clear();
+      }
+      batch.push_back(BatchEntry{s, e});
+      if (targetChange) BindTargets(*shader);
+      boundTargets = &shader->Targets();
+      boundDepth = shader->GetDepthTarget().get();
+      batchShader = shader;
     }
-    batch.push_back(Slot{object, slot.passIndex, false});
-    if (targetChange) BindTargets(*shader);
-    boundTargets = &shader->Targets();
-    boundDepth = shader->GetDepthTarget().get();
-    batchShader = shader;
   }
-  if (batchShader) Flush(batch, batchShader);
+  if (batchShader) Flush(batchShader);
+  batch.clear();
 }
 
-void Renderer::Flush(const std::vector<Slot>& batch, Shader* shader) {
+void Renderer::Flush(Shader* shader) {
   const unsigned passes = shader->SelectPass(0);
   for (unsigned p = 0; p < passes; ++p) {
-    for (const Slot& entry : batch) {
+    for (const BatchEntry& at : batch) {
+      const Entry& entry = slots[at.slot].entries[at.entry];
       entry.object->passIndex = entry.passIndex;
       shader->Draw(entry.object);
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <boost/shared_ptr.hpp>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "engine/api.h"
@@ -24,15 +26,21 @@ struct InputAssemblyCache {
 
 // The module that draws one frame per main-loop pass (key 10, priority 12000). The scene
 // walk submits every pass of every object into the slot its shader's render index names,
-// so the frame draws in the effect pool's global order without sorting; consecutive
-// slots of one effect file, technique and target list draw as one batch. Targets are
-// cleared lazily, on their first binding in a frame.
+// so the frame draws in the effect pool's global order without sorting; a slot keeps every
+// object submitted for it, in submission order, each drawn with its own matrices.
+// Consecutive entries of one effect file, technique and target list draw as one batch.
+// Targets are cleared lazily, on their first binding in a frame. The slots' lists and the
+// batch keep their capacity across frames: once warm, the renderer allocates nothing.
 class ENGINE_API Renderer : public core::Module {
  public:
-  struct Slot {
+  // One submitted pass: the object and which of its effect's shaders draws it.
+  struct Entry {
     boost::shared_ptr<RenderObject> object;
     int passIndex = 0;
-    bool empty = true;
+  };
+  // What one shader of the effect pool draws this frame, in submission order.
+  struct Slot {
+    std::vector<Entry> entries;
   };
 
   Renderer();
@@ -41,9 +49,12 @@ class ENGINE_API Renderer : public core::Module {
   void Update() override;
   void Stop() override;
 
-  // Places every pass of the object's effect in its slot; a later object with the same
-  // effect replaces an earlier one in the frame.
+  // Places every pass of the object's effect in its slot, after what the frame already
+  // holds there. The same object submitted again in one frame is placed once.
   void Submit(const boost::shared_ptr<RenderObject>& object);
+  // Drops whatever was submitted and not drawn, and starts a new frame of submissions.
+  // Every frame ends with it, a failed one included, so nothing piles up.
+  void DiscardSubmissions();
 
   Node* SceneNode() const { return sceneNode; }
   void SceneNode(const boost::shared_ptr<Node>& node);
@@ -52,9 +63,16 @@ class ENGINE_API Renderer : public core::Module {
   InputAssemblyCache cache;
 
  private:
+  // A batch entry by position, not by address: a slot's list may grow while it is held.
+  struct BatchEntry {
+    std::size_t slot;
+    std::size_t entry;
+  };
+
+  void SubmitQuads();
   void MarkTargetsForClearing();
   void DrawSlots();
-  void Flush(const std::vector<Slot>& batch, Shader* shader);
+  void Flush(Shader* shader);
   void BindTargets(Shader& shader);
   void TakeScreenshot();
 
@@ -63,6 +81,8 @@ class ENGINE_API Renderer : public core::Module {
   ID3D10RenderTargetView* backBufferView;
   ID3D10DepthStencilView* depthView;
   std::vector<Slot> slots;  // one a shader of the effect pool, sized before each frame
+  std::vector<BatchEntry> batch;
+  std::uint64_t frame;  // stamp of the submissions this frame takes; unique across renderers
 };
 
 }  // namespace gfx

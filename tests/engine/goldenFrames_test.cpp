@@ -313,6 +313,26 @@ boost::shared_ptr<engine::gfx::Node> Placed(engine::gfx::Node* parent, const eng
   return node;
 }
 
+// Two nodes of one mesh: two render objects sharing buffers and effect, each drawn with
+// its own world matrix, so both spheres show, the nearer one larger.
+TEST_F(GoldenFramesTest, TwoNodesOfOneMeshBothDrawWhereTheyStand) {
+  dir.Write("data/fx/lit.fx", kLitEffect);
+  dir.Write("data/sphere.efx",
+            "effect = { { pass = { { fx = 'lit', tec = 'Lit', params = { { 'Tint', 'float4', { 0.4, 0.9, 0.3, 1 } } },"
+            " streams = { { 'pos', 'POSITION' }, { 'normal', 'NORMAL' } } } } } }\n");
+  float clear[4] = {0.1f, 0.1f, 0.15f, 1.0f};
+  engine::SetClearColor(clear);
+  auto mesh = boost::make_shared<engine::gfx::Mesh>(SphereMesh(), EffectPool::Get()->BuildEffect("data/sphere.efx"));
+  ResourceManager::Get()->AddResource(L"sphere", mesh);
+  engine::gfx::Node* root = renderer->SceneNode();
+  auto left = Placed(root, engine::math::Vector3f(-1.1f, 0.3f, 1), XRotation(0, 0.7f));
+  left->AddChild(boost::make_shared<engine::gfx::Geometry>(mesh, left.get()));
+  auto right = Placed(root, engine::math::Vector3f(0.75f, -0.25f, -0.5f), XRotation(0, 0.5f));
+  right->AddChild(boost::make_shared<engine::gfx::Geometry>(mesh, right.get()));
+  const testing_support::Image image = Frame();
+  EXPECT_TRUE(testing_support::MatchesGolden(NEBLU_GOLDEN_DIR, "engine_one_mesh_twice", image, 8, 40));
+}
+
 TEST_F(GoldenFramesTest, AMeshShadowedThroughTheLightsThreeCascades) {
   dir.Write("data/fx/shadow.fx", kShadowEffect);
   dir.Write("data/startup.resources",

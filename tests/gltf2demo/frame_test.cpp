@@ -108,6 +108,21 @@ TEST(Gltf2DemoFrame, TheVertexColouredBoxesDrawAsTheirGolden) {
   PlaysAsItsGolden(dir, "gltf2demo_coloured");
 }
 
+// One mesh placed by a thousand nodes: one mesh file, and every node's copy drawn (a
+// square of 32 by 32 pebbles, less 24 from the far corner of the last row).
+TEST(Gltf2DemoFrame, OneMeshPlacedAThousandTimesDrawsEveryCopy) {
+  testing_support::ScratchDir dir;
+  ASSERT_TRUE(ConvertIntoTheDemo(dir, "pebbles.glb", [&dir] {
+    return featurescenes::Save(featurescenes::PlacedCopies(1000, 1.5, 0.5), dir.Path("pebbles.glb"), true);
+  }));
+  int meshFiles = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(dir.Path("data/intro.demo_scene"))) {
+    if (entry.path().extension() == ".nbl") ++meshFiles;
+  }
+  EXPECT_EQ(meshFiles, 2) << "the pebble and the Post trigger";
+  PlaysAsItsGolden(dir, "gltf2demo_thousand");
+}
+
 // Most files have no directional light: the conversion adds a sun of its own, says so,
 // and the part plays lit and shadowed with a clean log.
 TEST(Gltf2DemoFrame, ASceneWithoutADirectionalLightGetsALamp) {

@@ -18,7 +18,8 @@ status() { local s=0; "$@" > out.txt 2> err.txt || s=$?; echo "$s"; }
 [ "$(status "$gltf2demo" --help)" = 0 ] || fail "--help: not status 0"
 grep -q "^usage: gltf2demo" out.txt || fail "--help prints no usage"
 for args in "" "only.gltf" "a.gltf out" "--frobnicate a.gltf out x" "a.gltf out sub/name" "--animation x a.gltf out x" \
-            "--length 1e12 a.gltf out x"; do
+            "--length 1e12 a.gltf out x" "--scale 0 a.gltf out x" "--scale -2 a.gltf out x" "--scale nan a.gltf out x" \
+            "--scale 1e9 a.gltf out x" "--scale a.gltf out x"; do
   # shellcheck disable=SC2086
   [ "$(status "$gltf2demo" $args)" = 2 ] || fail "'$args': not the usage status 2"
   grep -q "^usage: gltf2demo" err.txt || fail "'$args': no usage on standard error"

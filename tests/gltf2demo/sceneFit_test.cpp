@@ -19,6 +19,7 @@
 #include "featureScenes.h"
 #include "support/scratch_dir.h"
 #include "tools/gltf2demo/sceneConversion.h"
+#include "tools/gltf2demo/sceneExtent.h"
 
 namespace {
 

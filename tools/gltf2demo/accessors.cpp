@@ -21,6 +21,7 @@ int TypeOfComponents(int components) {
     case 2: return TINYGLTF_TYPE_VEC2;
     case 3: return TINYGLTF_TYPE_VEC3;
     case 4: return TINYGLTF_TYPE_VEC4;
+    case 16: return TINYGLTF_TYPE_MAT4;
     default: return -1;
   }
 }
@@ -30,6 +31,7 @@ const char* TypeName(int components) {
     case 1: return "SCALAR";
     case 2: return "VEC2";
     case 3: return "VEC3";
+    case 16: return "MAT4";
     default: return "VEC4";
   }
 }

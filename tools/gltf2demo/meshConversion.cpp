@@ -56,7 +56,7 @@ bool NoteAttributes(const tinygltf::Primitive& primitive, const StreamChoice& ch
     // material); exporters write them for every mesh, so saying so drowned what matters.
     if (name.rfind("TEXCOORD_", 0) == 0) continue;
     if (name.rfind("COLOR_", 0) == 0) {
-      notes.LeftOut(label + ": vertex colours " + name + " (a mesh file holds one set)");
+      notes.LeftOutOf("vertex colour sets after the first (a mesh file holds one)", label + " " + name);
     } else if (name.rfind("JOINTS_", 0) == 0 || name.rfind("WEIGHTS_", 0) == 0) {
       notes.LeftOutOf(SkinsLeftOut, label + " " + name);
     } else if (name == "TANGENT") {

@@ -18,6 +18,7 @@
 #include "tools/gltf2demo/meshCache.h"
 #include "tools/gltf2demo/meshConversion.h"
 #include "tools/gltf2demo/names.h"
+#include "tools/gltf2demo/sceneExtent.h"
 #include "tools/gltf2demo/viewpoint.h"
 #include "tools/gltf2demo/worldAxes.h"
 
@@ -91,6 +92,12 @@ void SetCurves(DemoObject& object, std::vector<DemoCurve> curves) {
   }
 }
 
+// A node with a skinned mesh, whose mesh waits until the joints are placed.
+struct Skinned {
+  int node;
+  std::string name, label;
+};
+
 class Converter {
  public:
   Converter(const tinygltf::Model& source, const SceneOptions& chosen, Notes& leftOut)
@@ -102,7 +109,7 @@ class Converter {
         textures(source, leftOut),
         meshes(source, textures, budget, leftOut, Scale()) {}
 
-  // The scene's nodes, meshes, cameras and lights; then SceneBounds holds all of it.
+  // The scene's nodes, meshes, cameras and lights; then Extent holds all of it.
   void Walk() {
     // The first camera and lamp get these names even where a node already has them;
     // where the scene has none, the stand-ins do.
@@ -115,11 +122,10 @@ class Converter {
     for (const std::string& name : options.reservedMeshNames) meshNames.Reserve(name);
     NoteExtensions();
     for (int root : Roots()) AddTree(root);
+    for (const Skinned& mesh : skinned) AddSkinnedMesh(mesh);
   }
 
-  const Bounds& SceneBounds() const { return bounds; }
-  // What the added camera frames: the scene but for its flat pieces, where it has both.
-  const Bounds& Subject() const { return anyFlat && !solidBounds.Empty() ? solidBounds : bounds; }
+  const SceneExtent& Extent() const { return extent; }
 
   // The rest of the scene, after Walk.
   ConvertedScene Finish() {
@@ -302,7 +308,12 @@ class Converter {
     const std::size_t at = out.demo.objects.size() - 1;
 
     if (node.skin >= 0) notes.LeftOutOf(SkinsLeftOut, label);
-    if (node.mesh >= 0) AddMesh(node.mesh, at, label, *world);
+    worldOfNode[index] = *world;
+    if (node.mesh >= 0 && node.skin >= 0) {
+      skinned.push_back({index, name, label});
+    } else if (node.mesh >= 0) {
+      AddMesh(node.mesh, at, label, *world);
+    }
     if (node.camera >= 0) AddCamera(node.camera, name, *world);
     const auto light = node.extensions.find("KHR_lights_punctual");
     if (light != node.extensions.end() && light->second.IsObject() && light->second.Has("light")) {
@@ -313,7 +324,10 @@ class Converter {
     return name;
   }
 
-  void AddMesh(int meshIndex, std::size_t objectAt, const std::string& label, const Placement& world) {
+  // The mesh's files are named after the object at `objectAt`, or after `fileName` when
+  // one is given.
+  void AddMesh(int meshIndex, std::size_t objectAt, const std::string& label, const Placement& world,
+               const std::string& fileName = "") {
     if (static_cast<std::size_t>(meshIndex) >= model.meshes.size())
       throw GltfError(label + ": mesh " + std::to_string(meshIndex) + " does not exist");
     const std::string objectName = out.demo.objects[objectAt].name;
@@ -327,7 +341,7 @@ class Converter {
     bool first = true;
     std::size_t kept = 0;
     for (const ConvertedPrimitive& primitive : meshes.Mesh(meshIndex, mirrored)) {
-      AddToBounds(primitive, world);
+      extent.Add(primitive.positions, world);
       std::string owner = objectName;
       if (!first) {
         // Further primitives: objects of their own with the node's placement.
@@ -339,7 +353,7 @@ class Converter {
       holder.type = "Mesh";
       if (firstUse) {
         // The first node that shows the primitive names its file; the nodes after it place it.
-        files.push_back(meshNames.Unique(FileNameOf(owner)));
+        files.push_back(meshNames.Unique(FileNameOf(first && !fileName.empty() ? fileName : owner)));
         budget.SpendBytes(primitive.bytes->size(), label + ": " + primitive.label);
         surfaces.push_back({out.meshes.size(), primitive.material, primitive.look});
         out.meshes.push_back({files.back(), primitive.bytes, ""});
@@ -349,38 +363,57 @@ class Converter {
     }
   }
 
-  // The primitive where `world` places it, point by point while the scene's points are
-  // few enough; past that, by the corners of its box, so that a mesh placed by ever more
-  // nodes costs time in the nodes, not in nodes times its points. Flat pieces (a ground, a
-  // sea, a wall) are kept apart from the rest, which the added camera frames: a prop on
-  // a ground a hundred times its size would otherwise be a speck in the middle of it.
-  void AddToBounds(const ConvertedPrimitive& primitive, const Placement& world) {
-    if (primitive.positions.empty()) return;
-    auto local = localBounds.find(&primitive);
-    if (local == localBounds.end()) {
-      Bounds box;
-      for (const auto& p : primitive.positions) box.Add({p.x, p.y, p.z});
-      local = localBounds.emplace(&primitive, box).first;
+  // glTF places a skinned mesh by its joints, not by its node. Without skinning, the mesh
+  // stands where its first joint holds it in the bind pose: that joint's world times its
+  // inverse bind matrix (the same for every joint in a rest pose that is the bind pose).
+  // Placed by its node instead, a character whose armature carries a turn lies on its back.
+  // The mesh gets an object of its own at top level; its node stays as it is.
+  void AddSkinnedMesh(const Skinned& mesh) {
+    const tinygltf::Node& node = model.nodes[static_cast<std::size_t>(mesh.node)];
+    Placement place = worldOfNode[mesh.node];
+    if (static_cast<std::size_t>(node.skin) < model.skins.size()) {
+      const tinygltf::Skin& skin = model.skins[static_cast<std::size_t>(node.skin)];
+      const auto joint = skin.joints.empty() ? worldOfNode.end() : worldOfNode.find(skin.joints[0]);
+      if (joint != worldOfNode.end()) {
+        Placement bind;
+        std::vector<float> m;
+        try {
+          if (skin.inverseBindMatrices >= 0)
+            m = ReadFloats(model, skin.inverseBindMatrices, 16, mesh.label + ": its skin's inverse bind matrices");
+        } catch (const GltfError& e) {
+          // The skin is left out anyway: a broken one only costs the bind pose's place.
+          notes.LeftOut(std::string(e.what()) + " (the mesh stands at its first joint)");
+        }
+        {
+          if (m.size() >= 16) {
+            Mat3 linear;
+            for (std::size_t r = 0; r < 3; ++r)
+              for (std::size_t c = 0; c < 3; ++c) linear[r][c] = m[4 * c + r];
+            bind.linear = ToEngine(linear);
+            bind.translation = ToEngine(Vec3{m[12] * Scale(), m[13] * Scale(), m[14] * Scale()});
+          }
+        }
+        place = joint->second.Then(bind);
+      }
     }
-    const Vec3 low = local->second.Low(), high = local->second.High();
-    const auto corner = [&](int c) { return Vec3{c & 1 ? high[0] : low[0], c & 2 ? high[1] : low[1], c & 4 ? high[2] : low[2]}; };
-    Bounds placedBox;
-    for (int c = 0; c < 8; ++c) placedBox.Add(world.Apply(corner(c)));
-    Vec3 extent;
-    for (std::size_t i = 0; i < 3; ++i) extent[i] = placedBox.High()[i] - placedBox.Low()[i];
-    const bool flat = *std::min_element(extent.begin(), extent.end()) < 0.01 * *std::max_element(extent.begin(), extent.end());
-    anyFlat = anyFlat || flat;
-    const auto add = [&](const Vec3& p) {
-      const Vec3 placed = world.Apply(p);
-      bounds.Add(placed);
-      if (!flat) solidBounds.Add(placed);
-    };
-    if (boundsPoints + primitive.positions.size() <= MostBoundsPoints) {
-      boundsPoints += primitive.positions.size();
-      for (const auto& p : primitive.positions) add({p.x, p.y, p.z});
-      return;
+    DemoObject object = Object("Empty", objectNames.Unique(mesh.name + ".bindpose"), "");
+    Vec3 scale;
+    Mat3 rotation = place.linear;
+    for (std::size_t c = 0; c < 3; ++c) {
+      scale[c] = std::sqrt(rotation[0][c] * rotation[0][c] + rotation[1][c] * rotation[1][c] + rotation[2][c] * rotation[2][c]);
+      if (scale[c] < 1e-12) scale[c] = 1;
     }
-    for (int c = 0; c < 8; ++c) add(corner(c));
+    const double det = rotation[0][0] * (rotation[1][1] * rotation[2][2] - rotation[1][2] * rotation[2][1]) -
+                       rotation[0][1] * (rotation[1][0] * rotation[2][2] - rotation[1][2] * rotation[2][0]) +
+                       rotation[0][2] * (rotation[1][0] * rotation[2][1] - rotation[1][1] * rotation[2][0]);
+    if (det < 0) scale[0] = -scale[0];
+    for (std::size_t r = 0; r < 3; ++r)
+      for (std::size_t c = 0; c < 3; ++c) rotation[r][c] /= scale[c];
+    SetVector(object.location, place.translation);
+    SetVector(object.rotation, EulerXYZ(rotation));
+    if (!IsOne(scale)) SetCurves(object, ConstantCurves(scale, "Scale"));
+    out.demo.objects.push_back(object);
+    AddMesh(node.mesh, out.demo.objects.size() - 1, mesh.label, place, mesh.name);
   }
 
   // The materials, once the scene's sun is known.
@@ -395,7 +428,7 @@ class Converter {
   }
 
   void AddDefaultCamera() {
-    const View view = FramingView(Subject());
+    const View view = FramingView(extent.Subject());
     DemoObject camera = Object("Camera", "Camera", "");
     SetVector(camera.location, view.position);
     SetVector(camera.rotation, view.rotation);
@@ -404,9 +437,11 @@ class Converter {
     std::snprintf(text, sizeof text, "a \"Camera\" that frames the scene from %.3g units away (the scene has no perspective camera)",
                   view.distance);
     notes.Added(text);
-    if (!Subject().Empty() && view.distance - Subject().Radius() < EngineNear)
+    const Bounds& subject = extent.Subject();
+    const Bounds& bounds = extent.All();
+    if (!subject.Empty() && view.distance - subject.Radius() < EngineNear)
       notes.LeftOut("what lies nearer the camera than the engine's near clip plane (0.5): the scene is only " +
-                    Short(2 * Subject().Radius()) + " units across");
+                    Short(2 * subject.Radius()) + " units across");
     const Vec3 centre = bounds.Empty() ? Vec3{0, 0, 0} : bounds.Centre();
     const double farthest = std::sqrt((view.position[0] - centre[0]) * (view.position[0] - centre[0]) +
                                       (view.position[1] - centre[1]) * (view.position[1] - centre[1]) +
@@ -419,7 +454,7 @@ class Converter {
 
   void AddDefaultLamp() {
     DemoObject lamp = Object("Lamp", "Lamp", "");
-    SetVector(lamp.location, bounds.Empty() ? Vec3{0, 0, 0} : bounds.Centre());
+    SetVector(lamp.location, extent.All().Empty() ? Vec3{0, 0, 0} : extent.All().Centre());
     SetVector(lamp.rotation, LookAlong(DefaultSunDirection()));
     out.demo.objects.push_back(lamp);
     ++lamps;
@@ -539,8 +574,8 @@ class Converter {
     for (int a = 0; a < count; ++a) {
       if (a == options.animation) continue;
       const std::string& name = model.animations[static_cast<std::size_t>(a)].name;
-      notes.LeftOut("animation " + std::to_string(a) + (name.empty() ? "" : " '" + name + "'") +
-                    " (one plays; --animation picks which)");
+      notes.LeftOutOf("animations other than animation " + std::to_string(options.animation) + " (one plays; --animation picks which)",
+                      std::to_string(a) + (name.empty() ? "" : " '" + name + "'"));
     }
     const tinygltf::Animation& animation = model.animations[static_cast<std::size_t>(options.animation)];
     double end = 0;
@@ -620,32 +655,14 @@ class Converter {
   };
   std::vector<Surface> surfaces;
   Sunlight sun{SunOfIntensityOne, {1, 1, 1}};  // the default sun's until a directional light says otherwise
-  Bounds bounds;       // of every mesh at rest, in the world
-  Bounds solidBounds;  // of those that are not flat
-  bool anyFlat = false;
-  std::map<const ConvertedPrimitive*, Bounds> localBounds;
-  std::size_t boundsPoints = 0;
-  static constexpr std::size_t MostBoundsPoints = 16000000;
+  std::map<int, Placement> worldOfNode;  // at rest, in engine axes
+  std::vector<Skinned> skinned;  // placed once every joint's world is known
+  SceneExtent extent;  // of every mesh at rest, in the world
   // A glTF mesh's files, by kept primitive, for nodes that mirror it or not.
   std::map<std::pair<int, bool>, std::vector<std::string>> filesOfMesh;
 };
 
 }  // namespace
-
-namespace {
-
-double PowerOfTenAtLeast(double ratio) { return std::pow(10.0, std::ceil(std::log10(ratio))); }
-
-}  // namespace
-
-double FittingScale(double subjectRadius, double sceneRadius) {
-  if (!(subjectRadius > 0) || !std::isfinite(subjectRadius) || !std::isfinite(sceneRadius)) return 1;
-  double scale = 1;
-  if (subjectRadius > LargestFittingRadius) scale = 1 / PowerOfTenAtLeast(subjectRadius / LargestFittingRadius);
-  if (subjectRadius < SmallestFittingRadius) scale = PowerOfTenAtLeast(SmallestFittingRadius / subjectRadius);
-  if (sceneRadius * scale > LargestSceneRadius) scale /= PowerOfTenAtLeast(sceneRadius * scale / LargestSceneRadius);
-  return scale;
-}
 
 ConvertedScene ConvertScene(const tinygltf::Model& model, const SceneOptions& options, Notes& notes) {
   if (options.scale > 0) {
@@ -660,8 +677,10 @@ ConvertedScene ConvertScene(const tinygltf::Model& model, const SceneOptions& op
   Notes firstNotes;
   Converter first(model, unscaled, firstNotes);
   first.Walk();
-  const double radius = first.SceneBounds().Empty() ? 0 : first.SceneBounds().Radius();
-  const double scale = FittingScale(first.Subject().Empty() ? 0 : first.Subject().Radius(), radius);
+  const Bounds& all = first.Extent().All();
+  const Bounds& subject = first.Extent().Subject();
+  const double radius = all.Empty() ? 0 : all.Radius();
+  const double scale = FittingScale(subject.Empty() ? 0 : subject.Radius(), radius);
   if (scale == 1) {
     ConvertedScene scene = first.Finish();
     notes.Append(firstNotes);

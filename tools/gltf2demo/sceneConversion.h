@@ -72,17 +72,6 @@ ConvertedScene ConvertScene(const tinygltf::Model& model, const SceneOptions& op
 
 // When neither the part it replaces nor an animation sets it, a scene runs this long.
 constexpr double DefaultLengthSeconds = 10.0;
-// What the added camera frames (the scene but for a ground or a sea under it) fits the
-// engine's clip range when its bounding sphere's radius lies within these: the camera
-// then stands 2.87 radii from its centre, between the clip planes 0.5 and 400 units away.
-constexpr double LargestFittingRadius = 100.0, SmallestFittingRadius = 0.3;
-// The whole scene fits when its radius is no more than this: from anywhere inside it, all
-// of it lies within the far clip plane.
-constexpr double LargestSceneRadius = 190.0;
-// The power of ten that brings the subject's radius within the fitting range and the
-// scene's within LargestSceneRadius (the latter first where both cannot be had); 1 when
-// they are, or when there is nothing to fit.
-double FittingScale(double subjectRadius, double sceneRadius);
 // The longest a demo file's running time can be: its frame count is a 32-bit number.
 constexpr double MostFrames = 2147483647.0;
 
