@@ -271,7 +271,12 @@ void Mesh::CreateInputLayouts() {
         FAILED(TheRenderState().device->CreateInputLayout(
             inputElements.data(), static_cast<UINT>(inputElements.size()), description.pIAInputSignature,
             description.IAInputSignatureSize, &layout))) {
-      NEBLU_ERROR("Failed to create input layout");
+      // Which mesh and which pass: a material whose technique reads a vertex input the mesh
+      // file lacks (tangents, a second coordinate set) is the usual cause.
+      NEBLU_ERROR("Failed to create input layout" +
+                  (name.empty() ? std::string()
+                                : " for " + core::ToNarrow(name) + " (" + shader->Name() + ", technique " +
+                                      shader->Pass().tec + ": it reads a vertex input the mesh does not have)"));
     }
     shader->InputLayout(layout);
   }

@@ -246,6 +246,10 @@ TEST_F(GpuMeshTest, MeshesThatCannotBeDrawnAreRefusedByName) {
             "Mesh index 3 is past the last vertex of data/past.nbl");
   EXPECT_EQ(ErrorOf(WriteMesh("last", NblTriangle(false, false, {0, 1, 2}), "Pos", "{ 'pos', 'POSITION' }")),
             "(no error)");
+  // A technique that reads tangents the file does not have: the layout cannot be made.
+  EXPECT_EQ(ErrorOf(WriteMesh("flat", NblTriangle(false, false), "Map", "{ 'pos', 'POSITION' }")),
+            "Failed to create input layout for data/flat.nbl (data/fx/m.fx, technique Map: it reads a vertex input "
+            "the mesh does not have)");
 }
 
 // A mesh the program hands over is known by the name it is registered under, so its
