@@ -31,6 +31,8 @@ packages=(
   ffmpeg
   # gltf2demo reads glTF scenes through tinygltf
   libtinygltf-dev
+  # gltf2demo: WebP textures (EXT_texture_webp) become PNG files
+  libwebp-dev
   # the developer overlay drawn over the window (its SDL2 and GL glue is ours)
   libimgui-dev
   # bench_parts traces a frame's GL calls and replays them bare

@@ -517,6 +517,24 @@ tinygltf::Model PlacedCopies(int copies, double spacing, double half) {
   return b.model;
 }
 
+tinygltf::Model LargeSunlitScene() {
+  tinygltf::Model model = PlacedCopies(4, 500, 20);
+  model.nodes[2].scale = {-1, 1, 1};  // "Pebble.1"
+  tinygltf::Light sun;
+  sun.name = "Daylight";
+  sun.type = "directional";
+  sun.intensity = 6830;
+  model.lights.push_back(sun);
+  tinygltf::Node lit;
+  lit.name = "Sun";
+  lit.rotation = AxisAngle({1, 0.3, 0}, -50);
+  lit.extensions["KHR_lights_punctual"] = tinygltf::Value(tinygltf::Value::Object{{"light", tinygltf::Value(0)}});
+  model.nodes.push_back(lit);
+  model.scenes[0].nodes.push_back(static_cast<int>(model.nodes.size() - 1));
+  model.extensionsUsed.push_back("KHR_lights_punctual");
+  return model;
+}
+
 tinygltf::Model PropOnGround() {
   Builder b;
   const int box = b.Mesh("Box", {BoxPrimitive(b, Box({0, 0, 0}, 0.5), -1)});

@@ -92,6 +92,12 @@ tinygltf::Model TwoAnimatedNodes();
 // `spacing` apart, under one root node "Heap".
 tinygltf::Model PlacedCopies(int copies, double spacing, double half = 0.5);
 
+// What real exports bring together: four "Pebble" boxes 40 units across and 500 apart
+// (a scene far larger than the engine's clip range), the second mirrored by a scale of
+// -1 in x, under a sun "Daylight" of 6830 lux turned 50 degrees down, as a modelling
+// tool exports its sun.
+tinygltf::Model LargeSunlitScene();
+
 // A unit box "Prop" standing on "Ground", a box scaled flat to 200 by 200 units.
 tinygltf::Model PropOnGround();
 

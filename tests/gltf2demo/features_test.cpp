@@ -552,8 +552,8 @@ TEST_F(FeatureTest, APictureThatCannotBeUsedIsLeftOutAndTheSceneStillConverts) {
     const char* note;
   } cases[] = {
       {"not a picture", "GIF89a, or anything else that is not a PNG or JPEG file",
-       "left out: image 0: it is not a PNG or JPEG picture the engine reads, so the textures that show it"},
-      {"missing", nullptr, "left out: image 0: its file 'checker.jpg' cannot be read, so the textures that show it"}};
+       "left out: the textures that show image 0: it is not a PNG, JPEG or WebP picture"},
+      {"missing", nullptr, "left out: the textures that show image 0: its file 'checker.jpg' cannot be read"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     boost::filesystem::remove_all(dir.Path("out"));

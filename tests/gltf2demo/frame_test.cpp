@@ -123,6 +123,19 @@ TEST(Gltf2DemoFrame, OneMeshPlacedAThousandTimesDrawsEveryCopy) {
   PlaysAsItsGolden(dir, "gltf2demo_thousand");
 }
 
+// A scene far larger than the clip range, lit by a sun in lux, one of its boxes mirrored:
+// fitted, exposed for and every box shown from outside (four lit boxes, not a flat colour).
+TEST(Gltf2DemoFrame, ALargeSceneInLuxIsFittedAndExposed) {
+  testing_support::ScratchDir dir;
+  ASSERT_TRUE(ConvertIntoTheDemo(dir, "large.glb", [&dir] {
+    return featurescenes::Save(featurescenes::LargeSunlitScene(), dir.Path("large.glb"), true);
+  }));
+  const std::string notes = dir.Read("notes.txt");
+  EXPECT_NE(notes.find("added: a scale of 0.1 on the whole scene"), std::string::npos) << notes;
+  EXPECT_NE(notes.find("added: light 'Daylight': an exposure of 1/6.83e+03"), std::string::npos) << notes;
+  PlaysAsItsGolden(dir, "gltf2demo_large_lux");
+}
+
 // Most files have no directional light: the conversion adds a sun of its own, says so,
 // and the part plays lit and shadowed with a clean log.
 TEST(Gltf2DemoFrame, ASceneWithoutADirectionalLightGetsALamp) {

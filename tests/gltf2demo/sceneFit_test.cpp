@@ -312,3 +312,42 @@ TEST_F(SceneFitTest, AMirroredNodeGetsItsOwnMeshTurnedRoundSoItsOutsideShows) {
 }
 
 }  // namespace
+
+namespace {
+
+// A character's file: its first animation moves only a bone, which the part does not
+// show; the second moves a mesh. The part plays the second unless told otherwise.
+TEST_F(SceneFitTest, TheAnimationThatPlaysIsTheFirstThatMovesWhatThePartShows) {
+  tinygltf::Model model = featurescenes::TwoAnimatedNodes();
+  tinygltf::Node bone;
+  bone.name = "Bone";
+  model.nodes.push_back(bone);
+  const int boneIndex = static_cast<int>(model.nodes.size() - 1);
+  model.scenes[0].nodes.push_back(boneIndex);
+  tinygltf::Animation skeletal = model.animations[0];
+  skeletal.name = "Idle";
+  for (auto& channel : skeletal.channels) channel.target_node = boneIndex;
+  model.animations.insert(model.animations.begin(), skeletal);
+
+  const gltf2demo::ConvertedScene chosen = Convert(model);
+  EXPECT_FALSE(Find(chosen.demo, "Early")->curves.empty());
+  EXPECT_TRUE(Find(chosen.demo, "Bone")->curves.empty());
+  EXPECT_TRUE(Says(notes.Remarks(), "animation 1 plays, the first that moves what the part shows"))
+      << ::testing::PrintToString(notes.Remarks());
+  EXPECT_TRUE(Says(notes.Lines(), "animations other than animation 1 (one plays; --animation picks which): 0 'Idle'"));
+
+  gltf2demo::SceneOptions first;
+  first.animation = 0;
+  const gltf2demo::ConvertedScene asked = Convert(model, first);
+  EXPECT_TRUE(Find(asked.demo, "Early")->curves.empty());
+  EXPECT_FALSE(Find(asked.demo, "Bone")->curves.empty());
+  EXPECT_FALSE(Says(notes.Remarks(), "plays, the first"));
+
+  // A node above a mesh shows what it moves; a skinned mesh's node does not.
+  model.nodes[static_cast<std::size_t>(boneIndex)].children.push_back(0);
+  model.scenes[0].nodes.erase(model.scenes[0].nodes.begin());
+  Convert(model);
+  EXPECT_FALSE(Says(notes.Remarks(), "plays, the first")) << "the bone carries a mesh: animation 0 plays";
+}
+
+}  // namespace

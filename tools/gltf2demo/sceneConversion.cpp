@@ -12,6 +12,7 @@
 
 #include "tools/demo/demoWriter.h"
 #include "tools/gltf2demo/accessors.h"
+#include "tools/gltf2demo/animationChoice.h"
 #include "tools/gltf2demo/curveConversion.h"
 #include "tools/gltf2demo/gltfError.h"
 #include "tools/gltf2demo/materialText.h"
@@ -34,8 +35,10 @@ constexpr double Pi = 3.14159265358979323846;
 constexpr double EngineFieldOfView = Pi / 4, EngineNear = 0.5, EngineFar = 400.0;
 // Extensions whose absence from the output changes nothing that gltf2demo keeps, or that
 // it reads.
-const char* const HarmlessExtensions[] = {"KHR_lights_punctual", "KHR_materials_emissive_strength",
-                                          "KHR_materials_ior", "KHR_materials_specular", "KHR_texture_transform"};
+const char* const HarmlessExtensions[] = {"KHR_lights_punctual",    "KHR_materials_emissive_strength",
+                                          "KHR_materials_ior",      "KHR_materials_specular",
+                                          "KHR_texture_transform",  "KHR_materials_unlit",
+                                          "EXT_texture_webp"};
 
 // A node's rest transformation in glTF axes: p' = t + R (s p).
 struct Rest {
@@ -163,7 +166,7 @@ class Converter {
                           : animationSeconds > 0     ? animationSeconds
                                                      : DefaultLengthSeconds;
     if (animationSeconds > 0 && std::fabs(animationSeconds - length) * FramesPerSecond >= 1) {
-      const std::string which = "animation " + std::to_string(options.animation);
+      const std::string which = "animation " + std::to_string(playing);
       const std::string why = options.lengthSeconds >= 0 ? "--length" : "the part it replaces";
       notes.Remark(which + " lasts " + Short(animationSeconds) + " s and the part " + Short(length) + " s (" + why + "): " +
                    (animationSeconds < length ? "it plays once and holds its last pose"
@@ -565,19 +568,27 @@ class Converter {
     return SunOfIntensityOne * FullSun;
   }
 
+  std::string AnimationName(int index) const {
+    const std::string& name = model.animations[static_cast<std::size_t>(index)].name;
+    return name.empty() ? "" : " '" + name + "'";
+  }
+
   // Curves from the chosen animation; returns its length in seconds (0 for none).
   double Animate() {
     if (model.animations.empty()) return 0;
     const int count = static_cast<int>(model.animations.size());
-    if (options.animation < 0 || options.animation >= count)
-      throw GltfError("there is no animation " + std::to_string(options.animation) + "; the file has " + std::to_string(count));
+    playing = options.animation >= 0 ? options.animation : AnimationThatShows(model);
+    if (playing >= count)
+      throw GltfError("there is no animation " + std::to_string(playing) + "; the file has " + std::to_string(count));
+    if (options.animation < 0 && playing > 0)
+      notes.Remark("animation " + std::to_string(playing) + AnimationName(playing) + " plays, the first that moves what the part shows");
     for (int a = 0; a < count; ++a) {
-      if (a == options.animation) continue;
+      if (a == playing) continue;
       const std::string& name = model.animations[static_cast<std::size_t>(a)].name;
-      notes.LeftOutOf("animations other than animation " + std::to_string(options.animation) + " (one plays; --animation picks which)",
+      notes.LeftOutOf("animations other than animation " + std::to_string(playing) + " (one plays; --animation picks which)",
                       std::to_string(a) + (name.empty() ? "" : " '" + name + "'"));
     }
-    const tinygltf::Animation& animation = model.animations[static_cast<std::size_t>(options.animation)];
+    const tinygltf::Animation& animation = model.animations[static_cast<std::size_t>(playing)];
     double end = 0;
     std::map<int, std::map<std::string, std::vector<DemoCurve>>> byNode;
     // Channels that share a sampler share its curves, made once: sampling a rotation costs
@@ -591,7 +602,7 @@ class Converter {
     std::size_t curveBytes = 0;  // of the curves in byNode
     for (std::size_t c = 0; c < animation.channels.size(); ++c) {
       const tinygltf::AnimationChannel& channel = animation.channels[c];
-      const std::string label = "animation " + std::to_string(options.animation) + " channel " + std::to_string(c);
+      const std::string label = "animation " + std::to_string(playing) + " channel " + std::to_string(c);
       if (channel.target_node < 0) continue;  // targets nothing this tool knows
       if (static_cast<std::size_t>(channel.target_node) >= model.nodes.size())
         throw GltfError(label + ": node " + std::to_string(channel.target_node) + " does not exist");
@@ -656,7 +667,8 @@ class Converter {
   std::vector<Surface> surfaces;
   Sunlight sun{SunOfIntensityOne, {1, 1, 1}};  // the default sun's until a directional light says otherwise
   std::map<int, Placement> worldOfNode;  // at rest, in engine axes
-  std::vector<Skinned> skinned;  // placed once every joint's world is known
+  std::vector<Skinned> skinned;
+  int playing = 0;  // the animation that plays, once Animate has chosen it  // placed once every joint's world is known
   SceneExtent extent;  // of every mesh at rest, in the world
   // A glTF mesh's files, by kept primitive, for nodes that mirror it or not.
   std::map<std::pair<int, bool>, std::vector<std::string>> filesOfMesh;

@@ -33,7 +33,8 @@ namespace gltf2demo {
 
 struct SceneOptions {
   int scene = -1;              // which of the file's scenes; -1: the one it names, else the first
-  int animation = 0;           // which of the file's animations plays
+  // Which of the file's animations plays; -1: the first that moves what the part shows.
+  int animation = -1;
   // The scene's running time; -1: `partSeconds` when it is known, else the animation's
   // end, or 10 s.
   double lengthSeconds = -1;

@@ -8,6 +8,7 @@
 
 #include "tools/gltf2demo/accessors.h"
 #include "tools/gltf2demo/gltfError.h"
+#include "tools/gltf2demo/webpPicture.h"
 
 namespace gltf2demo {
 
@@ -90,22 +91,30 @@ std::string TextureFiles::FileOf(int index) {
     bytes.assign(image.image.begin(), image.image.end());
   }
   if (bytes.empty()) {
-    notes.LeftOut(label + ": its file " + (image.uri.empty() ? std::string("is missing") : "'" + image.uri + "' cannot be read") +
-                  ", so the textures that show it");
+    notes.LeftOut("the textures that show " + label + ": its file " +
+                  (image.uri.empty() ? std::string("is missing") : "'" + image.uri + "' cannot be read"));
     return file;
+  }
+  if (IsWebp(bytes)) {
+    std::string problem;
+    bytes = WebpAsPng(bytes, LargestSide, &problem);
+    if (bytes.empty()) {
+      notes.LeftOut("the textures that show " + label + ": " + problem);
+      return file;
+    }
   }
   const char* extension = ExtensionOf(bytes);
   int width = 0, height = 0, channels = 0;
   if (!extension || bytes.size() > INT_MAX ||
       !stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), static_cast<int>(bytes.size()), &width, &height,
                              &channels)) {
-    notes.LeftOut(label + ": it is not a PNG or JPEG picture the engine reads" +
-                  (image.mimeType.empty() ? std::string() : " (" + image.mimeType + ")") + ", so the textures that show it");
+    notes.LeftOut("the textures that show " + label + ": it is not a PNG, JPEG or WebP picture" +
+                  (image.mimeType.empty() ? std::string() : " (" + image.mimeType + ")"));
     return file;
   }
   if (width > LargestSide || height > LargestSide) {
-    notes.LeftOut(label + ": its " + std::to_string(width) + "x" + std::to_string(height) +
-                  " pixels are more than the engine takes, so the textures that show it");
+    notes.LeftOut("the textures that show " + label + ": its " + std::to_string(width) + "x" + std::to_string(height) +
+                  " pixels are more than the engine takes");
     return file;
   }
   file = names.Unique(FileNameOf(BaseNameOf(image, index)), extension);
@@ -126,16 +135,23 @@ std::optional<BaseTexture> TextureFiles::Texture(int index, int texCoord,
     throw GltfError(label + ": texture " + std::to_string(index) + " does not exist");
   const tinygltf::Texture& texture = model.textures[static_cast<std::size_t>(index)];
   const std::string textureLabel = "texture " + std::to_string(index);
-  if (texture.source < 0) {
+  // A WebP picture is named by the extension, with `source` a fallback where the file
+  // has one; without one, the WebP picture is taken (it is written as a PNG file).
+  int source = texture.source;
+  const auto webp = texture.extensions.find("EXT_texture_webp");
+  if (source < 0 && webp != texture.extensions.end() && webp->second.IsObject() && webp->second.Has("source") &&
+      webp->second.Get("source").IsNumber())
+    source = webp->second.Get("source").GetNumberAsInt();
+  if (source < 0) {
     std::string how;
     for (const auto& extension : texture.extensions) how += (how.empty() ? " (" : ", ") + extension.first;
     notes.LeftOut(textureLabel + ": its picture is in a form the engine does not read" + (how.empty() ? "" : how + ")"));
     return std::nullopt;
   }
-  if (static_cast<std::size_t>(texture.source) >= model.images.size())
-    throw GltfError(textureLabel + ": image " + std::to_string(texture.source) + " does not exist");
+  if (static_cast<std::size_t>(source) >= model.images.size())
+    throw GltfError(textureLabel + ": image " + std::to_string(source) + " does not exist");
   BaseTexture out;
-  out.file = FileOf(texture.source);
+  out.file = FileOf(source);
   if (out.file.empty()) return std::nullopt;
   if (texCoord < 0) throw GltfError(label + ": its " + what + "'s coordinate set is negative");
   out.texCoord = texCoord;
