@@ -6,6 +6,20 @@
 
 namespace gltf2demo {
 
+namespace {
+
+// Whether the node carries a directional light, the only kind the part keeps.
+bool IsSun(const tinygltf::Model& model, const tinygltf::Node& node) {
+  const auto light = node.extensions.find("KHR_lights_punctual");
+  if (light == node.extensions.end() || !light->second.IsObject() || !light->second.Has("light")) return false;
+  const tinygltf::Value& index = light->second.Get("light");
+  if (!index.IsNumber()) return false;
+  const int i = index.GetNumberAsInt();
+  return i >= 0 && static_cast<std::size_t>(i) < model.lights.size() && model.lights[static_cast<std::size_t>(i)].type == "directional";
+}
+
+}  // namespace
+
 int AnimationThatShows(const tinygltf::Model& model) {
   const std::size_t nodes = model.nodes.size();
   std::vector<int> parent(nodes, -1);
@@ -17,7 +31,7 @@ int AnimationThatShows(const tinygltf::Model& model) {
   std::vector<bool> seen(nodes, false);
   for (std::size_t n = 0; n < nodes; ++n) {
     const tinygltf::Node& node = model.nodes[n];
-    const bool shows = (node.mesh >= 0 && node.skin < 0) || node.camera >= 0 || node.extensions.count("KHR_lights_punctual");
+    const bool shows = (node.mesh >= 0 && node.skin < 0) || node.camera >= 0 || IsSun(model, node);
     // Up the chain, stopping where it is already marked (and so is everything above) and
     // after as many steps as there are nodes, should the file's parents form a loop.
     std::size_t steps = 0;
