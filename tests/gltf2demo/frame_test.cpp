@@ -12,6 +12,7 @@
 #include <string>
 
 #include "featureScenes.h"
+#include "partFrame.h"
 #include "support/golden_image.h"
 #include "support/scratch_dir.h"
 #include "testScene.h"
@@ -20,51 +21,9 @@ namespace {
 
 namespace fs = boost::filesystem;
 
-// The built demo's data in DIR with the intro replaced by DIR/SCENE, converted; `write`
-// puts the scene there, and by default writes the tests' scene as scene.gltf.
-::testing::AssertionResult ConvertIntoTheDemo(testing_support::ScratchDir& dir, const std::string& scene = "scene.gltf",
-                                              const std::function<bool()>& write = nullptr) {
-  // The built demo's data, with the intro replaced by the converted scene. The program
-  // registers its generated grid in the intro's folder whatever that part shows, so the
-  // grid's material comes along.
-  const fs::path data(NEBLU_DATA_DIR);
-  for (const fs::directory_entry& entry : fs::directory_iterator(data)) {
-    const std::string name = entry.path().filename().string();
-    // The log too: other runs write theirs into the build's data/, and this run's log is
-    // read back as its own.
-    if (name == "intro.demo" || name == "intro.demo_scene" || name == "log.html") continue;
-    fs::create_symlink(entry.path(), dir.Path("data/" + name));
-  }
-  fs::create_directories(dir.Path("data/intro.demo_scene"));
-  fs::copy_file(data / "intro.demo_scene" / "Grid.nbl.efx", dir.Path("data/intro.demo_scene/Grid.nbl.efx"));
-  if (!(write ? write() : testscene::WriteTestScene(dir.Path(""))))
-    return ::testing::AssertionFailure() << "the scene was not written";
-  const std::string convert =
-      std::string("cd '") + dir.Path("") + "' && '" + GLTF2DEMO + "' " + scene + " data intro 2> notes.txt";
-  if (std::system(convert.c_str()) != 0) return ::testing::AssertionFailure() << dir.Read("notes.txt");
-  return ::testing::AssertionSuccess();
-}
-
-// The run's own log rows, after the style sheet.
-std::string LogRows(testing_support::ScratchDir& dir) {
-  const std::string log = dir.Read("data/log.html");
-  return log.substr(std::min(log.size(), log.find("</style>")));
-}
-
-// Plays the converted part from one second in for one frame at 320x180 and holds it to
-// the golden picture NAME, with a log free of warnings and errors.
-void PlaysAsItsGolden(testing_support::ScratchDir& dir, const std::string& name) {
-  const std::string play = std::string("cd '") + dir.Path("") + "' && DISPLAY= WAYLAND_DISPLAY= '" + NEBLU_GAME +
-                           "' -nodialog -headless -log -size 320x180 -capture frames -fps 10 -start 1.0 -end 1.1 > run.txt 2>&1";
-  ASSERT_EQ(std::system(play.c_str()), 0) << dir.Read("run.txt");
-  testing_support::Image frame;
-  ASSERT_TRUE(testing_support::ReadPng(dir.Path("frames/frame000000.png"), &frame)) << "no frame was captured:\n"
-                                                                                   << dir.Read("run.txt");
-  const std::string rows = LogRows(dir);
-  EXPECT_EQ(rows.find("class=\"warning\""), std::string::npos) << "the run logged a warning";
-  EXPECT_EQ(rows.find("class=\"error\""), std::string::npos) << "the run logged an error";
-  EXPECT_TRUE(testing_support::MatchesGolden(NEBLU_GLTF2DEMO_GOLDEN_DIR, name, frame, 24, frame.width * frame.height / 100));
-}
+using partframe::ConvertIntoTheDemo;
+using partframe::LogRows;
+using partframe::PlaysAsItsGolden;
 
 TEST(Gltf2DemoFrame, TheConvertedSceneDrawsAsItsGolden) {
   testing_support::ScratchDir dir;

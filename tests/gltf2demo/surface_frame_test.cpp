@@ -5,55 +5,26 @@
 
 #include <gtest/gtest.h>
 
-#include <boost/filesystem.hpp>
-#include <cstdlib>
 #include <string>
 
+#include "partFrame.h"
 #include "surfaceScenes.h"
-#include "support/golden_image.h"
-#include "support/scratch_dir.h"
 
 namespace {
 
-namespace fs = boost::filesystem;
-
-bool Save(const tinygltf::Model& model, const std::string& path) {
-  tinygltf::TinyGLTF writer;
-  writer.SetImageWriter(nullptr, nullptr);
-  return writer.WriteGltfSceneToFile(&model, path, false, false, true, true);
-}
-
-// The built demo's data in the scratch folder with the intro replaced by `scene`; `options`
-// go to gltf2demo.
+// The surface scene `scene` converted into the demo as its intro, with gltf2demo `options`.
 void Convert(testing_support::ScratchDir& dir, const tinygltf::Model& scene, const std::string& options = "") {
-  const fs::path data(NEBLU_DATA_DIR);
-  for (const fs::directory_entry& entry : fs::directory_iterator(data)) {
-    const std::string name = entry.path().filename().string();
-    if (name == "intro.demo" || name == "intro.demo_scene" || name == "log.html") continue;
-    fs::create_symlink(entry.path(), dir.Path("data/" + name));
-  }
-  fs::create_directories(dir.Path("data/intro.demo_scene"));
-  // The program registers its generated grid in the intro's folder whatever that part shows.
-  fs::copy_file(data / "intro.demo_scene" / "Grid.nbl.efx", dir.Path("data/intro.demo_scene/Grid.nbl.efx"));
-  ASSERT_TRUE(Save(scene, dir.Path("scene.glb")));
-  const std::string convert = std::string("cd '") + dir.Path("") + "' && '" + GLTF2DEMO + "' " + options +
-                              " scene.glb data intro 2> notes.txt";
-  ASSERT_EQ(std::system(convert.c_str()), 0) << dir.Read("notes.txt");
+  ASSERT_TRUE(partframe::ConvertIntoTheDemo(
+      dir, "scene.glb",
+      [&] {
+        tinygltf::TinyGLTF writer;
+        writer.SetImageWriter(nullptr, nullptr);
+        return writer.WriteGltfSceneToFile(&scene, dir.Path("scene.glb"), false, false, true, true);
+      },
+      options));
 }
 
-// One frame a second in, held to golden NAME, with a clean log.
-void PlaysAsItsGolden(testing_support::ScratchDir& dir, const std::string& name) {
-  const std::string play = std::string("cd '") + dir.Path("") + "' && DISPLAY= WAYLAND_DISPLAY= '" + NEBLU_GAME +
-                           "' -nodialog -headless -log -size 320x180 -capture frames -fps 10 -start 1.0 -end 1.1 > run.txt 2>&1";
-  ASSERT_EQ(std::system(play.c_str()), 0) << dir.Read("run.txt");
-  testing_support::Image frame;
-  ASSERT_TRUE(testing_support::ReadPng(dir.Path("frames/frame000000.png"), &frame)) << dir.Read("run.txt");
-  const std::string log = dir.Read("data/log.html");
-  const std::string rows = log.substr(std::min(log.size(), log.find("</style>")));
-  EXPECT_EQ(rows.find("class=\"warning\""), std::string::npos) << "the run logged a warning:\n" << rows;
-  EXPECT_EQ(rows.find("class=\"error\""), std::string::npos) << "the run logged an error:\n" << rows;
-  EXPECT_TRUE(testing_support::MatchesGolden(NEBLU_GLTF2DEMO_GOLDEN_DIR, name, frame, 24, frame.width * frame.height / 100));
-}
+using partframe::PlaysAsItsGolden;
 
 // Top row red plastic, bottom row gold, roughness rising to the right: highlights that
 // widen and dim, gold reflecting the sky and ground in its own colour.
