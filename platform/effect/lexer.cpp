@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 namespace platform::fx {
 
@@ -55,6 +56,26 @@ bool ParseLineDirective(std::string_view directive, int& number, std::string& fi
     hasFile = true;
   }
   return true;
+}
+
+// Keywords effect files may write in any case (MATRIX, Vector, PIXELSHADER, Technique),
+// rewritten in place to the spelling the parser and the HLSL compiler know: the same
+// length, so every position and line stays where it was. Type names outside this list
+// are case-sensitive, as they are for the reference compiler.
+void NormaliseKeyword(char* word, std::size_t length) {
+  static const char* const spellings[] = {"matrix", "vector", "string", "pass", "technique", "texture", "PixelShader",
+                                          "VertexShader"};
+  for (const char* spelling : spellings) {
+    if (std::strlen(spelling) != length) continue;
+    bool same = true;
+    for (std::size_t k = 0; k < length && same; ++k)
+      same = std::tolower(static_cast<unsigned char>(word[k])) == std::tolower(static_cast<unsigned char>(spelling[k]));
+    if (!same) continue;
+    // Both of these are the object type's own names already.
+    if (std::string_view(word, length) == "Texture") return;
+    std::memcpy(word, spelling, length);
+    return;
+  }
 }
 
 }  // namespace
@@ -121,6 +142,10 @@ void Lexer::Run(std::string& text) {
     std::size_t b = i;
     if (IsIdentStart(c)) {
       while (i < n && IsIdentChar(text[i])) ++i;
+      // Not a member (v.Vector) nor a semantic (: TEXTURE), which keep their spelling.
+      const bool afterDotOrColon = !tokens.empty() && tokens.back().kind == TokenKind::Punct &&
+                                     (tokens.back().text == "." || tokens.back().text == ":");
+      if (!afterDotOrColon) NormaliseKeyword(&text[b], i - b);
       push(TokenKind::Identifier, b, i, std::string_view(text).substr(b, i - b), line);
       continue;
     }

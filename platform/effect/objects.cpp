@@ -29,10 +29,17 @@ HRESULT Pass::GetDesc(D3D10_PASS_DESC* desc) {
     desc->pIAInputSignature = static_cast<BYTE*>(const_cast<void*>(data));
     desc->IAInputSignatureSize = size;
   }
-  desc->StencilRef = decl->stencilRef;
-  desc->SampleMask = decl->sampleMask;
-  std::memcpy(desc->BlendFactor, decl->blendFactor, sizeof desc->BlendFactor);
+  CurrentStateArguments(desc->BlendFactor, desc->SampleMask, desc->StencilRef);
   return S_OK;
+}
+
+void Pass::CurrentStateArguments(float factor[4], UINT& mask, UINT& ref) {
+  std::memcpy(factor, decl->blendFactor, sizeof decl->blendFactor);
+  mask = decl->sampleMask;
+  ref = decl->stencilRef;
+  if (blendFactor) blendFactor->GetRawValue(factor, 0, 4 * sizeof(float));
+  if (sampleMask) sampleMask->GetRawValue(&mask, 0, sizeof mask);
+  if (stencilRef) stencilRef->GetRawValue(&ref, 0, sizeof ref);
 }
 
 ID3D10EffectVariable* Pass::GetAnnotationByIndex(UINT index) {
@@ -64,8 +71,11 @@ HRESULT Pass::Apply(UINT flags) {
     ID3D10SamplerState* sampler = u.sampler ? u.sampler->sampler : nullptr;
     device->PSSetSamplers(u.slot, 1, &sampler);
   }
-  if (decl->blendSet) device->OMSetBlendState(blend ? blend->blend : nullptr, decl->blendFactor, decl->sampleMask);
-  if (decl->depthSet) device->OMSetDepthStencilState(depthStencil ? depthStencil->depthStencil : nullptr, decl->stencilRef);
+  float factor[4];
+  UINT mask = 0, ref = 0;
+  CurrentStateArguments(factor, mask, ref);
+  if (decl->blendSet) device->OMSetBlendState(blend ? blend->blend : nullptr, factor, mask);
+  if (decl->depthSet) device->OMSetDepthStencilState(depthStencil ? depthStencil->depthStencil : nullptr, ref);
   if (decl->rasterSet) device->RSSetState(rasterizer ? rasterizer->rasterizer : nullptr);
   return S_OK;
 }
@@ -320,6 +330,9 @@ bool Effect::BuildPass(const CompiledPass& cp, Pass& pass, std::string& reason, 
   pass.blend = d.blendState.empty() ? nullptr : FindAny(d.blendState);
   pass.depthStencil = d.depthState.empty() ? nullptr : FindAny(d.depthState);
   pass.rasterizer = d.rasterState.empty() ? nullptr : FindAny(d.rasterState);
+  pass.blendFactor = d.blendFactorVariable.empty() ? nullptr : FindAny(d.blendFactorVariable);
+  pass.sampleMask = d.sampleMaskVariable.empty() ? nullptr : FindAny(d.sampleMaskVariable);
+  pass.stencilRef = d.stencilRefVariable.empty() ? nullptr : FindAny(d.stencilRefVariable);
   pass.valid = true;
   return true;
 }

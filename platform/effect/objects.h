@@ -147,6 +147,14 @@ class Pass final : public ID3D10EffectPass {
   Variable* blend = nullptr;
   Variable* depthStencil = nullptr;
   Variable* rasterizer = nullptr;
+  // The variables the blend factor, sample mask and stencil reference are read from; null
+  // where the pass gives a value.
+  Variable* blendFactor = nullptr;
+  Variable* sampleMask = nullptr;
+  Variable* stencilRef = nullptr;
+
+ private:
+  void CurrentStateArguments(float factor[4], UINT& mask, UINT& ref);
 };
 
 class Technique final : public ID3D10EffectTechnique {

@@ -23,76 +23,6 @@ const VariableDecl* EffectSyntax::FindVariable(const std::string& name) const {
 
 namespace {
 
-bool ParseScalarName(std::string_view s, ScalarType& scalar, std::string_view& rest) {
-  static const struct {
-    const char* name;
-    ScalarType type;
-  } names[] = {{"float", ScalarType::Float}, {"half", ScalarType::Float}, {"int", ScalarType::Int},
-               {"uint", ScalarType::Uint},   {"dword", ScalarType::Uint}, {"bool", ScalarType::Bool}};
-  for (const auto& n : names) {
-    std::size_t len = std::strlen(n.name);
-    if (s.substr(0, len) == n.name) {
-      scalar = n.type;
-      rest = s.substr(len);
-      return true;
-    }
-  }
-  return false;
-}
-
-// "float", "float3", "float4x4", "bool2" ...
-bool ParseNumericTypeName(std::string_view s, Type& t) {
-  std::string_view rest;
-  if (!ParseScalarName(s, t.scalar, rest)) return false;
-  auto dim = [](char c) { return c >= '1' && c <= '4' ? c - '0' : 0; };
-  if (rest.empty()) {
-    t.cls = TypeClass::Scalar;
-    t.rows = t.cols = 1;
-  } else if (rest.size() == 1 && dim(rest[0])) {
-    t.cls = TypeClass::Vector;
-    t.rows = 1;
-    t.cols = dim(rest[0]);
-  } else if (rest.size() == 3 && dim(rest[0]) && rest[1] == 'x' && dim(rest[2])) {
-    t.cls = TypeClass::Matrix;
-    t.rows = dim(rest[0]);
-    t.cols = dim(rest[2]);
-  } else {
-    return false;
-  }
-  t.name = std::string(s);
-  return true;
-}
-
-ObjectType ObjectTypeByName(std::string_view s) {
-  static const struct {
-    const char* name;
-    ObjectType type;
-  } names[] = {{"string", ObjectType::String},
-               {"Texture", ObjectType::Texture},
-               {"texture", ObjectType::Texture},
-               {"Texture1D", ObjectType::Texture1D},
-               {"Texture1DArray", ObjectType::Texture1DArray},
-               {"Texture2D", ObjectType::Texture2D},
-               {"Texture2DArray", ObjectType::Texture2DArray},
-               {"Texture2DMS", ObjectType::Texture2DMS},
-               {"Texture2DMSArray", ObjectType::Texture2DMSArray},
-               {"Texture3D", ObjectType::Texture3D},
-               {"TextureCube", ObjectType::TextureCube},
-               {"Buffer", ObjectType::Buffer},
-               {"SamplerState", ObjectType::SamplerState},
-               {"sampler", ObjectType::SamplerState},
-               {"SamplerComparisonState", ObjectType::SamplerComparisonState},
-               {"BlendState", ObjectType::BlendState},
-               {"DepthStencilState", ObjectType::DepthStencilState},
-               {"RasterizerState", ObjectType::RasterizerState},
-               {"VertexShader", ObjectType::VertexShader},
-               {"GeometryShader", ObjectType::GeometryShader},
-               {"PixelShader", ObjectType::PixelShader}};
-  for (const auto& n : names)
-    if (s == n.name) return n.type;
-  return detail::LegacyObjectType(s);
-}
-
 std::uint32_t ToBits(double v, ScalarType scalar) {
   switch (scalar) {
     case ScalarType::Float: {
@@ -116,96 +46,6 @@ std::uint32_t ToBits(double v, ScalarType scalar) {
 }  // namespace
 
 namespace detail {
-
-void Parser::ParseArray(Type& t) {
-  while (Peek().Is("[")) {
-    const Token& open = Next();
-    if (Accept("]")) {  // float2 offsets[] = {...}: the initial value gives the length
-      if (t.elements) Fail("arrays of arrays are not supported", open);
-      t.elements = kUnsized;
-      continue;
-    }
-    std::vector<double> n = ParseExpression(0);
-    Expect("]");
-    if (n.size() != 1 || !(n[0] >= 1 && n[0] <= 65536) || n[0] != std::floor(n[0]))
-      Fail("array size must be a positive integer constant", open);
-    if (t.elements) Fail("arrays of arrays are not supported", open);
-    t.elements = static_cast<int>(n[0]);
-  }
-}
-
-Type Parser::ParseType(int depth) {
-  if (depth > kMaxDepth) Fail("type nesting too deep");
-  Type t;
-  bool rowMajor = false;
-  bool colMajor = false;
-  for (;;) {
-    if (Accept("row_major")) rowMajor = true;
-    else if (Accept("column_major")) colMajor = true;
-    else if (Accept("const") || Accept("uniform") || Accept("extern") || Accept("volatile") || Accept("precise")) {
-    } else break;
-  }
-  const Token& nameTok = Peek();
-  if (nameTok.kind != TokenKind::Identifier) Fail("expected a type but found " + Describe(nameTok));
-  std::string name(nameTok.text);
-  Next();
-  if (name == "unsigned") {  // "unsigned int" is the long way to write uint
-    Accept("int");
-    name = "uint";
-  }
-  if (name == "vector" || name == "matrix") {
-    t.scalar = ScalarType::Float;
-    t.rows = 1;
-    t.cols = 4;
-    t.cls = TypeClass::Vector;
-    if (name == "matrix") {
-      t.cls = TypeClass::Matrix;
-      t.rows = 4;
-    }
-    if (Accept("<")) {
-      std::string_view rest;
-      std::string scalarName = ExpectIdentifier("a scalar type");
-      if (!ParseScalarName(scalarName, t.scalar, rest) || !rest.empty()) Fail("unknown scalar type " + scalarName);
-      std::vector<int> dims;
-      while (Accept(",")) {
-        const Token& d = Next();
-        int v = d.kind == TokenKind::Number ? std::atoi(std::string(d.text).c_str()) : 0;
-        if (v < 1 || v > 4) Fail("dimension must be 1 to 4", d);
-        dims.push_back(v);
-      }
-      Expect(">");
-      if (name == "vector" && dims.size() == 1) t.cols = dims[0];
-      else if (name == "matrix" && dims.size() == 2) {
-        t.rows = dims[0];
-        t.cols = dims[1];
-      } else Fail("wrong number of dimensions for " + name);
-      t.name = scalarName + (name == "vector" ? std::to_string(t.cols) : std::to_string(t.rows) + "x" + std::to_string(t.cols));
-    } else {
-      t.name = name == "vector" ? "float4" : "float4x4";
-    }
-  } else if (ParseNumericTypeName(name, t)) {
-  } else if (ObjectType o = ObjectTypeByName(name); o != ObjectType::None) {
-    t.cls = TypeClass::Object;
-    t.object = o;
-    t.name = name;
-    if (Peek().Is("<")) {  // Texture2D<float4>, Texture2DMS<float4, 4>
-      int angle = 0;
-      do {
-        const Token& x = Next();
-        if (x.kind == TokenKind::End) Fail("unterminated template arguments", nameTok);
-        if (x.Is("<")) ++angle;
-        if (x.Is(">")) --angle;
-        if (x.Is(">>")) angle -= 2;
-      } while (angle > 0);
-    }
-  } else if (auto it = out.structs.find(name); it != out.structs.end()) {
-    t = it->second;
-  } else {
-    Fail("unknown type '" + name + "'", nameTok);
-  }
-  if (t.cls == TypeClass::Matrix) t.rowMajor = rowMajor && !colMajor;
-  return t;
-}
 
 std::vector<double> Parser::ParsePrimary(int depth) {
   if (depth > kMaxDepth) Fail("expression nesting too deep");
@@ -316,6 +156,7 @@ Value Parser::ParseValue(const Type& type) {
     const Token& s = Next();
     if (s.kind != TokenKind::String) Fail("expected a string but found " + Describe(s), s);
     v.text = std::string(s.text);
+    while (Peek().kind == TokenKind::String) v.text += Next().text;  // "a;" "b;" is "a;b;", as in C
     while (parentheses-- > 0) Expect(")");
     return v;
   }
@@ -378,6 +219,21 @@ std::vector<Annotation> Parser::ParseAnnotations() {
   return result;
 }
 
+// The shader compiler here cannot pass a bool between stages, so a bool with a semantic
+// of the file's own (not a system value such as SV_IsFrontFace) travels as a uint; HLSL
+// converts it back wherever it is used as a bool.
+std::string Parser::CarriedBoolType(std::string_view type) {
+  if (type == "bool") return "uint";
+  if (type.size() == 5 && type.substr(0, 4) == "bool" && type[4] >= '1' && type[4] <= '4')
+    return "uint" + std::string(1, type[4]);
+  return "";
+}
+
+bool Parser::IsVaryingSemantic(std::string_view semantic) {
+  return !semantic.empty() && !(semantic.size() >= 3 && (semantic[0] == 'S' || semantic[0] == 's') &&
+                                (semantic[1] == 'V' || semantic[1] == 'v') && semantic[2] == '_');
+}
+
 void Parser::ParseStruct() {
   Next();  // struct
   std::string name = ExpectIdentifier("a struct name");
@@ -391,18 +247,27 @@ void Parser::ParseStruct() {
     while (Accept("linear") || Accept("centroid") || Accept("nointerpolation") || Accept("noperspective") ||
            Accept("sample")) {
     }
+    const std::size_t typeToken = pos;
     Type memberType = ParseType(1);
+    const bool oneToken = pos == typeToken + 1;
+    bool varying = false;
     do {
       Field f;
       f.name = ExpectIdentifier("a member name");
       f.type = memberType;
       ParseArray(f.type);
       if (f.type.elements == kUnsized) Fail("member " + f.name + " of " + name + " needs an array size");
+      if (!f.type.arrayDims.empty())
+        Fail("member " + f.name + " of " + name + " is an array of arrays, which structs here cannot hold; write " +
+             f.name + "[" + std::to_string(f.type.elements) + "] and index it as one array");
       while (Accept(":")) f.semantic = ExpectIdentifier("a semantic");
+      varying = varying || IsVaryingSemantic(f.semantic);
       if (f.type.cls == TypeClass::Object && f.type.object != ObjectType::None)
         Fail("objects are not supported inside structs");
       t.fields.push_back(std::move(f));
     } while (Accept(","));
+    const std::string carried = varying && oneToken ? CarriedBoolType(tokens[typeToken].text) : "";
+    if (!carried.empty()) Rewrite(tokens[typeToken].begin, tokens[typeToken].end, carried);
     Expect(";");
   }
   out.structs[name] = t;
@@ -422,10 +287,32 @@ void Parser::ParseFunction(const Type&, const std::string& name, std::size_t dec
     FunctionDecl::Param p;
     std::size_t begin = Peek().begin;
     int depth = 0;
+    std::size_t carriedAt = std::string::npos, carriedLength = 0;
+    std::string carried;
     while (!(depth == 0 && (Peek().Is(",") || Peek().Is(")")))) {
       const Token& t = Next();
       if (t.kind == TokenKind::End) Fail("unterminated parameter list of " + name);
-      if (t.Is("uniform") && depth == 0) p.uniform = true;
+      // The shader compiler stores an argument into a uniform parameter without converting
+      // it (an int literal for a uint fails to optimise); uniform means nothing more than
+      // constant to it, and entry points' uniform arguments are bound by the wrappers.
+      if (t.Is("uniform") && depth == 0) {
+        p.uniform = true;
+        Rewrite(t.begin, t.end, "");
+      }
+      if (depth == 0 && Peek().kind == TokenKind::Identifier && !CarriedBoolType(t.text).empty()) {
+        std::size_t at = pos + 1;  // past the name
+        if (tokens[at].Is("[")) {
+          while (tokens[at].kind != TokenKind::End && !tokens[at].Is("]")) ++at;
+          if (tokens[at].Is("]")) ++at;
+        }
+        if (tokens[at].Is(":") && tokens[at + 1].kind == TokenKind::Identifier &&
+            IsVaryingSemantic(tokens[at + 1].text)) {
+          carried = CarriedBoolType(t.text);
+          carriedAt = t.begin - begin;
+          carriedLength = t.end - t.begin;
+          Rewrite(t.begin, t.end, carried);
+        }
+      }
       if (depth == 0 && t.kind == TokenKind::Identifier && Peek().kind == TokenKind::Identifier &&
           (t.Is("sampler") || (t.text != "SamplerState" && LegacyObjectType(t.text) == ObjectType::SamplerState)))
         legacySamplerParams.push_back({out.functions.size(), f.params.size(), t.begin, t.end, std::string(t.text),
@@ -434,6 +321,7 @@ void Parser::ParseFunction(const Type&, const std::string& name, std::size_t dec
       if ((t.Is(")") || t.Is(">")) && depth > 0) --depth;
     }
     p.text = Slice(begin, tokens[pos - 1].end);
+    if (carriedAt != std::string::npos) p.text.replace(carriedAt, carriedLength, carried);  // wrappers copy it
     f.params.push_back(std::move(p));
     Accept(",");
   }
@@ -520,6 +408,10 @@ void Parser::ParseDeclaration(bool inCBuffer, int cbuffer) {
     v.shared = isShared;
     ParseArray(v.type);
     if (objectDecl && v.type.elements == kUnsized) Fail("object array " + v.name + " needs a size", nameTok);
+    if (objectDecl && !v.type.arrayDims.empty())
+      Fail("object array " + v.name + " has more than one dimension; write " + v.name + "[" +
+               std::to_string(v.type.elements) + "] and index it as one array",
+           nameTok);
     std::string semanticText;
     while (Peek().Is(":")) {
       std::size_t colon = Peek().begin;
@@ -587,7 +479,9 @@ void Parser::ParseDeclaration(bool inCBuffer, int cbuffer) {
       v.type.elements = 0;  // the shader's own: the HLSL compiler sizes it
     }
     if (numeric && effectVariable && !inCBuffer) {
-      std::string arrayText = v.type.elements ? "[" + std::to_string(v.type.elements) + "]" : "";
+      std::string arrayText;
+      for (int n : v.type.arrayDims) arrayText += "[" + std::to_string(n) + "]";
+      if (v.type.arrayDims.empty() && v.type.elements) arrayText = "[" + std::to_string(v.type.elements) + "]";
       globalsMembers.push_back({v.name, TypeText(typeBegin, typeEnd) + " " + v.name + arrayText + semanticText});
     }
     declared.push_back(std::move(v));

@@ -27,6 +27,10 @@ constexpr int kUnsized = -1;
 // any other name, and for "texture", whose dimension its samplers decide.
 ObjectType LegacyObjectType(std::string_view name);
 
+// A scalar, vector or matrix type name ("float", "float3", "float4x4", "matrix", ...) as
+// a Type; false for any other name.
+bool ParseNumericTypeName(std::string_view s, Type& t);
+
 // " : packoffset(c72.z)" for a byte offset.
 std::string PackOffsetText(std::uint32_t offset);
 
@@ -113,12 +117,21 @@ class Parser {
   std::vector<double> ParseExpression(int depth);
   std::vector<double> ParsePrimary(int depth);
   void ParseStruct();
+  // "uint2" for "bool2" and the like; empty for any other type name.
+  static std::string CarriedBoolType(std::string_view type);
+  // A semantic of the file's own, as opposed to a system value (SV_...).
+  static bool IsVaryingSemantic(std::string_view semantic);
   void ParseCBuffer(bool shared, std::size_t declBegin);
   void ParseDeclaration(bool inCBuffer, int cbuffer);
   void ParseStateBlock(VariableDecl& v);
   ShaderRef ParseShaderExpression();
   void ParseTechnique();
   PassDecl ParsePass();
+  // VertexShader = compile vs_4_0 VS(); and the other `State = value;` forms of a pass.
+  void ParsePassAssignment(PassDecl& p);
+  // A pass state argument written as a numeric variable's name (SetBlendState(b, factor,
+  // mask)): the variable, or empty when the argument is a value.
+  std::string ParseStateVariable(const char* what, bool float4);
   void ParseFunction(const Type& returnType, const std::string& name, std::size_t declBegin,
                      const std::string& attributes);
   void BuildHlsl();

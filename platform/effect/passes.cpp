@@ -1,3 +1,4 @@
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 
@@ -56,11 +57,13 @@ ShaderRef Parser::ParseShaderExpression() {
     ref.null = true;
     return ref;
   }
-  if (Peek().Is("CompileShader")) {
+  // The Direct3D 9 form, which fx_4_0 also reads: compile vs_4_0 VS(args).
+  const bool compile = Peek().Is("compile");
+  if (compile || Peek().Is("CompileShader")) {
     Next();
-    Expect("(");
+    if (!compile) Expect("(");
     ref.profile = ExpectIdentifier("a shader profile");
-    Expect(",");
+    if (!compile) Expect(",");
     ref.entry = ExpectIdentifier("an entry point");
     Expect("(");
     while (!Peek().Is(")")) {
@@ -77,7 +80,7 @@ ShaderRef Parser::ParseShaderExpression() {
       Accept(",");
     }
     Expect(")");
-    Expect(")");
+    if (!compile) Expect(")");
     return ref;
   }
   if (Peek().Is("ConstructGSWithSO")) {
@@ -93,6 +96,7 @@ ShaderRef Parser::ParseShaderExpression() {
     if (declaration.kind != TokenKind::String)
       Fail("expected the stream output declaration but found " + Describe(declaration), declaration);
     inner.streamOutDeclaration = std::string(declaration.text);
+    while (Peek().kind == TokenKind::String) inner.streamOutDeclaration += Next().text;
     // The later form: a declaration per stream and the stream to rasterize.
     while (Accept(",")) {
       const Token& more = Next();
@@ -107,6 +111,29 @@ ShaderRef Parser::ParseShaderExpression() {
   return ref;
 }
 
+std::string Parser::ParseStateVariable(const char* what, bool float4) {
+  const Token& t = Peek();
+  if (t.kind != TokenKind::Identifier || !(Peek(1).Is(",") || Peek(1).Is(")")) ||
+      constants.count(std::string(t.text)) || t.Is("true") || t.Is("TRUE") || t.Is("false") || t.Is("FALSE")) {
+    return {};
+  }
+  const VariableDecl* found = nullptr;
+  for (const VariableDecl& v : out.variables)
+    if (v.name == t.text) found = &v;
+  const std::string wanted = float4 ? "a float4" : "an int or uint";
+  if (!found) Fail(std::string(what) + " '" + std::string(t.text) + "' is not a declared variable: write " + wanted +
+                   " variable declared before the technique, or a value", t);
+  const Type& type = found->type;
+  const bool fits = found->cbuffer >= 0 && type.elements == 0 &&
+                    (float4 ? type.cls == TypeClass::Vector && type.cols == 4 && type.scalar == ScalarType::Float
+                            : type.cls == TypeClass::Scalar &&
+                                  (type.scalar == ScalarType::Int || type.scalar == ScalarType::Uint));
+  if (!fits) Fail(std::string(what) + " '" + found->name + "' is a " + type.name + ": write " + wanted + " variable",
+                  t);
+  Next();
+  return found->name;
+}
+
 PassDecl Parser::ParsePass() {
   PassDecl p;
   p.line = Expect("pass").line;
@@ -114,6 +141,10 @@ PassDecl Parser::ParsePass() {
   p.annotations = ParseAnnotations();
   Expect("{");
   while (!Accept("}")) {
+    if (Peek().kind == TokenKind::Identifier && (Peek(1).Is("=") || Peek(1).Is("["))) {
+      ParsePassAssignment(p);
+      continue;
+    }
     const Token& call = Peek();
     std::string name = ExpectIdentifier("a pass statement");
     Expect("(");
@@ -133,21 +164,30 @@ PassDecl Parser::ParsePass() {
       p.blendSet = true;
       if (!Accept("NULL")) p.blendState = ExpectIdentifier("a blend state");
       Expect(",");
-      std::vector<double> f = ParseExpression(0);
-      if (f.size() == 1) f.assign(4, f[0]);
-      if (f.size() != 4) Fail("blend factor needs four components", call);
-      for (int i = 0; i < 4; ++i) p.blendFactor[i] = static_cast<float>(f[static_cast<std::size_t>(i)]);
+      p.blendFactorVariable = ParseStateVariable("blend factor", true);
+      if (p.blendFactorVariable.empty()) {
+        std::vector<double> f = ParseExpression(0);
+        if (f.size() == 1) f.assign(4, f[0]);
+        if (f.size() != 4) Fail("blend factor needs four components", call);
+        for (int i = 0; i < 4; ++i) p.blendFactor[i] = static_cast<float>(f[static_cast<std::size_t>(i)]);
+      }
       Expect(",");
-      std::vector<double> m = ParseExpression(0);
-      if (m.size() != 1) Fail("sample mask must be a number", call);
-      p.sampleMask = static_cast<std::uint32_t>(std::fmod(std::fabs(m[0]), 4294967296.0));
+      p.sampleMaskVariable = ParseStateVariable("sample mask", false);
+      if (p.sampleMaskVariable.empty()) {
+        std::vector<double> m = ParseExpression(0);
+        if (m.size() != 1) Fail("sample mask must be a number", call);
+        p.sampleMask = static_cast<std::uint32_t>(std::fmod(std::fabs(m[0]), 4294967296.0));
+      }
     } else if (name == "SetDepthStencilState") {
       p.depthSet = true;
       if (!Accept("NULL")) p.depthState = ExpectIdentifier("a depth-stencil state");
       Expect(",");
-      std::vector<double> r = ParseExpression(0);
-      if (r.size() != 1) Fail("stencil reference must be a number", call);
-      p.stencilRef = static_cast<std::uint32_t>(std::fmod(std::fabs(r[0]), 4294967296.0));
+      p.stencilRefVariable = ParseStateVariable("stencil reference", false);
+      if (p.stencilRefVariable.empty()) {
+        std::vector<double> r = ParseExpression(0);
+        if (r.size() != 1) Fail("stencil reference must be a number", call);
+        p.stencilRef = static_cast<std::uint32_t>(std::fmod(std::fabs(r[0]), 4294967296.0));
+      }
     } else if (name == "SetRasterizerState") {
       p.rasterSet = true;
       if (!Accept("NULL")) p.rasterState = ExpectIdentifier("a rasterizer state");
@@ -158,6 +198,103 @@ PassDecl Parser::ParsePass() {
     Expect(";");
   }
   return p;
+}
+
+namespace {
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+// Direct3D 9 render states a pass of theirs sets one by one, by the state object of ours
+// that holds each; fx_4_0 takes none of them in a pass.
+const char* StateObjectOf(std::string_view state) {
+  static const char* const rasterizer[] = {"CullMode", "FillMode", "DepthBias", "SlopeScaleDepthBias",
+                                           "ScissorTestEnable", "MultiSampleAntialias", "AntialiasedLineEnable",
+                                           "FrontCounterClockwise", "DepthBiasClamp", "DepthClipEnable",
+                                           "ScissorEnable", "MultisampleEnable"};
+  static const char* const depth[] = {"ZEnable", "ZWriteEnable", "ZFunc", "StencilEnable", "StencilFunc",
+                                      "StencilRef", "StencilMask", "StencilWriteMask", "StencilFail",
+                                      "StencilZFail", "StencilPass", "DepthEnable", "DepthWriteMask", "DepthFunc",
+                                      "StencilReadMask", "TwoSidedStencilMode"};
+  static const char* const blend[] = {"AlphaBlendEnable", "SrcBlend", "DestBlend", "BlendOp", "SrcBlendAlpha",
+                                      "DestBlendAlpha", "BlendOpAlpha", "SeparateAlphaBlendEnable", "ColorWriteEnable",
+                                      "BlendEnable", "RenderTargetWriteMask", "AlphaToCoverageEnable", "BlendFactor",
+                                      "AlphaTestEnable", "AlphaFunc", "AlphaRef"};
+  for (const char* n : rasterizer)
+    if (SameIgnoringCase(state, n)) return "RasterizerState";
+  for (const char* n : depth)
+    if (SameIgnoringCase(state, n)) return "DepthStencilState";
+  for (const char* n : blend)
+    if (SameIgnoringCase(state, n)) return "BlendState";
+  return nullptr;
+}
+
+}  // namespace
+
+void Parser::ParsePassAssignment(PassDecl& p) {
+  // The pass states fx_4_0 takes as assignments: the shaders, the three state objects and
+  // the pass's own arguments to them, each the same as its Set...() call.
+  const Token& at = Next();
+  const std::string name(at.text);
+  if (Peek().Is("[")) Fail("'" + name + "[...]' is not a pass state", at);
+  Expect("=");
+  auto stateName = [&](const char* what) {
+    const bool round = Accept("(");  // BlendState = (NoBlend);
+    std::string state;
+    if (!Accept("NULL") && !Accept("null")) state = ExpectIdentifier(what);
+    if (round) Expect(")");
+    return state;
+  };
+  auto number = [&](const char* what) {
+    std::vector<double> v = ParseExpression(0);
+    if (v.size() != 1) Fail(std::string(what) + " must be a number", at);
+    return static_cast<std::uint32_t>(std::fmod(std::fabs(v[0]), 4294967296.0));
+  };
+  auto shader = [&] {
+    const bool round = Accept("(");  // VertexShader = (vsMain);
+    ShaderRef ref = ParseShaderExpression();
+    if (round) Expect(")");
+    return ref;
+  };
+  if (SameIgnoringCase(name, "VertexShader")) {
+    p.vs = shader();
+  } else if (SameIgnoringCase(name, "GeometryShader")) {
+    p.gs = shader();
+  } else if (SameIgnoringCase(name, "PixelShader")) {
+    p.ps = shader();
+  } else if (SameIgnoringCase(name, "BlendState")) {
+    p.blendSet = true;
+    p.blendState = stateName("a blend state");
+  } else if (SameIgnoringCase(name, "DepthStencilState")) {
+    p.depthSet = true;
+    p.depthState = stateName("a depth-stencil state");
+  } else if (SameIgnoringCase(name, "RasterizerState")) {
+    p.rasterSet = true;
+    p.rasterState = stateName("a rasterizer state");
+  } else if (SameIgnoringCase(name, "DS_StencilRef")) {
+    p.stencilRef = number("DS_StencilRef");
+  } else if (SameIgnoringCase(name, "AB_SampleMask")) {
+    p.sampleMask = number("AB_SampleMask");
+  } else if (SameIgnoringCase(name, "AB_BlendFactor")) {
+    std::vector<double> f = ParseExpression(0);
+    if (f.size() == 1) f.assign(4, f[0]);
+    if (f.size() != 4) Fail("AB_BlendFactor needs four components", at);
+    for (int i = 0; i < 4; ++i) p.blendFactor[i] = static_cast<float>(f[static_cast<std::size_t>(i)]);
+  } else if (const char* object = StateObjectOf(name)) {
+    Fail("'" + name + " = ...' is a Direct3D 9 render state, which a technique10 pass does not take; declare a " +
+             object + " with it (" + object + " S { ... };) and write Set" + object + "(S" +
+             (std::string(object) == "BlendState" ? ", float4(0, 0, 0, 0), 0xFFFFFFFF" :
+              std::string(object) == "DepthStencilState" ? ", 0" : "") +
+             "); in the pass",
+         at);
+  } else {
+    Fail("unknown pass state '" + name + "'", at);
+  }
+  Expect(";");
 }
 
 void Parser::ParseTechnique() {

@@ -50,7 +50,8 @@ struct Type {
   int rows = 1;           // matrices: rows; vectors and scalars: 1
   int cols = 1;           // vectors: components; matrices: columns
   bool rowMajor = false;  // matrices only; HLSL's default is column_major
-  int elements = 0;       // array length, 0 when not an array
+  int elements = 0;       // array length, 0 when not an array; an array of arrays counts every element
+  std::vector<int> arrayDims;  // float g[7][5]: {7, 5}, as the HLSL compiler is to read it; empty for one dimension
   std::string name;       // as effect authors write it: "float4x4", "Texture2D", a struct name
   std::vector<Field> fields;
 
@@ -141,6 +142,9 @@ struct PassDecl {
   std::uint32_t stencilRef = 0;
   bool rasterSet = false;
   std::string rasterState;
+  // Arguments named by a numeric variable in place of a value: read at each apply, so
+  // what the application sets between applies takes effect at the next one.
+  std::string blendFactorVariable, sampleMaskVariable, stencilRefVariable;
   int line = 0;
 };
 

@@ -714,5 +714,32 @@ technique10 TooNew { pass P { SetVertexShader(CompileShader(vs_5_0, VSQuad())); 
   EXPECT_FALSE(missing);
 }
 
+// A bool between the stages, as a struct member and as a parameter, beside the system
+// value that is a bool of its own (SV_IsFrontFace).
+TEST_F(EffectTest, BoolsCrossTheStageInterface) {
+  Ref<ID3D10Effect> fx = Load("bools.fx", std::string(kPrelude) + R"(
+struct Flags { float4 pos : SV_Position; bool2 side : FLAGS; };
+Flags VSFlags(VIn v) { Flags o; o.pos = float4(v.pos, 1); o.side = bool2(v.pos.x > 0, v.pos.x <= 0); return o; }
+float4 PSFlags(Flags i) : SV_Target { return float4(i.side.x, i.side.y, 0, 1); }
+void VSOut(VIn v, out float4 pos : SV_Position, out bool right : RIGHT) { pos = float4(v.pos, 1); right = v.pos.x > 0; }
+float4 PSIn(float4 pos : SV_Position, bool right : RIGHT, bool front : SV_IsFrontFace) : SV_Target {
+  return right && front ? float4(0, 0, 1, 1) : float4(1, 1, 1, 1);
+}
+technique10 Member { pass P { SetVertexShader(CompileShader(vs_4_0, VSFlags())); SetPixelShader(CompileShader(ps_4_0, PSFlags())); } }
+technique10 Param { pass P { SetVertexShader(CompileShader(vs_4_0, VSOut())); SetPixelShader(CompileShader(ps_4_0, PSIn())); } }
+)");
+  ASSERT_TRUE(fx);
+  // Interpolated, a bool is only exact where every vertex agrees: each half is its own rectangle.
+  Draw(fx->GetTechniqueByName("Member"), Rect(-1, -1, -0.5f, 1));
+  Draw(fx->GetTechniqueByName("Member"), Rect(0.5f, -1, 1, 1));
+  EXPECT_EQ(At(0, 4).r, 0);
+  EXPECT_EQ(At(0, 4).g, 255);
+  EXPECT_EQ(At(7, 4).r, 255);
+  EXPECT_EQ(At(7, 4).g, 0);
+  Draw(fx->GetTechniqueByName("Param"), Rect(0.5f, -1, 1, 1, 0.25f));  // nearer than the first draws
+  EXPECT_EQ(At(7, 4).b, 255);
+  EXPECT_EQ(At(7, 4).r, 0);
+}
+
 }  // namespace
 }  // namespace gltest

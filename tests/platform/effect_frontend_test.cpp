@@ -92,6 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"Float2Straddle", "float first; float2 a; float2 b; float c;", {0, 4, 16, 24}},
         LayoutCase{"FloatArray", "float first; float a[3]; float after;", {0, 16, 52}},
         LayoutCase{"Float2Array", "float first; float2 a[2]; float2 after;", {0, 16, 40}},
+        LayoutCase{"ArrayOfArrays", "float first; float g[3][2]; float after;", {0, 16, 100}},
         LayoutCase{"ColumnMajor3x4", "float first; float3x4 m; float after;", {0, 16, 76}},
         LayoutCase{"RowMajor3x4", "float first; row_major float3x4 m; float after;", {0, 16, 64}},
         LayoutCase{"ColumnMajor4x4Array", "float first; float4x4 m[2]; float after;", {0, 16, 144}},

@@ -144,6 +144,25 @@ technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VS()));
   EXPECT_EQ(effect.syntax.techniques[0].passes[0].ps.args, (std::vector<std::string>{"Tint", "Shade", "ShadeSampler"}));
 }
 
+// A helper's uniform parameters (noise octaves, as procedural materials write them) take
+// literals of another type, converted as for any parameter: the shader compiler stored the
+// int unconverted and failed to optimise.
+TEST_F(EffectLanguage, AHelpersUniformParametersTakeLiteralsOfAnotherType) {
+  ASSERT_TRUE(Compiles("octaves.fx", R"(
+float Noise(float4 v, uniform uint octaves, uniform float gain) {
+  float sum = 0;
+  for (uint i = 0; i < octaves; i++) sum += v.x * gain;
+  return sum;
+}
+float4 VS(float4 p : POSITION) : SV_Position { return p; }
+float4 PS(float4 p : SV_Position, uniform sampler2D pick) : SV_Target { return Noise(p, 8, 2) * tex2D(pick, p.xy); }
+texture Shade;
+sampler2D ShadeSampler = sampler_state { Texture = <Shade>; };
+technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VS()));
+  SetPixelShader(CompileShader(ps_4_0, PS(ShadeSampler))); } }
+)"));
+}
+
 // tex2D through a sampler whose block names no texture has nothing to read: said with the
 // file and line, where the HLSL compiler would stop without either.
 TEST_F(EffectLanguage, Tex2DThroughASamplerWithoutTextureIsRefused) {
@@ -193,6 +212,39 @@ float4 VS(float4 p : POSITION, uniform uint fetch, uniform bool twice, uniform f
 float4 PS() : SV_Target { return 1; }
 technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VS(FT_BUFFER, true, float2(2, 3))));
   SetPixelShader(CompileShader(ps_4_0, PS())); } }
+)")) << error;
+}
+
+// Output-merger arguments of a pass named by variables: recorded to be read at each
+// apply; a variable of the wrong kind or an unknown name is refused at its line.
+TEST_F(EffectLanguage, PassStateArgumentsFromVariables) {
+  const std::string states = "BlendState B { BlendEnable[0] = TRUE; };\nDepthStencilState D { StencilEnable = TRUE; };\n"
+                             "float4 PS() : SV_Target { return 1; }\nfloat Scale() { return 1; }\n";
+  ASSERT_TRUE(Compile("vars.fx", "float4 factor;\nuint mask;\nint id;\n" + states + R"(
+technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VS())); SetPixelShader(CompileShader(ps_4_0, PS()));
+  SetBlendState(B, factor, mask); SetDepthStencilState(D, id); } }
+)" + "float4 VS(float4 p : POSITION) : SV_Position { return p; }\n")) << error;
+  const PassDecl& pass = effect.syntax.techniques[0].passes[0];
+  EXPECT_EQ(pass.blendFactorVariable, "factor");
+  EXPECT_EQ(pass.sampleMaskVariable, "mask");
+  EXPECT_EQ(pass.stencilRefVariable, "id");
+  EXPECT_FALSE(Compile("float3.fx", "float3 factor;\n" + states +
+                                        "technique10 T { pass P {\n  SetBlendState(B, factor, 0xFFFFFFFF); } }\n"));
+  EXPECT_NE(error.find("float3.fx(7): error: blend factor 'factor' is a float3: write a float4 variable"),
+            std::string::npos) << error;
+  EXPECT_FALSE(Compile("unknown.fx", states + "technique10 T { pass P {\n  SetDepthStencilState(D, stencilId); } }\n"));
+  EXPECT_NE(error.find("unknown.fx(6): error: stencil reference 'stencilId' is not a declared variable"),
+            std::string::npos) << error;
+}
+
+// A bool between stages stops the shader compiler here; it travels as a uint, through
+// wrapped entries too, while SV_IsFrontFace stays the system's bool.
+TEST_F(EffectLanguage, BoolsInTheStageInterfaceCompile) {
+  ASSERT_TRUE(Compiles("bools.fx", R"(
+struct Lit { float4 pos : SV_Position; bool lit : TEXCOORD0, shadowed : TEXCOORD1; bool4 mask : MASK; };
+Lit VS(float4 p : POSITION, uniform bool on) { Lit o; o.pos = p; o.lit = on; o.shadowed = p.x > 0; o.mask = p > 0; return o; }
+float4 PS(Lit i, bool front : SV_IsFrontFace) : SV_Target { return i.lit && !i.shadowed && front && all(i.mask) ? 1 : 0; }
+technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VS(true))); SetPixelShader(CompileShader(ps_4_0, PS())); } }
 )")) << error;
 }
 
