@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "effect_compile_fixture.h"
 #include "platform/effect/compiler.h"
-#include "support/scratch_dir.h"
 
 using namespace platform::fx;
 
@@ -22,34 +22,12 @@ constexpr const char* kTechnique =
     "technique10 T { pass P { SetVertexShader(CompileShader(vs_4_0, VS())); SetGeometryShader(0);\n"
     "  SetPixelShader(CompileShader(ps_4_0, PS())); } }\n";
 
-class EffectLanguage : public ::testing::Test {
+// Compiles() here wants the one technique its effects have.
+class EffectLanguage : public effecttest::EffectCompileFixture {
  protected:
-  // Writes FILE and compiles it, without the cache; false with the message in `error`.
-  bool Compile(const std::string& file, const std::string& source) {
-    scratch.Write(file, source);
-    CompileOptions options;
-    options.useCache = false;
-    error.clear();
-    return CompileEffectFile(scratch.Path(file), options, effect, error);
-  }
-  // Compiles FILE, which must give one technique that runs here.
   ::testing::AssertionResult Compiles(const std::string& file, const std::string& source) {
-    if (!Compile(file, source)) return ::testing::AssertionFailure() << error;
-    if (effect.techniques.size() != 1 || !effect.techniques[0].valid)
-      return ::testing::AssertionFailure() << "technique not valid: "
-                                           << (effect.techniques.empty() ? "none" : effect.techniques[0].reason);
-    return ::testing::AssertionSuccess();
+    return EffectCompileFixture::Compiles(file, source, 1);
   }
-  const VariableDecl& Variable(const std::string& name) {
-    const VariableDecl* v = effect.syntax.FindVariable(name);
-    if (!v) ADD_FAILURE() << "no variable " << name;
-    static const VariableDecl none;
-    return v ? *v : none;
-  }
-
-  testing_support::ScratchDir scratch;
-  CompiledEffect effect;
-  std::string error;
 };
 
 float FloatAt(const Value& value, std::size_t i) {

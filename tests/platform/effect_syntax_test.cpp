@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "effect_compile_fixture.h"
 #include "platform/effect/compiler.h"
-#include "support/scratch_dir.h"
 
 using namespace platform::fx;
 
@@ -19,32 +19,7 @@ constexpr const char* kShaders =
     "float4 VS(float4 p : POSITION) : SV_Position { return p; }\n"
     "float4 PS() : SV_Target { return float4(1, 0, 0, 1); }\n";
 
-class EffectSyntax : public ::testing::Test {
- protected:
-  bool Compile(const std::string& file, const std::string& source) {
-    scratch.Write(file, source);
-    CompileOptions options;
-    options.useCache = false;
-    error.clear();
-    return CompileEffectFile(scratch.Path(file), options, effect, error);
-  }
-  ::testing::AssertionResult Compiles(const std::string& file, const std::string& source) {
-    if (!Compile(file, source)) return ::testing::AssertionFailure() << error;
-    for (const auto& t : effect.techniques)
-      if (!t.valid) return ::testing::AssertionFailure() << "technique not valid: " << t.reason;
-    return ::testing::AssertionSuccess();
-  }
-  const VariableDecl& Variable(const std::string& name) {
-    const VariableDecl* v = effect.syntax.FindVariable(name);
-    if (!v) ADD_FAILURE() << "no variable " << name;
-    static const VariableDecl none;
-    return v ? *v : none;
-  }
-
-  testing_support::ScratchDir scratch;
-  CompiledEffect effect;
-  std::string error;
-};
+using EffectSyntax = effecttest::EffectCompileFixture;
 
 // A script annotation long enough to be written over several lines, as tool-driven
 // effects do.
