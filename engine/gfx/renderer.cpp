@@ -133,33 +133,28 @@ void Renderer::Update() {
 }
 
 void Renderer::SubmitQuads() {
-  // At most one quad a run of entries sharing effect file and technique. By index: a quad
-  // joins a slot of its own, which may lie ahead of the walk and is walked in turn.
+  // At most one quad a run of slots sharing effect file and technique (a slot's entries
+  // share its shader). By index: a quad joins a slot of its own, which may lie ahead of the
+  // walk and is walked in turn.
   Shader* previous = nullptr;
   for (size_t s = 0; s < slots.size(); ++s) {
-    for (size_t e = 0; e < slots[s].entries.size(); ++e) {
-      Shader* shader = ShaderOf(slots[s].entries[e]);
-      if (shader == previous) continue;
-      if (!previous || shader->GetEffect() != previous->GetEffect() || shader->Technique() != previous->Technique()) {
-        shader->SubmitQuad();
-      }
-      previous = shader;
+    if (slots[s].entries.empty()) continue;
+    Shader* shader = ShaderOf(slots[s].entries.front());
+    if (!previous || shader->GetEffect() != previous->GetEffect() || shader->Technique() != previous->Technique()) {
+      shader->SubmitQuad();
     }
+    previous = shader;
   }
 }
 
 void Renderer::MarkTargetsForClearing() {
-  Shader* previous = nullptr;
   for (const Slot& slot : slots) {
-    for (const Entry& entry : slot.entries) {
-      Shader* shader = ShaderOf(entry);
-      if (shader == previous) continue;  // a slot's entries share its shader
-      previous = shader;
-      for (const auto& target : shader->Targets()) {
-        if (auto colour = boost::dynamic_pointer_cast<RenderTargetTexture>(target)) colour->clearPending = true;
-      }
-      if (shader->GetDepthTarget()) shader->GetDepthTarget()->clearPending = true;
+    if (slot.entries.empty()) continue;
+    Shader* shader = ShaderOf(slot.entries.front());  // a slot's entries share its shader
+    for (const auto& target : shader->Targets()) {
+      if (auto colour = boost::dynamic_pointer_cast<RenderTargetTexture>(target)) colour->clearPending = true;
     }
+    if (shader->GetDepthTarget()) shader->GetDepthTarget()->clearPending = true;
   }
 }
 

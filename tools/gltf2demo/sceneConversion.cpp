@@ -334,10 +334,7 @@ class Converter {
     if (static_cast<std::size_t>(meshIndex) >= model.meshes.size())
       throw GltfError(label + ": mesh " + std::to_string(meshIndex) + " does not exist");
     const std::string objectName = out.demo.objects[objectAt].name;
-    const Mat3& m = world.linear;
-    const bool mirrored = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
-                              m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]) <
-                          0;
+    const bool mirrored = Determinant(world.linear) < 0;
     const std::pair<int, bool> key(meshIndex, mirrored);
     const bool firstUse = filesOfMesh.find(key) == filesOfMesh.end();
     std::vector<std::string>& files = filesOfMesh[key];
@@ -406,10 +403,7 @@ class Converter {
       scale[c] = std::sqrt(rotation[0][c] * rotation[0][c] + rotation[1][c] * rotation[1][c] + rotation[2][c] * rotation[2][c]);
       if (scale[c] < 1e-12) scale[c] = 1;
     }
-    const double det = rotation[0][0] * (rotation[1][1] * rotation[2][2] - rotation[1][2] * rotation[2][1]) -
-                       rotation[0][1] * (rotation[1][0] * rotation[2][2] - rotation[1][2] * rotation[2][0]) +
-                       rotation[0][2] * (rotation[1][0] * rotation[2][1] - rotation[1][1] * rotation[2][0]);
-    if (det < 0) scale[0] = -scale[0];
+    if (Determinant(rotation) < 0) scale[0] = -scale[0];
     for (std::size_t r = 0; r < 3; ++r)
       for (std::size_t c = 0; c < 3; ++c) rotation[r][c] /= scale[c];
     SetVector(object.location, place.translation);

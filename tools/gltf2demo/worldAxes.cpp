@@ -42,6 +42,11 @@ Quat Normalized(Quat q) {
   return q;
 }
 
+double Determinant(const Mat3& m) {
+  return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+         m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+}
+
 Mat3 RotationOf(Quat q) {
   q = Normalized(q);
   const double x = q[0], y = q[1], z = q[2], w = q[3];

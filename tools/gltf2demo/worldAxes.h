@@ -22,6 +22,9 @@ Vec3 ToEngine(const Vec3& v);
 // The same rotation seen in engine axes: C R C with C the y/z swap.
 Mat3 ToEngine(const Mat3& m);
 
+// Negative for a matrix that mirrors.
+double Determinant(const Mat3& m);
+
 Mat3 RotationOf(Quat q);  // normalised first; a zero quaternion gives the identity
 Quat Normalized(Quat q);
 // The shortest-arc interpolation glTF players use between two keys.
